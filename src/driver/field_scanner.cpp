@@ -1,0 +1,250 @@
+#include "driver/field_scanner.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "driver/field_chars.h"
+#include "driver/messages.h"
+#include "driver/number_conversion.h"
+
+namespace logk {
+namespace {
+
+constexpr std::size_t kLongestQuotedText = 2049;
+
+enum class Item { value, null, slash, end_of_file, failed };
+
+bool is_truth_letter(char c) { return c == 'T' || c == 't' || c == 'F' || c == 'f'; }
+bool is_quote(char c) { return c == '\'' || c == '"'; }
+
+// The scanner state of one request; nothing of it outlives the request.
+class Request {
+public:
+    Request(InputFile& file, bool end_allowed) : file_(file), end_allowed_(end_allowed) {}
+
+    ReadOutcome run(std::span<double* const> destinations);
+
+private:
+    Item take_next(double& value);
+    Item take_item(double& value);
+    Item take_repeated(const char* star, double& value);
+    Item take_single(double& value);
+    Item take_numeric(double& value);
+    Item take_truth(double& value);
+    Item take_quoted();
+    Item take_pair(double& value);
+    Item skip_second_number();
+
+    bool next_record(Item& stop);
+    bool skip_blanks(Item& stop);
+    Item fail(int message) {
+        message_ = message;
+        return Item::failed;
+    }
+
+    InputFile& file_;
+    bool end_allowed_;
+    const char* pos_ = nullptr;
+    const char* end_ = nullptr;
+    int message_ = 0;
+
+    std::int32_t repeat_left_ = 0;
+    bool repeat_null_ = false;
+    double repeat_value_ = 0.0;
+    // A comma before the first value of a request is a null value.
+    bool comma_taken_ = true;
+};
+
+ReadOutcome Request::run(std::span<double* const> destinations) {
+    Item stop = Item::value;
+    if (!next_record(stop)) destinations = {};
+    for (double* destination : destinations) {
+        double value = 0.0;
+        stop = take_next(value);
+        if (stop == Item::value) {
+            *destination = value;
+        } else if (stop != Item::null) {
+            break;
+        }
+    }
+    switch (stop) {
+        case Item::end_of_file:
+            if (end_allowed_) return {ReadOutcome::end_of_file};
+            return {ReadOutcome::failed, msg::end_of_file_during_read};
+        case Item::failed:
+            return {ReadOutcome::failed, message_};
+        default:
+            return {ReadOutcome::complete};
+    }
+}
+
+bool Request::next_record(Item& stop) {
+    RecordResult record = file_.next_record();
+    if (record.status == RecordResult::ok) {
+        pos_ = file_.record_begin();
+        end_ = file_.record_end();
+        return true;
+    }
+    stop = record.status == RecordResult::end_of_file ? Item::end_of_file : fail(record.message);
+    return false;
+}
+
+// Skips blanks and tabs, reading on over record ends: a line end separates
+// values exactly as a blank does.
+bool Request::skip_blanks(Item& stop) {
+    for (;;) {
+        while (pos_ != end_ && is_blank(*pos_)) ++pos_;
+        if (pos_ != end_) return true;
+        if (!next_record(stop)) return false;
+    }
+}
+
+Item Request::take_next(double& value) {
+    if (repeat_left_ > 0) {
+        --repeat_left_;
+        if (repeat_null_) return Item::null;
+        value = repeat_value_;
+        return Item::value;
+    }
+    for (;;) {
+        Item stop;
+        if (!skip_blanks(stop)) return stop;
+        if (*pos_ == '/') return Item::slash;
+        if (*pos_ != ',') break;
+        ++pos_;
+        // The first comma after a value separates; any further one is a null
+        // value that serves as its own separator.
+        if (comma_taken_) return Item::null;
+        comma_taken_ = true;
+    }
+    comma_taken_ = false;
+    return take_item(value);
+}
+
+Item Request::take_item(double& value) {
+    char c = *pos_;
+    bool dotted_truth = c == '.' && pos_ + 1 != end_ && is_truth_letter(pos_[1]);
+    if (c == '(' || c == ')' || is_quote(c) || is_truth_letter(c) || dotted_truth) return take_single(value);
+    const char* field_stop = field_end(pos_, end_);
+    const void* star = std::memchr(pos_, '*', static_cast<std::size_t>(field_stop - pos_));
+    if (star == nullptr) return take_numeric(value);
+    return take_repeated(static_cast<const char*>(star), value);
+}
+
+// 'r*v' stands for r copies of v and 'r*' for r null values; the count
+// includes the current destination, and a count below one acts as one.
+Item Request::take_repeated(const char* star, double& value) {
+    std::string_view count_text(pos_, static_cast<std::size_t>(star - pos_));
+    if (count_text.empty() || numeric_syntax_message(count_text) != 0) return fail(msg::syntax_error);
+    std::optional<std::int32_t> count = convert_repeat_count(count_text);
+    if (!count) return fail(msg::conversion_error);
+    pos_ = star + 1;
+
+    Item first = Item::null;
+    if (pos_ != end_ && *pos_ == ',') {
+        ++pos_;  // used up as the separator of the null values
+        comma_taken_ = true;
+    } else if (pos_ != end_ && !is_blank(*pos_) && *pos_ != '/') {
+        first = take_single(value);
+        if (first == Item::failed || first == Item::end_of_file) return first;
+    }
+    repeat_left_ = std::max<std::int32_t>(*count, 1) - 1;
+    repeat_null_ = first == Item::null;
+    repeat_value_ = value;
+    return first;
+}
+
+// One value at pos_ that carries no repeat count of its own.
+Item Request::take_single(double& value) {
+    char c = *pos_;
+    if (c == '(') return take_pair(value);
+    if (c == ')') return fail(msg::syntax_error);
+    if (is_quote(c)) return take_quoted();
+    if (is_truth_letter(c)) return take_truth(value);
+    if (c == '.' && pos_ + 1 != end_ && is_truth_letter(pos_[1])) return take_truth(value);
+    return take_numeric(value);
+}
+
+Item Request::take_numeric(double& value) {
+    const char* stop = field_end(pos_, end_);
+    std::string_view field(pos_, static_cast<std::size_t>(stop - pos_));
+    if (numeric_syntax_message(field) != 0) return fail(msg::syntax_error);
+    std::optional<double> converted = convert_numeric(field, file_.scratch());
+    if (!converted) return fail(msg::conversion_error);
+    value = *converted;
+    pos_ = stop;
+    return Item::value;
+}
+
+// 'T', '.true.', 'Tuesday' -> -1.0; 'f', '.false.' -> 0.0: only the first
+// letter counts, the rest of the field is passed over.
+Item Request::take_truth(double& value) {
+    char letter = *pos_ == '.' ? pos_[1] : *pos_;
+    value = (letter == 'T' || letter == 't') ? -1.0 : 0.0;
+    pos_ = field_end(pos_, end_);
+    return Item::value;
+}
+
+// Quoted text is never a number: the request fails once the closing quote
+// has been read. The text may run over record ends; a doubled quote stands
+// for one quote character.
+Item Request::take_quoted() {
+    const char quote = *pos_++;
+    std::size_t length = 0;
+    for (;;) {
+        if (pos_ == end_) {
+            Item stop;
+            if (!next_record(stop)) return stop == Item::end_of_file ? fail(msg::end_of_file_during_read) : stop;
+            continue;
+        }
+        if (*pos_++ == quote) {
+            if (pos_ == end_ || *pos_ != quote) return fail(msg::conversion_error);
+            ++pos_;
+        }
+        if (++length > kLongestQuotedText) return fail(msg::syntax_error);
+    }
+}
+
+// '(x, y)': x is stored, y is read over. Blanks and record ends may follow
+// '(' and x; from the comma on, y and ')' follow without a gap.
+Item Request::take_pair(double& value) {
+    ++pos_;
+    Item stop;
+    if (!skip_blanks(stop)) return stop == Item::end_of_file ? fail(msg::end_of_file_during_read) : stop;
+    if (take_numeric(value) == Item::failed) return Item::failed;
+    if (!skip_blanks(stop)) return stop == Item::end_of_file ? fail(msg::end_of_file_during_read) : stop;
+    return skip_second_number();
+}
+
+Item Request::skip_second_number() {
+    auto digits = [this] {
+        const char* from = pos_;
+        while (pos_ != end_ && char_class(*pos_) == CharClass::digit) ++pos_;
+        return pos_ != from;
+    };
+    auto take = [this](CharClass cls) {
+        if (pos_ == end_ || char_class(*pos_) != cls) return false;
+        ++pos_;
+        return true;
+    };
+    if (pos_ == end_ || *pos_++ != ',') return fail(msg::syntax_error);
+    take(CharClass::sign);
+    if (!digits()) return fail(msg::syntax_error);
+    if (take(CharClass::point)) digits();
+    if (take(CharClass::exponent)) {
+        take(CharClass::sign);
+        digits();
+    }
+    if (pos_ == end_ || *pos_++ != ')') return fail(msg::syntax_error);
+    return Item::value;
+}
+
+}  // namespace
+
+ReadOutcome read_values(InputFile& file, std::span<double* const> destinations, bool end_allowed) {
+    return Request(file, end_allowed).run(destinations);
+}
+
+}  // namespace logk

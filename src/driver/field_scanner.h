@@ -1,0 +1,33 @@
+// Read requests over the free-form notation of the input files.
+#pragma once
+
+#include <span>
+
+#include "driver/input_file.h"
+
+namespace logk {
+
+struct ReadOutcome {
+    enum Status { complete, end_of_file, failed } status;
+    int message = 0;  // the message number when failed
+};
+
+// Serves one read request: starts at a fresh record and assigns values to
+// the destinations one at a time, in order, so a destination assigned before
+// the end of the file keeps its value. A null value or a slash leaves a
+// destination unchanged. The rest of the last record used is ignored.
+//
+// Returns complete once every destination is dealt with; end_of_file when
+// the file ends first and end_allowed is set (message 24 otherwise); failed
+// with message 59 (syntax), 64 (conversion, reported as soon as it is met),
+// 24 (quoted text or a parenthesised pair left open at the end of the file),
+// 22 or 39 (from the records).
+//
+// With two destinations:
+//   "100 200 abc"  -> 100, 200          "100,,"  -> 100, unchanged
+//   ",300"         -> unchanged, 300    "2*5.5"  -> 5.5, 5.5
+//   "100/"         -> 100, unchanged    "100 abc" -> failed 59
+//   "'text'"       -> failed 64         "1E400 1" -> failed 64
+ReadOutcome read_values(InputFile& file, std::span<double* const> destinations, bool end_allowed);
+
+}  // namespace logk

@@ -1,0 +1,73 @@
+// An input file divided into records (lines).
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace logk {
+
+// How the next record turned out. On `failed`, `message` holds the message
+// number: 22 when the record buffer cannot grow, 39 when the system read
+// fails (the errno is then kept in the file, see take_system_error).
+struct RecordResult {
+    enum Status { ok, end_of_file, failed } status;
+    int message = 0;
+};
+
+// Serves the records of one open file from a buffer that is refilled in
+// blocks as large as its free part and doubles when a line does not fit, so
+// no line is too long.
+//
+// A record is the text up to the next LF; a CR directly before the LF is
+// dropped; a last line without LF is still a record; a record that is the
+// single byte 26 ends the file. Every other byte is data.
+class InputFile {
+public:
+    static constexpr std::size_t kInitialBuffer = 128 * 1024;
+
+    // Takes over an open descriptor; `unit` and `path` name the file in messages.
+    InputFile(int fd, int unit, std::string path, std::size_t initial_buffer = kInitialBuffer);
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    // Drops what is left of the current record and makes the next one current.
+    RecordResult next_record();
+
+    const char* record_begin() const { return buffer_ + record_begin_; }
+    const char* record_end() const { return buffer_ + record_end_; }
+
+    int fd() const { return fd_; }
+    int unit() const { return unit_; }
+    const std::string& path() const { return path_; }
+
+    // Working space for rewriting numeric fields, kept with the file so that
+    // reading allocates nothing once it has grown.
+    std::string& scratch() { return scratch_; }
+
+    // The errno of the last failed system call on this file, or 0; reading
+    // it clears it.
+    int take_system_error();
+
+private:
+    bool make_room();
+    bool refill(RecordResult& failure);
+    RecordResult make_record(std::size_t end, std::size_t next);
+
+    int fd_;
+    int unit_;
+    std::string path_;
+    char* buffer_ = nullptr;
+    std::size_t capacity_ = 0;
+    std::size_t data_begin_ = 0;  // first byte not yet part of a record
+    std::size_t data_end_ = 0;    // end of the bytes read so far
+    std::size_t searched_ = 0;    // no LF in [data_begin_, searched_)
+    std::size_t record_begin_ = 0;
+    std::size_t record_end_ = 0;
+    bool at_end_of_data_ = false;  // the system reported the end of the file
+    bool ended_ = false;           // no record is left
+    int system_error_ = 0;
+    std::string scratch_;
+};
+
+}  // namespace logk

@@ -1,0 +1,55 @@
+// The message catalogue: one row per message number, so that the number,
+// the text and the exit status cannot drift apart.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace logk {
+
+enum class Severity : std::uint32_t { success = 0, info = 1, error = 2, severe = 3 };
+
+// Message numbers the program can raise.
+namespace msg {
+inline constexpr int permission_denied = 9;
+inline constexpr int record_too_long = 22;
+inline constexpr int end_of_file_during_read = 24;
+inline constexpr int file_not_found = 29;
+inline constexpr int open_failure = 30;
+inline constexpr int write_error = 38;
+inline constexpr int read_error = 39;
+inline constexpr int no_such_device = 42;
+inline constexpr int name_error = 43;
+inline constexpr int write_to_read_only = 47;
+inline constexpr int syntax_error = 59;
+inline constexpr int conversion_error = 64;
+inline constexpr int aborting_on_event = 200;
+}  // namespace msg
+
+struct CatalogueEntry {
+    int number;
+    Severity severity;
+    const char* text;  // printf-style: unit %d and file %s, or the event %s
+};
+
+// The row of a message number; every number in msg:: has one.
+const CatalogueEntry& catalogue_entry(int number);
+
+// Severity in bits 31-30, message number in bits 15-0:
+// status_code(29) == 0xC000001D == 3221225501.
+std::uint32_t status_code(int number);
+
+// "runlib: severe (29): file not found, unit 11, file /data/quartz.dat\n"
+std::string file_message_line(int number, int unit, std::string_view path);
+
+// "runlib: error (200): program aborting due to control-C event\n"
+std::string event_message_line(std::string_view event);
+
+// "runlib: No such file or directory\n": the system's text for an errno.
+std::string system_error_line(int error);
+
+// The message number for a failed open, from the system's errno.
+int open_failure_message(int error);
+
+}  // namespace logk

@@ -1,0 +1,149 @@
+#include "driver/platform.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+
+namespace logk::platform {
+namespace {
+
+bool write_refused(int error) { return error == EACCES || error == EPERM || error == EROFS; }
+
+OpenResult open_with_fallback(const char* name, int create_flags) {
+    OpenResult result;
+    result.fd = ::open(name, O_RDWR | O_CLOEXEC | create_flags, 0666);
+    if (result.fd < 0 && write_refused(errno)) {
+        result.fd = ::open(name, O_RDONLY | O_CLOEXEC);
+        result.read_only = result.fd >= 0;
+    }
+    if (result.fd < 0) result.error = errno;
+    return result;
+}
+
+// The interrupt handler may only touch plain data: fds and preformatted text.
+constexpr int kMaxTracked = 8;
+volatile sig_atomic_t g_tracked[kMaxTracked] = {-1, -1, -1, -1, -1, -1, -1, -1};
+
+const ConsoleEvent* g_events = nullptr;
+std::size_t g_event_count = 0;
+
+void on_console_event(int signal_number) {
+    for (std::size_t i = 0; i < g_event_count; ++i) {
+        const ConsoleEvent& event = g_events[i];
+        if (event.signal != signal_number) continue;
+        const char* text = event.message.data();
+        std::size_t left = event.message.size();
+        while (left > 0) {
+            ssize_t n = ::write(STDERR_FILENO, text, left);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            text += n;
+            left -= static_cast<std::size_t>(n);
+        }
+        close_tracked_files();
+        ::_exit(event.exit_status);
+    }
+    ::_exit(1);
+}
+
+}  // namespace
+
+OpenResult open_existing(const char* name) { return open_with_fallback(name, 0); }
+
+OpenResult open_or_create(const char* name) { return open_with_fallback(name, O_CREAT); }
+
+std::ptrdiff_t read_some(int fd, char* buffer, std::size_t n) {
+    for (;;) {
+        ssize_t got = ::read(fd, buffer, n);
+        if (got >= 0) return got;
+        if (errno != EINTR) return -errno;
+    }
+}
+
+int write_all(int fd, const char* data, std::size_t n) {
+    while (n > 0) {
+        ssize_t put = ::write(fd, data, n);
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (put == 0) return EIO;
+        data += put;
+        n -= static_cast<std::size_t>(put);
+    }
+    return 0;
+}
+
+int cut_at(int fd, std::uint64_t length) {
+    while (::ftruncate(fd, static_cast<off_t>(length)) != 0) {
+        if (errno != EINTR) return errno;
+    }
+    return 0;
+}
+
+void close_file(int fd) {
+    for (int i = 0; i < kMaxTracked; ++i) {
+        if (g_tracked[i] == fd) g_tracked[i] = -1;
+    }
+    ::close(fd);
+}
+
+std::string absolute_path(std::string_view name) {
+    constexpr std::size_t kLongestShown = 255;
+    char cwd[4096];
+    if (::getcwd(cwd, sizeof cwd) == nullptr) return std::string(name);
+    std::string path(cwd);
+    if (path.empty() || path.back() != '/') path += '/';
+    path += name;
+    if (path.size() > kLongestShown) return std::string(name);
+    return path;
+}
+
+std::string error_text(int error) { return std::strerror(error); }
+
+void write_error_stream(std::string_view text) {
+    // A failing error stream must not change the outcome of the run.
+    (void)write_all(STDERR_FILENO, text.data(), text.size());
+}
+
+void track_open_file(int fd) {
+    for (int i = 0; i < kMaxTracked; ++i) {
+        if (g_tracked[i] < 0) {
+            g_tracked[i] = fd;
+            return;
+        }
+    }
+}
+
+void close_tracked_files() {
+    for (int i = 0; i < kMaxTracked; ++i) {
+        int fd = g_tracked[i];
+        if (fd >= 0) {
+            g_tracked[i] = -1;
+            ::close(fd);
+        }
+    }
+}
+
+void install_console_handlers(const ConsoleEvent* events, std::size_t count) {
+    g_events = events;
+    g_event_count = count;
+    struct sigaction action {};
+    action.sa_handler = on_console_event;
+    sigfillset(&action.sa_mask);  // one event at a time: the first one wins
+    for (std::size_t i = 0; i < count; ++i) ::sigaction(events[i].signal, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+void exit_process(std::uint32_t status) {
+    // The whole status code goes to the system; a parent sees its low byte,
+    // which is the message number.
+    std::_Exit(static_cast<int>(status));
+}
+
+}  // namespace logk::platform

@@ -1,0 +1,92 @@
+#include "driver/run.h"
+
+#include <array>
+#include <cfenv>
+#include <csignal>
+#include <string>
+
+#include "driver/field_scanner.h"
+#include "driver/input_file.h"
+#include "driver/messages.h"
+#include "driver/platform.h"
+#include "driver/run_end.h"
+#include "grid/logk_table.h"
+
+namespace logk {
+namespace {
+
+constexpr int kTableUnit = 11;
+constexpr int kPointsUnit = 12;
+
+constexpr double kUnsetCoordinate = -9999.9;
+constexpr int kUnsetIndex = -100;
+
+// control-C exits 130, the usual status of an interrupted command, so that
+// an interrupted run is never taken for a complete one.
+const std::array<platform::ConsoleEvent, 3>& console_events() {
+    static const std::array<platform::ConsoleEvent, 3> events = {{
+        {SIGINT, event_message_line("control-C"), 130},
+        {SIGQUIT, event_message_line("control-BREAK"), 1},
+        {SIGHUP, event_message_line("window-CLOSE"), 2},
+    }};
+    return events;
+}
+
+// Opens an existing input file; a failure ends the run with its message.
+int open_input(int unit, const char* name, const std::string& path) {
+    platform::OpenResult opened = platform::open_existing(name);
+    if (opened.fd < 0) stop_run(open_failure_message(opened.error), unit, path, opened.error);
+    platform::track_open_file(opened.fd);
+    return opened.fd;
+}
+
+void stop_on(const ReadOutcome& outcome, InputFile& file) {
+    if (outcome.status == ReadOutcome::failed) {
+        stop_run(outcome.message, file.unit(), file.path(), file.take_system_error());
+    }
+}
+
+// One request per pressure node; each starts at a fresh record and takes as
+// many records as its 36 values need.
+void load_table(InputFile& file, LogKTable& LOGK) {
+    std::array<double*, kTemperatureNodes> row{};
+    for (int I = 1; I <= kPressureNodes; ++I) {
+        for (int J = 1; J <= kTemperatureNodes; ++J) row[static_cast<std::size_t>(J - 1)] = &LOGK(I, J);
+        stop_on(read_values(file, row, false), file);
+    }
+}
+
+}  // namespace
+
+int run() {
+    // Round to nearest, all floating-point exceptions masked, for the whole run.
+    std::fesetenv(FE_DFL_ENV);
+    platform::install_console_handlers(console_events().data(), console_events().size());
+
+    const std::string table_path = platform::absolute_path("quartz.dat");
+    InputFile table(open_input(kTableUnit, "quartz.dat", table_path), kTableUnit, table_path);
+    const std::string points_path = platform::absolute_path("PT.dat");
+    InputFile points(open_input(kPointsUnit, "PT.dat", points_path), kPointsUnit, points_path);
+
+    LogKTable LOGK;
+    load_table(table, LOGK);
+
+    for (;;) {
+        double P = kUnsetCoordinate;
+        double T = kUnsetCoordinate;
+        int PIDX = kUnsetIndex;
+        int TIDX = kUnsetIndex;
+        char PTERR = 'N';
+        char ISOERR = 'N';
+        const std::array<double*, 2> point = {&P, &T};
+        ReadOutcome outcome = read_values(points, point, true);
+        if (outcome.status == ReadOutcome::end_of_file) break;
+        stop_on(outcome, points);
+        (void)PIDX, (void)TIDX, (void)PTERR, (void)ISOERR;
+    }
+
+    end_run();
+    return 0;
+}
+
+}  // namespace logk

@@ -1,0 +1,17 @@
+#include "driver/run_end.h"
+
+#include "driver/messages.h"
+#include "driver/platform.h"
+
+namespace logk {
+
+void stop_run(int message, int unit, std::string_view path, int system_error) {
+    if (system_error != 0) platform::write_error_stream(system_error_line(system_error));
+    platform::write_error_stream(file_message_line(message, unit, path));
+    platform::close_tracked_files();
+    platform::exit_process(status_code(message));
+}
+
+void end_run() { platform::close_tracked_files(); }
+
+}  // namespace logk

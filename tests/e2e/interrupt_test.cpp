@@ -1,0 +1,62 @@
+// Console events end a long run at once, with their message and status.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "support/input_files.h"
+#include "support/logk_process.h"
+
+namespace logk::testing {
+namespace {
+
+// The number of files the process holds open, read from /proc.
+int open_files(pid_t pid) {
+    int count = 0;
+    std::error_code error;
+    for (auto it = std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error);
+         !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        ++count;
+    }
+    return count;
+}
+
+// A PT.dat written through a FIFO by the test itself never ends until the
+// test closes it, so the run is certain to be in its point loop.
+TEST(Interrupt, ConsoleEventsEndTheRun) {
+    struct Row {
+        int signal_number;
+        const char* event;
+        int status;
+    };
+    for (const Row& row : {Row{SIGINT, "control-C", 130}, {SIGQUIT, "control-BREAK", 1}, {SIGHUP, "window-CLOSE", 2}}) {
+        SCOPED_TRACE(row.event);
+        Workdir dir;
+        dir.write("quartz.dat", uniform_table(-1.0));
+        ASSERT_EQ(::mkfifo(dir.file("PT.dat").c_str(), 0644), 0);
+        RunningLogk run(dir);
+        // Opening the FIFO for writing waits until logk has opened it.
+        int writer = ::open(dir.file("PT.dat").c_str(), O_WRONLY);
+        ASSERT_GE(writer, 0);
+        const std::string point = "500 300\n";
+        for (int i = 0; i < 100; ++i) ASSERT_EQ(::write(writer, point.data(), point.size()), 8);
+        // Give logk time to take the points and wait for more.
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        EXPECT_GE(open_files(run.pid()), 5);  // standard streams, quartz.dat, PT.dat
+        run.send(row.signal_number);
+        RunResult result = run.wait();
+        ::close(writer);
+        EXPECT_EQ(result.exit_status, row.status);
+        EXPECT_EQ(result.error_text,
+                  std::string("runlib: error (200): program aborting due to ") + row.event + " event\n");
+    }
+}
+
+}  // namespace
+}  // namespace logk::testing

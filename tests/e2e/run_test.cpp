@@ -1,0 +1,127 @@
+// The whole program, run in a scratch directory: files, messages and exit
+// status as a user sees them.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "support/input_files.h"
+#include "support/logk_process.h"
+
+namespace logk::testing {
+namespace {
+
+TEST(Run, NormalEndIsSilentWithStatusZero) {
+    for (const char* points : {"", "\n\n  \n", "500 300\n", "500 300\n100\n", "500 300\n\x1a\n1 2\n"}) {
+        SCOPED_TRACE(::testing::PrintToString(std::string(points)));
+        Workdir dir;
+        dir.write("quartz.dat", uniform_table(-2.5));
+        dir.write("PT.dat", points);
+        RunResult result = run_logk(dir);
+        EXPECT_EQ(result.exit_status, 0);
+        EXPECT_EQ(result.error_text, "");
+    }
+}
+
+TEST(Run, MissingTableStopsBeforeAnythingElseIsOpened) {
+    Workdir dir;
+    RunResult result = run_logk(dir);
+    EXPECT_EQ(result.exit_status, 29);
+    EXPECT_EQ(result.error_text, "runlib: No such file or directory\n" +
+                                     severe_line(29, "file not found", 11, dir, "quartz.dat"));
+    EXPECT_FALSE(dir.exists("logk.out"));
+}
+
+TEST(Run, MissingPointsLeaveTheResultFileUntouched) {
+    Workdir dir;
+    dir.write("quartz.dat", uniform_table(1.0));
+    dir.write("logk.out", "old contents\n");
+    RunResult result = run_logk(dir);
+    EXPECT_EQ(result.exit_status, 29);
+    EXPECT_EQ(result.error_text, "runlib: No such file or directory\n" +
+                                     severe_line(29, "file not found", 12, dir, "PT.dat"));
+    EXPECT_EQ(dir.read("logk.out"), "old contents\n");
+
+    Workdir fresh;
+    fresh.write("quartz.dat", uniform_table(1.0));
+    EXPECT_EQ(run_logk(fresh).exit_status, 29);
+    EXPECT_FALSE(fresh.exists("logk.out"));
+}
+
+// Failures while reading name the file; no operating-system line precedes
+// them, since no system call failed.
+TEST(Run, ReadingFailuresNameTheFile) {
+    struct Row {
+        std::string table;
+        std::string points;
+        int message;
+        const char* text;
+        int unit;
+        const char* name;
+    };
+    const std::string table = uniform_table(0.5);
+    const std::string short_table = table.substr(0, table.rfind('\n', table.size() - 2) + 1);
+    const std::vector<Row> rows = {
+        {short_table, "", 24, "end-of-file during read", 11, "quartz.dat"},
+        {"", "", 24, "end-of-file during read", 11, "quartz.dat"},
+        {"1 2 abc\n" + table, "", 59, "list-directed I/O syntax error", 11, "quartz.dat"},
+        {table, "100 abc\n", 59, "list-directed I/O syntax error", 12, "PT.dat"},
+        {table, "\xEF\xBB\xBF" "100 200\n", 59, "list-directed I/O syntax error", 12, "PT.dat"},
+        {table, "1 2\n1E5.0 3\n", 64, "input conversion error", 12, "PT.dat"},
+        {table, "1.0E+-5 3\n", 64, "input conversion error", 12, "PT.dat"},
+        {table, "3 1E400\n", 64, "input conversion error", 12, "PT.dat"},
+        {table, "1 'x'\n", 64, "input conversion error", 12, "PT.dat"},
+        {table, "1E400\n", 64, "input conversion error", 12, "PT.dat"},  // never swallowed by the end
+        {table, "1 'open\n", 24, "end-of-file during read", 12, "PT.dat"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::PrintToString(row.points) + " / " + std::to_string(row.message));
+        Workdir dir;
+        dir.write("quartz.dat", row.table);
+        dir.write("PT.dat", row.points);
+        RunResult result = run_logk(dir);
+        EXPECT_EQ(result.exit_status, row.message);
+        EXPECT_EQ(result.error_text, severe_line(row.message, row.text, row.unit, dir, row.name));
+    }
+}
+
+TEST(Run, InputThatIsADirectoryIsAnOpenFailure) {
+    Workdir dir;
+    dir.write("quartz.dat", uniform_table(0.0));
+    ASSERT_EQ(::mkdir(dir.file("PT.dat").c_str(), 0755), 0);
+    RunResult result = run_logk(dir);
+    EXPECT_EQ(result.exit_status, 30);
+    EXPECT_EQ(result.error_text,
+              "runlib: Is a directory\n" + severe_line(30, "open failure", 12, dir, "PT.dat"));
+}
+
+TEST(Run, ReadOnlyInputsOpenWithoutComplaint) {
+    Workdir dir;
+    dir.write("quartz.dat", uniform_table(0.0));
+    dir.write("PT.dat", "500 300\n");
+    ASSERT_EQ(::chmod(dir.file("quartz.dat").c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(dir.file("PT.dat").c_str(), 0444), 0);
+    RunOptions options;
+    options.run_as_uid = unprivileged_uid();
+    RunResult result = run_logk(dir, options);
+    EXPECT_EQ(result.error_text, "");
+    EXPECT_EQ(result.exit_status, 0);
+}
+
+TEST(Run, UnreadableInputIsPermissionDenied) {
+    uid_t uid = unprivileged_uid();
+    if (uid == 0 && ::geteuid() == 0) GTEST_SKIP() << "cannot drop privileges";
+    Workdir dir;
+    dir.write("quartz.dat", uniform_table(0.0));
+    ASSERT_EQ(::chmod(dir.file("quartz.dat").c_str(), 0), 0);
+    RunOptions options;
+    options.run_as_uid = uid;
+    RunResult result = run_logk(dir, options);
+    EXPECT_EQ(result.exit_status, 9);
+    EXPECT_EQ(result.error_text, "runlib: Permission denied\n" +
+                                     severe_line(9, "permission to access file denied", 11, dir, "quartz.dat"));
+}
+
+}  // namespace
+}  // namespace logk::testing

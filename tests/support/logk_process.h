@@ -1,0 +1,66 @@
+// Runs the built logk binary in a scratch directory, as a user would.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <string_view>
+
+namespace logk::testing {
+
+// A fresh, empty directory under $TMPDIR (or /tmp), removed with its
+// contents when the object goes.
+class Workdir {
+public:
+    Workdir();
+    ~Workdir();
+    Workdir(const Workdir&) = delete;
+    Workdir& operator=(const Workdir&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string file(std::string_view name) const { return path_ + "/" + std::string(name); }
+
+    void write(std::string_view name, std::string_view content) const;
+    std::string read(std::string_view name) const;
+    bool exists(std::string_view name) const;
+
+private:
+    std::string path_;
+};
+
+struct RunOptions {
+    uid_t run_as_uid = 0;             // 0: as the current user; else drop to this uid/gid
+    unsigned long address_space = 0;  // RLIMIT_AS in bytes, 0 for none
+};
+
+struct RunResult {
+    int exit_status = -1;  // the low byte a parent sees, or -1 if killed
+    int term_signal = 0;
+    std::string error_text;  // all the process wrote to standard error
+};
+
+// Starts logk in `dir` and waits for it.
+RunResult run_logk(const Workdir& dir, const RunOptions& options = {});
+
+// A logk process that keeps running until the test says otherwise.
+class RunningLogk {
+public:
+    explicit RunningLogk(const Workdir& dir);
+    ~RunningLogk();
+    void send(int signal_number) const;
+    RunResult wait();
+    pid_t pid() const { return pid_; }
+
+private:
+    pid_t pid_ = -1;
+    int error_pipe_ = -1;
+};
+
+// An unprivileged uid to drop to, or 0 when the tests do not run as root.
+uid_t unprivileged_uid();
+
+// "runlib: severe (29): file not found, unit 11, file <dir>/quartz.dat\n"
+std::string severe_line(int number, std::string_view text, int unit, const Workdir& dir,
+                        std::string_view name);
+
+}  // namespace logk::testing

@@ -1,0 +1,122 @@
+#include "driver/number_conversion.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+namespace logk {
+namespace {
+
+struct Converts {
+    const char* field;
+    double value;
+};
+
+// The value must come back with exactly these bits: signs of zero included.
+void expect_converts(const Converts& row) {
+    SCOPED_TRACE(row.field);
+    std::string scratch;
+    ASSERT_EQ(numeric_syntax_message(row.field), 0);
+    std::optional<double> got = convert_numeric(row.field, scratch);
+    ASSERT_TRUE(got.has_value());
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(*got), std::bit_cast<std::uint64_t>(row.value))
+        << *got << " vs " << row.value;
+}
+
+TEST(NumberConversion, ExponentForms) {
+    for (const Converts& row : {
+             Converts{"1.0D2", 100.0}, {"1.0Q2", 100.0}, {"1.0e+2", 100.0}, {"1.0+2", 100.0},
+             {"100", 100.0}, {"1.5-3", 0.0015}, {"2+2", 200.0}, {"1.5E", 1.5}, {"1.5d", 1.5},
+             {"1.5-", 1.5}, {"2.5q-1", 0.25}, {"-3E0001", -30.0}, {"1e+00000000003", 1000.0},
+             {"+7", 7.0}, {"25", 25.0}, {".5", 0.5}, {"5.", 5.0}, {"-.25D+1", -2.5},
+         }) {
+        expect_converts(row);
+    }
+}
+
+TEST(NumberConversion, ZeroMantissaIsPositiveZero) {
+    for (const Converts& row : {
+             Converts{"-", 0.0}, {".", 0.0}, {"-0", 0.0}, {"0E999", 0.0}, {"-0.000E-5", 0.0},
+             {"0E99999", 0.0}, {"+", 0.0}, {"-E5", 0.0}, {"--", 0.0},
+         }) {
+        expect_converts(row);
+    }
+}
+
+TEST(NumberConversion, RoundsToNearestDouble) {
+    for (const Converts& row : {
+             Converts{"0.1", 0.1},
+             {"2.0005", 2.0005},
+             {"9007199254740993", 9007199254740992.0},  // halfway: ties to even
+             {"9007199254740995", 9007199254740996.0},
+             {"1.7976931348623158D308", std::numeric_limits<double>::max()},
+             {"123456789012345678901234567890", 1.2345678901234568e29},
+             {"0.000000000000000000000000000000000000000000000000001e51", 1.0},
+         }) {
+        expect_converts(row);
+    }
+}
+
+TEST(NumberConversion, UnderflowAndSubnormals) {
+    const double min_subnormal = std::numeric_limits<double>::denorm_min();
+    for (const Converts& row : {
+             Converts{"1E-400", 0.0}, {"-1E-400", -0.0}, {"-1E-10000", -0.0}, {"1-99999", 0.0},
+             {"1e-310", 1e-310}, {"-1D-310", -1e-310}, {"4.9e-324", min_subnormal},
+             {"2.5E-324", min_subnormal}, {"2E-324", 0.0}, {"-2E-324", -0.0},
+             {"2.2250738585072014e-308", std::numeric_limits<double>::min()},
+         }) {
+        expect_converts(row);
+    }
+}
+
+TEST(NumberConversion, FieldsThatDoNotConvert) {
+    for (const char* field : {
+             "1E+-5", "1+5-3", "1E5.0", "1-5.0", "1+5E3", "1E400", "-1E400", "1.7976931348623159e308",
+             "1E10000", "1E+00000000010000", "1++", "5-+3",
+         }) {
+        SCOPED_TRACE(field);
+        std::string scratch;
+        EXPECT_EQ(numeric_syntax_message(field), 0);
+        EXPECT_FALSE(convert_numeric(field, scratch).has_value());
+    }
+}
+
+TEST(NumberConversion, SyntaxErrors) {
+    for (const char* field : {"1.2.3", "1E5E3", "E5", "e5", "D1", "q", "NaN", "12a", "Inf", "1,5",
+                              "1 5", "", "\xEF\xBB\xBF" "1", "1*2", "1\f", "(1"}) {
+        SCOPED_TRACE(field);
+        EXPECT_EQ(numeric_syntax_message(field), 59);
+    }
+}
+
+TEST(NumberConversion, RepeatCounts) {
+    struct Row {
+        const char* text;
+        std::optional<std::int32_t> count;
+    };
+    for (const Row& row : {
+             Row{"3", 3}, {"+3", 3}, {"-2", -2}, {"0", 0}, {"007", 7}, {"2147483647", 2147483647},
+             {"1.5", std::nullopt}, {"2147483648", std::nullopt}, {"", std::nullopt},
+             {"+", std::nullopt}, {"-", std::nullopt}, {"+-2", std::nullopt}, {"2E1", std::nullopt},
+         }) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(convert_repeat_count(row.text), row.count);
+    }
+}
+
+// A long mantissa in a non-C form goes through the scratch space; the value
+// must still be correctly rounded.
+TEST(NumberConversion, LongMantissaWithRewrittenExponent) {
+    std::string field = "0." + std::string(5000, '0') + "15D+5001";
+    std::string scratch;
+    std::optional<double> got = convert_numeric(field, scratch);
+    ASSERT_TRUE(got.has_value());
+    EXPECT_EQ(*got, 1.5);
+}
+
+}  // namespace
+}  // namespace logk
