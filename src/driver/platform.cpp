@@ -17,11 +17,14 @@ bool write_refused(int error) { return error == EACCES || error == EPERM || erro
 OpenResult open_with_fallback(const char* name, int create_flags) {
     OpenResult result;
     result.fd = ::open(name, O_RDWR | O_CLOEXEC | create_flags, 0666);
-    if (result.fd < 0 && write_refused(errno)) {
-        result.fd = ::open(name, O_RDONLY | O_CLOEXEC);
-        result.read_only = result.fd >= 0;
-    }
-    if (result.fd < 0) result.error = errno;
+    if (result.fd >= 0) return result;
+    result.error = errno;
+    if (!write_refused(result.error)) return result;
+    result.fd = ::open(name, O_RDONLY | O_CLOEXEC);
+    result.read_only = result.fd >= 0;
+    // A file that is missing and may not be created stays "access denied".
+    if (result.fd < 0 && errno != ENOENT) result.error = errno;
+    if (result.fd >= 0) result.error = 0;
     return result;
 }
 
@@ -65,18 +68,20 @@ std::ptrdiff_t read_some(int fd, char* buffer, std::size_t n) {
     }
 }
 
-int write_all(int fd, const char* data, std::size_t n) {
-    while (n > 0) {
-        ssize_t put = ::write(fd, data, n);
-        if (put < 0) {
-            if (errno == EINTR) continue;
-            return errno;
+int write_all(int fd, const char* data, std::size_t n, std::size_t* written) {
+    std::size_t done = 0;
+    int error = 0;
+    while (done < n) {
+        ssize_t put = ::write(fd, data + done, n - done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) {
+            error = put < 0 ? errno : EIO;
+            break;
         }
-        if (put == 0) return EIO;
-        data += put;
-        n -= static_cast<std::size_t>(put);
+        done += static_cast<std::size_t>(put);
     }
-    return 0;
+    if (written != nullptr) *written = done;
+    return error;
 }
 
 int cut_at(int fd, std::uint64_t length) {

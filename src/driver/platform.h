@@ -30,8 +30,9 @@ OpenResult open_or_create(const char* name);
 std::ptrdiff_t read_some(int fd, char* buffer, std::size_t n);
 
 // Hands all n bytes to the system, retrying after a short or interrupted
-// write. Returns 0 or the errno of the failure.
-int write_all(int fd, const char* data, std::size_t n);
+// write. Returns 0 or the errno of the failure; `written` counts the bytes
+// the system took before it failed.
+int write_all(int fd, const char* data, std::size_t n, std::size_t* written = nullptr);
 
 // Cuts the file at the given length. Returns 0 or errno.
 int cut_at(int fd, std::uint64_t length);

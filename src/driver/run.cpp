@@ -9,6 +9,7 @@
 #include "driver/input_file.h"
 #include "driver/messages.h"
 #include "driver/platform.h"
+#include "driver/result_file.h"
 #include "driver/run_end.h"
 #include "grid/logk_table.h"
 
@@ -32,18 +33,27 @@ const std::array<platform::ConsoleEvent, 3>& console_events() {
     return events;
 }
 
-// Opens an existing input file; a failure ends the run with its message.
-int open_input(int unit, const char* name, const std::string& path) {
-    platform::OpenResult opened = platform::open_existing(name);
+// Opens a file with `open`; a failure ends the run with its message.
+template <typename Open>
+platform::OpenResult open_or_stop(int unit, const char* name, const std::string& path, Open open) {
+    platform::OpenResult opened = open(name);
     if (opened.fd < 0) stop_run(open_failure_message(opened.error), unit, path, opened.error);
     platform::track_open_file(opened.fd);
-    return opened.fd;
+    return opened;
+}
+
+int open_input(int unit, const char* name, const std::string& path) {
+    return open_or_stop(unit, name, path, platform::open_existing).fd;
 }
 
 void stop_on(const ReadOutcome& outcome, InputFile& file) {
     if (outcome.status == ReadOutcome::failed) {
         stop_run(outcome.message, file.unit(), file.path(), file.take_system_error());
     }
+}
+
+void stop_on(const WriteOutcome& outcome, const ResultFile& file) {
+    if (outcome.message != 0) stop_run(outcome.message, ResultFile::kUnit, file.path(), outcome.system_error);
 }
 
 // One request per pressure node; each starts at a fresh record and takes as
@@ -63,14 +73,22 @@ int run() {
     std::fesetenv(FE_DFL_ENV);
     platform::install_console_handlers(console_events().data(), console_events().size());
 
+    // The order matters: without quartz.dat, PT.dat is never opened; without
+    // either, logk.out is neither created nor changed.
     const std::string table_path = platform::absolute_path("quartz.dat");
     InputFile table(open_input(kTableUnit, "quartz.dat", table_path), kTableUnit, table_path);
     const std::string points_path = platform::absolute_path("PT.dat");
     InputFile points(open_input(kPointsUnit, "PT.dat", points_path), kPointsUnit, points_path);
+    const std::string result_path = platform::absolute_path("logk.out");
+    const platform::OpenResult result_open =
+        open_or_stop(ResultFile::kUnit, "logk.out", result_path, platform::open_or_create);
+    ResultFile result(result_open.fd, result_open.read_only, result_path);
 
     LogKTable LOGK;
     load_table(table, LOGK);
+    stop_on(result.write_header(), result);
 
+    ResultLine line;
     for (;;) {
         double P = kUnsetCoordinate;
         double T = kUnsetCoordinate;
@@ -78,11 +96,14 @@ int run() {
         int TIDX = kUnsetIndex;
         char PTERR = 'N';
         char ISOERR = 'N';
+        double LK = 0.0;
         const std::array<double*, 2> point = {&P, &T};
         ReadOutcome outcome = read_values(points, point, true);
         if (outcome.status == ReadOutcome::end_of_file) break;
         stop_on(outcome, points);
-        (void)PIDX, (void)TIDX, (void)PTERR, (void)ISOERR;
+
+        format_result_line(P, T, PIDX, TIDX, LK, ISOERR, PTERR, line);
+        stop_on(result.write_line(line), result);
     }
 
     end_run();

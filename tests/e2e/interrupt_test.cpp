@@ -48,13 +48,17 @@ TEST(Interrupt, ConsoleEventsEndTheRun) {
         for (int i = 0; i < 100; ++i) ASSERT_EQ(::write(writer, point.data(), point.size()), 8);
         // Give logk time to take the points and wait for more.
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        EXPECT_GE(open_files(run.pid()), 5);  // standard streams, quartz.dat, PT.dat
+        EXPECT_GE(open_files(run.pid()), 6);  // standard streams and the three files
         run.send(row.signal_number);
         RunResult result = run.wait();
         ::close(writer);
         EXPECT_EQ(result.exit_status, row.status);
         EXPECT_EQ(result.error_text,
                   std::string("runlib: error (200): program aborting due to ") + row.event + " event\n");
+        // Every point read before the event has its whole line, and no more.
+        const std::string out = dir.read("logk.out");
+        ASSERT_EQ(out.size(), 70u + 100 * 73);
+        EXPECT_EQ(out.substr(70, 73), out.substr(70 + 99 * 73, 73));
     }
 }
 

@@ -44,6 +44,11 @@ pid_t start(const Workdir& dir, const RunOptions& options, int& error_pipe) {
             struct rlimit limit {options.address_space, options.address_space};
             if (::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(251);
         }
+        if (options.file_size != 0) {
+            struct rlimit limit {options.file_size, options.file_size};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(251);
+            ::signal(SIGXFSZ, SIG_IGN);
+        }
         if (options.run_as_uid != 0) {
             if (::setgid(options.run_as_uid) != 0 || ::setuid(options.run_as_uid) != 0) ::_exit(252);
         }

@@ -31,6 +31,7 @@ private:
 struct RunOptions {
     uid_t run_as_uid = 0;             // 0: as the current user; else drop to this uid/gid
     unsigned long address_space = 0;  // RLIMIT_AS in bytes, 0 for none
+    unsigned long file_size = 0;      // RLIMIT_FSIZE in bytes (SIGXFSZ ignored), 0 for none
 };
 
 struct RunResult {

@@ -1,0 +1,80 @@
+#include "driver/number_field.h"
+
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <string_view>
+
+namespace logk {
+namespace {
+
+void fill_asterisks(int width, char* out) { std::memset(out, '*', static_cast<std::size_t>(width)); }
+
+void put_right(std::string_view text, int width, char* out) {
+    std::size_t w = static_cast<std::size_t>(width);
+    if (text.size() > w) return fill_asterisks(width, out);
+    std::memset(out, ' ', w - text.size());
+    std::memcpy(out + (w - text.size()), text.data(), text.size());
+}
+
+void put_left(std::string_view text, int width, char* out) {
+    std::size_t w = static_cast<std::size_t>(width);
+    if (text.size() > w) return fill_asterisks(width, out);
+    std::memcpy(out, text.data(), text.size());
+    std::memset(out + text.size(), ' ', w - text.size());
+}
+
+// |x| in thousandths, rounded half away from zero on the exact binary value,
+// for a normal |x| below 2^52 (so the value has a fractional part in binary).
+// |x| = m * 2^-s with a 53-bit m; m * 1000 < 2^63 is exact in 64 bits, and
+// its s low bits decide the rounding.
+std::uint64_t round_to_thousandths(double magnitude) {
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(magnitude);
+    const int biased = static_cast<int>(bits >> 52);
+    const std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+    const int s = 1075 - biased;  // magnitude = m * 2^-s, s >= 1 below 2^52
+    if (s >= 64) return 0;        // below 2^-11, far under half a thousandth
+    const std::uint64_t scaled = m * 1000;
+    const std::uint64_t whole = scaled >> s;
+    const std::uint64_t rest = scaled & ((std::uint64_t{1} << s) - 1);
+    const std::uint64_t half = std::uint64_t{1} << (s - 1);
+    return whole + (rest >= half ? 1 : 0);
+}
+
+}  // namespace
+
+void format_number_field(double x, int width, char* out) {
+    if (std::isnan(x)) return put_left(" NaN", width, out);
+    if (std::isinf(x)) return put_left(x > 0 ? " Infinity" : " -Infinity", width, out);
+
+    const double magnitude = std::fabs(x);
+    if (magnitude != 0.0 && magnitude < std::numeric_limits<double>::min()) {
+        // Subnormals keep an exponent form; the leading 0 goes where it does not fit.
+        return put_right(width >= 9 ? "0.000E+00" : ".000E+00", width, out);
+    }
+    // At 1e9 the text has at least 14 characters and fits no field here.
+    if (magnitude >= 1e9) return fill_asterisks(width, out);
+
+    const std::uint64_t thousandths = magnitude == 0.0 ? 0 : round_to_thousandths(magnitude);
+    char text[24];
+    char* p = text;
+    if (x < 0 && thousandths != 0) *p++ = '-';
+    p = std::to_chars(p, text + sizeof text, thousandths / 1000).ptr;
+    const unsigned fraction = static_cast<unsigned>(thousandths % 1000);
+    *p++ = '.';
+    *p++ = static_cast<char>('0' + fraction / 100);
+    *p++ = static_cast<char>('0' + fraction / 10 % 10);
+    *p++ = static_cast<char>('0' + fraction % 10);
+    put_right(std::string_view(text, static_cast<std::size_t>(p - text)), width, out);
+}
+
+void format_integer_field(int value, int width, char* out) {
+    char text[16];
+    char* end = std::to_chars(text, text + sizeof text, value).ptr;
+    put_right(std::string_view(text, static_cast<std::size_t>(end - text)), width, out);
+}
+
+}  // namespace logk

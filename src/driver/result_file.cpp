@@ -1,0 +1,85 @@
+#include "driver/result_file.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "driver/messages.h"
+#include "driver/number_field.h"
+#include "driver/platform.h"
+
+namespace logk {
+namespace {
+
+// Four labels of 6 columns each followed by 4 blanks, 2 more blanks, then
+// "LogK  ", "isoerr" and " PTerr" with 4 blanks between them. The labels
+// stand left of their value columns, as they always have.
+constexpr char kHeader[] =
+    "    P     "
+    "    T     "
+    "  Pidx    "
+    "  Tidx    "
+    "  "
+    "LogK  "
+    "    "
+    "isoerr"
+    "    "
+    " PTerr"
+    "\r\n";
+static_assert(sizeof kHeader - 1 == 70, "68 characters and CR LF");
+
+// Zero-based offsets of the fields in a result line.
+constexpr std::size_t kPColumn = 1;
+constexpr std::size_t kTColumn = 11;
+constexpr std::size_t kPidxColumn = 25;
+constexpr std::size_t kTidxColumn = 35;
+constexpr std::size_t kLkColumn = 41;
+constexpr std::size_t kIsoerrColumn = 60;
+constexpr std::size_t kPterrColumn = 70;
+
+}  // namespace
+
+std::string_view result_header() { return {kHeader, sizeof kHeader - 1}; }
+
+void format_result_line(double P, double T, int PIDX, int TIDX, double LK, char ISOERR, char PTERR,
+                        ResultLine& line) {
+    std::memset(line.data(), ' ', line.size());
+    format_number_field(P, 8, &line[kPColumn]);
+    format_number_field(T, 8, &line[kTColumn]);
+    format_integer_field(PIDX, 2, &line[kPidxColumn]);
+    format_integer_field(TIDX, 2, &line[kTidxColumn]);
+    format_number_field(LK, 12, &line[kLkColumn]);
+    line[kIsoerrColumn] = ISOERR;
+    line[kPterrColumn] = PTERR;
+    line[71] = '\r';
+    line[72] = '\n';
+}
+
+WriteOutcome ResultFile::write(std::string_view bytes) {
+    if (read_only_) return {msg::write_to_read_only, 0};
+    std::size_t written = 0;
+    int error = platform::write_all(fd_, bytes.data(), bytes.size(), &written);
+    if (error != 0) {
+        // A torn line is cut off; a torn header is left, as the old contents
+        // beyond it are not ours to drop.
+        if (written != 0 && size_ != 0) (void)platform::cut_at(fd_, size_);
+        return {msg::write_error, error};
+    }
+    size_ += bytes.size();
+    return {};
+}
+
+WriteOutcome ResultFile::write_header() {
+    WriteOutcome outcome = write(result_header());
+    if (outcome.message != 0) return outcome;
+    int error = platform::cut_at(fd_, result_header().size());
+    // A device or a pipe (logk.out linked to /dev/null, say) cannot be cut and
+    // holds no older contents either.
+    if (error != 0 && error != EINVAL) return {msg::write_error, error};
+    return {};
+}
+
+WriteOutcome ResultFile::write_line(const ResultLine& line) {
+    return write(std::string_view(line.data(), line.size()));
+}
+
+}  // namespace logk
