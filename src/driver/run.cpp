@@ -12,6 +12,7 @@
 #include "driver/result_file.h"
 #include "driver/run_end.h"
 #include "grid/logk_table.h"
+#include "stencil/findpt.h"
 
 namespace logk {
 namespace {
@@ -102,6 +103,7 @@ int run() {
         if (outcome.status == ReadOutcome::end_of_file) break;
         stop_on(outcome, points);
 
+        FINDPT(P, T, PIDX, TIDX, PTERR, ISOERR);
         format_result_line(P, T, PIDX, TIDX, LK, ISOERR, PTERR, line);
         stop_on(result.write_line(line), result);
     }

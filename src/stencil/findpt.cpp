@@ -1,0 +1,171 @@
+#include "stencil/findpt.h"
+
+#include <algorithm>
+#include <array>
+
+#include "grid/grid.h"
+
+namespace logk {
+namespace {
+
+// The readings of every test below. A NaN is below every threshold, not
+// above any, and in no interval; none of these comparisons traps.
+bool below(double v, double x) { return !(v >= x); }
+bool not_above(double v, double x) { return !(v > x); }
+bool in(double v, double from, double to) { return v >= from && below(v, to); }
+
+// Rows T4 and T5, TIDX 5..15, up to 350 degC: the liquid-vapour saturation
+// curve. Every P below the shift threshold (the saturation pressure at the
+// row's upper node) is shifted by exactly one; P below the limit (the
+// saturation pressure at the row's lower node) is flagged 'E'.
+struct SaturationRow {
+    double shift_below;
+    bool has_limit;
+    double limit;
+};
+constexpr int kFirstSaturationRow = 5;
+constexpr std::array<SaturationRow, 11> kSaturationRows = {{
+    //                                 TIDX  T (degC)
+    {1.0133, false, 0.0},          //  5    (75, 100]   no 'E' test
+    {2.321, true, 1.013},          //  6   (100, 125]   1.013, not the node 1.0133
+    {4.758, true, 2.321},          //  7   (125, 150]
+    {8.919, true, 4.758},          //  8   (150, 175]
+    {15.537, true, 8.919},         //  9   (175, 200]
+    {25.479, true, 15.537},        // 10   (200, 225]
+    {39.737, true, 25.479},        // 11   (225, 250]
+    {59.432, true, 39.737},        // 12   (250, 275]
+    {85.839, true, 59.432},        // 13   (275, 300]
+    {120.458, true, 85.839},       // 14   (300, 325]
+    {165.212, true, 120.458},      // 15   (325, 350]
+}};
+
+// Row T6, (350, 400]: the three pressure intervals below 300 bar all move to
+// the stencil 300, 350, 400 bar; P below 165.212 is flagged, not shifted.
+struct ShiftWindow {
+    double from;
+    double to;
+    int by;
+};
+constexpr std::array<ShiftWindow, 3> kRowT6Windows = {{
+    {165.212, 200.0, 3},
+    {200.0, 250.0, 2},
+    {250.0, 300.0, 1},
+}};
+constexpr double kRowT6Limit = 165.212;
+
+// Rows T7, TIDX 17..36, above 400 degC: P in [from, to) is shifted by one;
+// P below the limit is flagged 'E' and not shifted.
+struct WindowRow {
+    double from;
+    double to;
+    double limit;
+};
+constexpr int kFirstWindowRow = 17;
+constexpr std::array<WindowRow, 20> kWindowRows = {{
+    //                           TIDX  T (degC)
+    {200.0, 350.0, 200.0},   // 17   (400, 410]   three node intervals
+    {350.0, 400.0, 350.0},   // 18   (410, 420]
+    {350.0, 400.0, 350.0},   // 19   (420, 430]
+    {400.0, 450.0, 400.0},   // 20   (430, 440]
+    {450.0, 500.0, 450.0},   // 21   (440, 450]
+    {450.0, 500.0, 450.0},   // 22   (450, 460]
+    {500.0, 550.0, 500.0},   // 23   (460, 470]
+    {550.0, 600.0, 550.0},   // 24   (470, 480]
+    {550.0, 600.0, 550.0},   // 25   (480, 490]
+    {600.0, 650.0, 600.0},   // 26   (490, 500]
+    {600.0, 650.0, 600.0},   // 27   (500, 510]
+    {650.0, 700.0, 650.0},   // 28   (510, 520]
+    {700.0, 750.0, 700.0},   // 29   (520, 530]
+    {700.0, 750.0, 700.0},   // 30   (530, 540]
+    {750.0, 800.0, 700.0},   // 31   (540, 550]   limit 700, not 750
+    {800.0, 850.0, 800.0},   // 32   (550, 560]
+    {800.0, 850.0, 800.0},   // 33   (560, 570]
+    {850.0, 900.0, 850.0},   // 34   (570, 580]
+    {900.0, 950.0, 900.0},   // 35   (580, 590]
+    {900.0, 950.0, 900.0},   // 36   (590, 600]
+}};
+
+// Row T8, (600, 700]: the window of TIDX 36, but the limit is 800, not 900.
+constexpr WindowRow kRowT8 = {900.0, 950.0, 800.0};
+
+void shift(int by, int& PIDX, char& ISOERR) {
+    PIDX += by;
+    ISOERR = 'W';
+}
+
+// Table 1: P alone gives PIDX and the pressure verdict.
+void pressure_step(double P, int& PIDX, char& PTERR) {
+    if (not_above(P, 0.0)) {             // P1: zeros, negatives, -inf, NaN
+        PIDX = 1;
+        PTERR = 'E';
+    } else if (below(P, 1.0)) {          // P2
+        PIDX = 1;
+        PTERR = 'W';
+    } else if (below(P, 4000.0)) {       // P3, P4: [PGRID(k), PGRID(k+1)) -> k
+        PIDX = static_cast<int>(std::upper_bound(kPgrid.begin(), kPgrid.end(), P) - kPgrid.begin());
+    } else if (not_above(P, 5000.0)) {   // P5: 4500 is no boundary
+        PIDX = 35;
+    } else if (below(P, 6000.0)) {       // P6
+        PIDX = 35;
+        PTERR = 'W';
+    } else {                             // P7: 6000 and above, +inf
+        PIDX = 35;
+        PTERR = 'E';
+    }
+}
+
+// The k with T in (TGRID(k-1), TGRID(k)].
+int upper_temperature_node(double T) {
+    return static_cast<int>(std::lower_bound(kTgrid.begin(), kTgrid.end(), T) - kTgrid.begin()) + 1;
+}
+
+void apply(const SaturationRow& row, double P, int& PIDX, char& ISOERR) {
+    if (below(P, row.shift_below)) shift(1, PIDX, ISOERR);
+    if (row.has_limit && below(P, row.limit)) ISOERR = 'E';
+}
+
+void apply(const WindowRow& row, double P, int& PIDX, char& ISOERR) {
+    if (in(P, row.from, row.to)) shift(1, PIDX, ISOERR);
+    if (below(P, row.limit)) ISOERR = 'E';
+}
+
+// Table 2: T gives TIDX; within its row, the input P may move the stencil
+// to higher pressures and raise ISOERR. Every test uses the input P, so a
+// shift never changes which later test holds.
+void temperature_step(double P, double T, int& PIDX, int& TIDX, char& PTERR, char& ISOERR) {
+    if (below(T, 0.01) || not_above(T, 50.0)) {  // T1, T2: stencil 0.01, 25, 50
+        TIDX = 3;
+        if (below(T, 0.01)) PTERR = 'E';
+        PIDX = std::min(PIDX, 34);  // 3500, 4000, 4500 bar for P of 4000 and more
+    } else if (not_above(T, 75.0)) {  // T3
+        TIDX = 4;
+    } else if (not_above(T, 350.0)) {  // T4, T5
+        TIDX = upper_temperature_node(T);
+        apply(kSaturationRows[static_cast<std::size_t>(TIDX - kFirstSaturationRow)], P, PIDX, ISOERR);
+    } else if (not_above(T, 400.0)) {  // T6
+        TIDX = 16;
+        for (const ShiftWindow& window : kRowT6Windows) {
+            if (in(P, window.from, window.to)) shift(window.by, PIDX, ISOERR);
+        }
+        if (below(P, kRowT6Limit)) ISOERR = 'E';
+    } else if (not_above(T, 600.0)) {  // T7
+        TIDX = upper_temperature_node(T);
+        apply(kWindowRows[static_cast<std::size_t>(TIDX - kFirstWindowRow)], P, PIDX, ISOERR);
+    } else if (not_above(T, 700.0)) {  // T8: above the grid, within the margin
+        TIDX = 36;
+        if (PTERR == 'N') PTERR = 'W';
+        apply(kRowT8, P, PIDX, ISOERR);
+    } else {  // T9: above 700, +inf
+        TIDX = 36;
+        PTERR = 'E';
+    }
+}
+
+}  // namespace
+
+void FINDPT(const double& P, const double& T, int& PIDX, int& TIDX, char& PTERR, char& ISOERR) {
+    pressure_step(P, PIDX, PTERR);
+    temperature_step(P, T, PIDX, TIDX, PTERR, ISOERR);
+}
+
+}  // namespace logk
