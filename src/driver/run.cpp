@@ -12,6 +12,7 @@
 #include "driver/result_file.h"
 #include "driver/run_end.h"
 #include "grid/logk_table.h"
+#include "interp/intrpk.h"
 #include "stencil/findpt.h"
 
 namespace logk {
@@ -97,13 +98,14 @@ int run() {
         int TIDX = kUnsetIndex;
         char PTERR = 'N';
         char ISOERR = 'N';
-        double LK = 0.0;
+        double LK;  // INTRPK sets it from scratch
         const std::array<double*, 2> point = {&P, &T};
         ReadOutcome outcome = read_values(points, point, true);
         if (outcome.status == ReadOutcome::end_of_file) break;
         stop_on(outcome, points);
 
         FINDPT(P, T, PIDX, TIDX, PTERR, ISOERR);
+        INTRPK(P, T, PIDX, TIDX, LOGK, LK);
         format_result_line(P, T, PIDX, TIDX, LK, ISOERR, PTERR, line);
         stop_on(result.write_line(line), result);
     }

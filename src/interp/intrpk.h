@@ -1,0 +1,24 @@
+// Biquadratic Lagrange interpolation of log K on one stencil.
+#pragma once
+
+#include "grid/logk_table.h"
+
+namespace logk {
+
+// LK := the quadratic Lagrange polynomial in pressure through PGRID(PIDX),
+// PGRID(PIDX+1), PGRID(PIDX+2), taken along TGRID(TIDX-2), TGRID(TIDX-1),
+// TGRID(TIDX), then the quadratic in temperature through those three values,
+// evaluated at (P, T). Requires 1 <= PIDX <= 35 and 3 <= TIDX <= 36.
+//
+// The evaluation order is part of the output: reordering the terms, forming
+// a ratio or a weight first, or fusing a multiply-add changes the last bit.
+// With PIDX 13, TIDX 11, P 260, T 210 and the table values
+//   -2.50 -2.40 -2.31 / -2.48 -2.38 -2.30 / -2.46 -2.37 -2.28
+// (200, 250, 300 bar by 200, 225, 250 degC), LK is -0x1.37963992c8c4ep+1
+// (-2.434271999999999), two ulps from the exact -2.434272.
+// NaN and infinities pass through without a trap; LK's value on entry is
+// never read.
+void INTRPK(const double& P, const double& T, const int& PIDX, const int& TIDX, const LogKTable& LOGK,
+            double& LK);
+
+}  // namespace logk
