@@ -127,6 +127,10 @@ Item Request::take_item(double& value) {
     char c = *pos_;
     bool dotted_truth = c == '.' && pos_ + 1 != end_ && is_truth_letter(pos_[1]);
     if (c == '(' || c == ')' || is_quote(c) || is_truth_letter(c) || dotted_truth) return take_single(value);
+    if (const char* stop = convert_simple_numeric(pos_, end_, value)) {
+        pos_ = stop;
+        return Item::value;
+    }
     const char* field_stop = field_end(pos_, end_);
     const void* star = std::memchr(pos_, '*', static_cast<std::size_t>(field_stop - pos_));
     if (star == nullptr) return take_numeric(value);

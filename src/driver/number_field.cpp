@@ -13,6 +13,18 @@ namespace {
 
 void fill_asterisks(int width, char* out) { std::memset(out, '*', static_cast<std::size_t>(width)); }
 
+// The two widths the result line uses get a fixed-size copy each.
+void fill_blanks(int width, char* out) {
+    static constexpr char kBlanks[] = "            ";
+    if (width == 8) {
+        std::memcpy(out, kBlanks, 8);
+    } else if (width == 12) {
+        std::memcpy(out, kBlanks, 12);
+    } else {
+        std::memset(out, ' ', static_cast<std::size_t>(width));
+    }
+}
+
 void put_right(std::string_view text, int width, char* out) {
     std::size_t w = static_cast<std::size_t>(width);
     if (text.size() > w) return fill_asterisks(width, out);
@@ -59,19 +71,34 @@ void format_number_field(double x, int width, char* out) {
     if (magnitude >= 1e9) return fill_asterisks(width, out);
 
     const std::uint64_t thousandths = magnitude == 0.0 ? 0 : round_to_thousandths(magnitude);
-    char text[24];
-    char* p = text;
-    if (x < 0 && thousandths != 0) *p++ = '-';
-    p = std::to_chars(p, text + sizeof text, thousandths / 1000).ptr;
+    // Blanks first, then from the right end of the field: three decimals,
+    // the point, the whole part ("0" below 1) and the sign.
+    fill_blanks(width, out);
+    char* p = out + width;
     const unsigned fraction = static_cast<unsigned>(thousandths % 1000);
-    *p++ = '.';
-    *p++ = static_cast<char>('0' + fraction / 100);
-    *p++ = static_cast<char>('0' + fraction / 10 % 10);
-    *p++ = static_cast<char>('0' + fraction % 10);
-    put_right(std::string_view(text, static_cast<std::size_t>(p - text)), width, out);
+    *--p = static_cast<char>('0' + fraction % 10);
+    *--p = static_cast<char>('0' + fraction / 10 % 10);
+    *--p = static_cast<char>('0' + fraction / 100);
+    *--p = '.';
+    std::uint32_t whole = static_cast<std::uint32_t>(thousandths / 1000);  // below 1e9
+    do {
+        if (p == out) return fill_asterisks(width, out);
+        *--p = static_cast<char>('0' + whole % 10);
+        whole /= 10;
+    } while (whole != 0);
+    if (x < 0 && thousandths != 0) {
+        if (p == out) return fill_asterisks(width, out);
+        *--p = '-';
+    }
 }
 
 void format_integer_field(int value, int width, char* out) {
+    if (width == 2 && value >= -9 && value <= 99) {  // the stencil indices
+        const unsigned magnitude = static_cast<unsigned>(value < 0 ? -value : value);
+        out[0] = value < 0 ? '-' : (magnitude >= 10 ? static_cast<char>('0' + magnitude / 10) : ' ');
+        out[1] = static_cast<char>('0' + magnitude % 10);
+        return;
+    }
     char text[16];
     char* end = std::to_chars(text, text + sizeof text, value).ptr;
     put_right(std::string_view(text, static_cast<std::size_t>(end - text)), width, out);

@@ -40,9 +40,14 @@ constexpr std::size_t kPterrColumn = 70;
 
 std::string_view result_header() { return {kHeader, sizeof kHeader - 1}; }
 
+ResultLine::ResultLine() {
+    bytes_.fill(' ');
+    bytes_[71] = '\r';
+    bytes_[72] = '\n';
+}
+
 void format_result_line(double P, double T, int PIDX, int TIDX, double LK, char ISOERR, char PTERR,
                         ResultLine& line) {
-    std::memset(line.data(), ' ', line.size());
     format_number_field(P, 8, &line[kPColumn]);
     format_number_field(T, 8, &line[kTColumn]);
     format_integer_field(PIDX, 2, &line[kPidxColumn]);
@@ -50,8 +55,6 @@ void format_result_line(double P, double T, int PIDX, int TIDX, double LK, char 
     format_number_field(LK, 12, &line[kLkColumn]);
     line[kIsoerrColumn] = ISOERR;
     line[kPterrColumn] = PTERR;
-    line[71] = '\r';
-    line[72] = '\n';
 }
 
 WriteOutcome ResultFile::write(std::string_view bytes) {

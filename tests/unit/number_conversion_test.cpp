@@ -5,7 +5,9 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 
 namespace logk {
@@ -116,6 +118,58 @@ TEST(NumberConversion, LongMantissaWithRewrittenExponent) {
     std::optional<double> got = convert_numeric(field, scratch);
     ASSERT_TRUE(got.has_value());
     EXPECT_EQ(*got, 1.5);
+}
+
+}  // namespace
+}  // namespace logk
+
+namespace logk {
+namespace {
+
+// The one-pass conversion must agree with the general rules, bit for bit,
+// on every field it accepts, and accept the everyday forms.
+TEST(NumberConversion, FastPathAgreesWithTheGeneralRules) {
+    std::mt19937_64 random(7);
+    const std::string alphabet = "0123456789.+-EeDdQq";
+    int accepted = 0;
+    for (int i = 0; i < 200000; ++i) {
+        std::string field;
+        const std::size_t length = 1 + random() % 14;
+        for (std::size_t j = 0; j < length; ++j) {
+            field += (random() % 3 == 0) ? alphabet[random() % alphabet.size()] : alphabet[random() % 10];
+        }
+        double fast = 0;
+        const char* stop = convert_simple_numeric(field.data(), field.data() + field.size(), fast);
+        if (stop == nullptr) continue;
+        ++accepted;
+        ASSERT_EQ(stop, field.data() + field.size()) << field;
+        ASSERT_EQ(numeric_syntax_message(field), 0) << field;
+        std::string scratch;
+        std::optional<double> general = convert_numeric(field, scratch);
+        ASSERT_TRUE(general.has_value()) << field;
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(fast), std::bit_cast<std::uint64_t>(*general)) << field;
+    }
+    EXPECT_GT(accepted, 20000);
+    for (const char* field : {"3200.502", "-5.1513E+03", "2.5D3", "1.2345+2", "413", "0.01", "-0"}) {
+        double value = 0;
+        EXPECT_NE(convert_simple_numeric(field, field + std::strlen(field), value), nullptr) << field;
+    }
+}
+
+// The field ends at a delimiter; anything else is left to the general rules.
+TEST(NumberConversion, FastPathStopsAtDelimitersOnly) {
+    struct Row {
+        const char* text;
+        std::ptrdiff_t stop;  // -1: not accepted
+    };
+    for (const Row& row : {Row{"12 5", 2}, {"12,5", 2}, {"12/", 2}, {"12)", 2}, {"1.5\t", 3},
+                           {"2*5", -1}, {"12a", -1}, {"1.2.3", -1}, {"1E5E3", -1}, {"1E5.0", -1},
+                           {"E5", -1}, {".", -1}, {"1E12345", -1}, {"12345678901234567890", -1},
+                           {"1e-30", -1}, {"1(", -1}}) {
+        double value = 0;
+        const char* stop = convert_simple_numeric(row.text, row.text + std::strlen(row.text), value);
+        EXPECT_EQ(stop == nullptr ? -1 : stop - row.text, row.stop) << row.text;
+    }
 }
 
 }  // namespace
