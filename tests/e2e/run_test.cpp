@@ -59,21 +59,22 @@ TEST(Run, ReadingFailuresNameTheFile) {
         const char* text;
         int unit;
         const char* name;
+        int lines;  // whole result lines left in logk.out; -1: no header either
     };
     const std::string table = uniform_table(0.5);
     const std::string short_table = table.substr(0, table.rfind('\n', table.size() - 2) + 1);
     const std::vector<Row> rows = {
-        {short_table, "", 24, "end-of-file during read", 11, "quartz.dat"},
-        {"", "", 24, "end-of-file during read", 11, "quartz.dat"},
-        {"1 2 abc\n" + table, "", 59, "list-directed I/O syntax error", 11, "quartz.dat"},
-        {table, "100 abc\n", 59, "list-directed I/O syntax error", 12, "PT.dat"},
-        {table, "\xEF\xBB\xBF" "100 200\n", 59, "list-directed I/O syntax error", 12, "PT.dat"},
-        {table, "1 2\n1E5.0 3\n", 64, "input conversion error", 12, "PT.dat"},
-        {table, "1.0E+-5 3\n", 64, "input conversion error", 12, "PT.dat"},
-        {table, "3 1E400\n", 64, "input conversion error", 12, "PT.dat"},
-        {table, "1 'x'\n", 64, "input conversion error", 12, "PT.dat"},
-        {table, "1E400\n", 64, "input conversion error", 12, "PT.dat"},  // never swallowed by the end
-        {table, "1 'open\n", 24, "end-of-file during read", 12, "PT.dat"},
+        {short_table, "", 24, "end-of-file during read", 11, "quartz.dat", -1},
+        {"", "", 24, "end-of-file during read", 11, "quartz.dat", -1},
+        {"1 2 abc\n" + table, "", 59, "list-directed I/O syntax error", 11, "quartz.dat", -1},
+        {table, "100 abc\n", 59, "list-directed I/O syntax error", 12, "PT.dat", 0},
+        {table, "\xEF\xBB\xBF" "100 200\n", 59, "list-directed I/O syntax error", 12, "PT.dat", 0},
+        {table, "1 2\n1E5.0 3\n", 64, "input conversion error", 12, "PT.dat", 1},
+        {table, "1.0E+-5 3\n", 64, "input conversion error", 12, "PT.dat", 0},
+        {table, "3 1E400\n", 64, "input conversion error", 12, "PT.dat", 0},
+        {table, "1 'x'\n", 64, "input conversion error", 12, "PT.dat", 0},
+        {table, "5 6\n7 8\n1E400\n", 64, "input conversion error", 12, "PT.dat", 2},  // never swallowed by the end
+        {table, "1 'open\n", 24, "end-of-file during read", 12, "PT.dat", 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::PrintToString(row.points) + " / " + std::to_string(row.message));
@@ -83,6 +84,8 @@ TEST(Run, ReadingFailuresNameTheFile) {
         RunResult result = run_logk(dir);
         EXPECT_EQ(result.exit_status, row.message);
         EXPECT_EQ(result.error_text, severe_line(row.message, row.text, row.unit, dir, row.name));
+        const std::string out = dir.read("logk.out");
+        EXPECT_EQ(out.size(), row.lines < 0 ? 0u : 70u + 73u * static_cast<unsigned>(row.lines));
     }
 }
 
@@ -121,6 +124,32 @@ TEST(Run, UnreadableInputIsPermissionDenied) {
     EXPECT_EQ(result.exit_status, 9);
     EXPECT_EQ(result.error_text, "runlib: Permission denied\n" +
                                      severe_line(9, "permission to access file denied", 11, dir, "quartz.dat"));
+}
+
+}  // namespace
+}  // namespace logk::testing
+
+namespace logk::testing {
+namespace {
+
+// A record that cannot fit in the address space the run is given: the
+// buffer cannot double and the run stops with message 22, keeping the
+// lines of the points before it.
+TEST(Run, RecordTooLongForMemory) {
+#ifdef LOGK_SANITIZED
+    GTEST_SKIP() << "the sanitizer runtime needs more address space than the limit allows";
+#else
+    Workdir dir;
+    dir.write("quartz.dat", uniform_table(0.0));
+    std::string points = "500 300\n" + std::string(96u << 20, ' ') + "1 2\n";
+    dir.write("PT.dat", points);
+    RunOptions options;
+    options.address_space = 64ul << 20;
+    RunResult result = run_logk(dir, options);
+    EXPECT_EQ(result.exit_status, 22);
+    EXPECT_EQ(result.error_text, severe_line(22, "input record too long", 12, dir, "PT.dat"));
+    EXPECT_EQ(dir.read("logk.out").size(), 70u + 73u);
+#endif
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include <random>
 #include <string>
 
+#include "support/exact_field.h"
+
 namespace logk {
 namespace {
 
@@ -90,29 +92,9 @@ TEST(NumberField, IntegerFields) {
     }
 }
 
-// A slow reference: the exact decimal expansion of the double, rounded half
-// away from zero on its digits, then the field rules.
 std::string reference_field(double x, int width) {
-    if (std::isnan(x) || std::isinf(x) || (x != 0 && std::fabs(x) < std::numeric_limits<double>::min())) {
-        return number_field(x, width);  // special forms are pinned above
-    }
-    std::string exact(1200, '\0');
-    exact.resize(static_cast<std::size_t>(std::snprintf(exact.data(), exact.size(), "%.1100f", std::fabs(x))));
-    std::size_t point = exact.find('.');
-    std::string digits = exact.substr(0, point) + exact.substr(point + 1, 3);
-    if (exact[point + 4] >= '5') {
-        int i = static_cast<int>(digits.size()) - 1;
-        for (; i >= 0 && digits[static_cast<std::size_t>(i)] == '9'; --i) digits[static_cast<std::size_t>(i)] = '0';
-        if (i < 0) digits.insert(digits.begin(), '1');
-        else ++digits[static_cast<std::size_t>(i)];
-    }
-    std::string whole = digits.substr(0, digits.size() - 3);
-    std::string fraction = digits.substr(digits.size() - 3);
-    whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size() - 1));
-    std::string text = whole + "." + fraction;
-    if (std::signbit(x) && text != "0.000") text = "-" + text;
-    if (text.size() > static_cast<std::size_t>(width)) return std::string(static_cast<std::size_t>(width), '*');
-    return std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
+    std::string text = testing::exact_number_field(x, width);
+    return text.empty() ? number_field(x, width) : text;  // special forms are pinned above
 }
 
 TEST(NumberField, AgreesWithExactDecimalExpansion) {
