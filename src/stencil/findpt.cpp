@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 #include "grid/grid.h"
 
@@ -88,6 +89,44 @@ constexpr std::array<WindowRow, 20> kWindowRows = {{
 // Row T8, (600, 700]: the window of TIDX 36, but the limit is 800, not 900.
 constexpr WindowRow kRowT8 = {900.0, 950.0, 800.0};
 
+// The number of pressure nodes not above P, for P in [1, 5000]. Above 200
+// bar the nodes are 50 bar apart up to 1000 and 500 bar apart beyond, so an
+// estimate from the steps lands on the answer or next to it, and one
+// comparison each way settles it; below 200 bar the twelve uneven nodes are
+// searched. Points arrive in no particular order, and a search over all 37
+// nodes would mispredict at most of its steps.
+int pressure_nodes_not_above(double P) {
+    int k;
+    if (P >= 1000.0) {
+        k = std::min(29 + static_cast<int>((P - 1000.0) / 500.0), kPressureNodes);
+    } else if (P >= 200.0) {
+        k = 13 + static_cast<int>((P - 200.0) / 50.0);
+    } else {
+        return static_cast<int>(std::upper_bound(kPgrid.begin(), kPgrid.begin() + 12, P) - kPgrid.begin());
+    }
+    k -= P < PGRID(k);
+    k += k < kPressureNodes && P >= PGRID(k + 1);
+    return k;
+}
+
+// The k with T in (TGRID(k-1), TGRID(k)], for T in (0.01, 600]: from the
+// steps of 25 degC up to 350 and of 10 degC above 400, then one comparison
+// each way.
+int upper_temperature_node(double T) {
+    int k;
+    if (T > 400.0) {
+        k = 16 + static_cast<int>(std::ceil((T - 400.0) / 10.0));
+    } else if (T > 350.0) {
+        return 16;
+    } else {
+        k = 1 + static_cast<int>(std::ceil(T / 25.0));
+    }
+    k = std::clamp(k, 2, kTemperatureNodes);
+    k -= !(T > TGRID(k - 1));
+    k += k < kTemperatureNodes && T > TGRID(k);
+    return k;
+}
+
 void shift(int by, int& PIDX, char& ISOERR) {
     PIDX += by;
     ISOERR = 'W';
@@ -102,7 +141,7 @@ void pressure_step(double P, int& PIDX, char& PTERR) {
         PIDX = 1;
         PTERR = 'W';
     } else if (below(P, 4000.0)) {       // P3, P4: [PGRID(k), PGRID(k+1)) -> k
-        PIDX = static_cast<int>(std::upper_bound(kPgrid.begin(), kPgrid.end(), P) - kPgrid.begin());
+        PIDX = pressure_nodes_not_above(P);
     } else if (not_above(P, 5000.0)) {   // P5: 4500 is no boundary
         PIDX = 35;
     } else if (below(P, 6000.0)) {       // P6
@@ -112,11 +151,6 @@ void pressure_step(double P, int& PIDX, char& PTERR) {
         PIDX = 35;
         PTERR = 'E';
     }
-}
-
-// The k with T in (TGRID(k-1), TGRID(k)].
-int upper_temperature_node(double T) {
-    return static_cast<int>(std::lower_bound(kTgrid.begin(), kTgrid.end(), T) - kTgrid.begin()) + 1;
 }
 
 void apply(const SaturationRow& row, double P, int& PIDX, char& ISOERR) {
