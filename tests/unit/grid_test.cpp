@@ -21,14 +21,6 @@ TEST(Grid, NodesAtTheirIndices) {
     }
 }
 
-// Pressure nodes 2..12 are the saturation pressures at 100..350 degC.
-TEST(Grid, SaturationNodesPairWithTemperatureNodes) {
-    for (int k = 5; k <= 15; ++k) {
-        EXPECT_EQ(TGRID(k), 100.0 + 25.0 * (k - 5));
-        EXPECT_LT(PGRID(k - 3), PGRID(k - 2));
-    }
-}
-
 TEST(Grid, TableIsPressureFirstAndStartsAtZero) {
     LogKTable table;
     for (int I = 1; I <= kPressureNodes; ++I) {
