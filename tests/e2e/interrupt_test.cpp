@@ -64,3 +64,32 @@ TEST(Interrupt, ConsoleEventsEndTheRun) {
 
 }  // namespace
 }  // namespace logk::testing
+
+namespace logk::testing {
+namespace {
+
+// The same events while the run is busy writing: whatever moment they hit,
+// logk.out holds the header and whole lines only.
+TEST(Interrupt, EventsDuringWritingLeaveWholeLines) {
+    std::string points;
+    for (int i = 0; i < 1000000; ++i) points += "500 300\n";
+    for (int signal_number : {SIGINT, SIGQUIT, SIGHUP}) {
+        SCOPED_TRACE(signal_number);
+        Workdir dir;
+        dir.write("quartz.dat", uniform_table(-1.0));
+        dir.write("PT.dat", points);
+        RunningLogk run(dir);
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        run.send(signal_number);
+        RunResult result = run.wait();
+        EXPECT_EQ(result.exit_status, signal_number == SIGINT ? 130 : (signal_number == SIGQUIT ? 1 : 2));
+        const std::string out = dir.read("logk.out");
+        ASSERT_GE(out.size(), 70u);
+        EXPECT_EQ((out.size() - 70) % 73, 0u) << out.size();
+        EXPECT_GT(out.size(), 70u) << "the event came before any line was written";
+        EXPECT_EQ(out.substr(out.size() < 73 ? 0 : out.size() - 2), "\r\n");
+    }
+}
+
+}  // namespace
+}  // namespace logk::testing
