@@ -25,7 +25,8 @@ class InputFile {
 public:
     static constexpr std::size_t kInitialBuffer = 128 * 1024;
 
-    // Takes over an open descriptor; `unit` and `path` name the file in messages.
+    // Reads from an open descriptor, which the run closes at its end; `unit`
+    // and `path` name the file in messages.
     InputFile(int fd, int unit, std::string path, std::size_t initial_buffer = kInitialBuffer);
     ~InputFile();
     InputFile(const InputFile&) = delete;
@@ -37,7 +38,6 @@ public:
     const char* record_begin() const { return buffer_ + record_begin_; }
     const char* record_end() const { return buffer_ + record_end_; }
 
-    int fd() const { return fd_; }
     int unit() const { return unit_; }
     const std::string& path() const { return path_; }
 

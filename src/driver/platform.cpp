@@ -91,13 +91,6 @@ int cut_at(int fd, std::uint64_t length) {
     return 0;
 }
 
-void close_file(int fd) {
-    for (int i = 0; i < kMaxTracked; ++i) {
-        if (g_tracked[i] == fd) g_tracked[i] = -1;
-    }
-    ::close(fd);
-}
-
 std::string absolute_path(std::string_view name) {
     constexpr std::size_t kLongestShown = 255;
     char cwd[4096];

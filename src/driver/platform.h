@@ -37,8 +37,6 @@ int write_all(int fd, const char* data, std::size_t n, std::size_t* written = nu
 // Cuts the file at the given length. Returns 0 or errno.
 int cut_at(int fd, std::uint64_t length);
 
-void close_file(int fd);
-
 // The current working directory + "/" + name, without resolving links; the
 // bare name when that path would be 256 characters or longer, or when the
 // working directory cannot be found.
