@@ -57,7 +57,8 @@ private:
     int error_pipe_ = -1;
 };
 
-// An unprivileged uid to drop to, or 0 when the tests do not run as root.
+// The uid to run logk as so that permissions are enforced: nobody (65534)
+// when the tests run as root, else 0, which keeps the current unprivileged user.
 uid_t unprivileged_uid();
 
 // "runlib: severe (29): file not found, unit 11, file <dir>/quartz.dat\n"
