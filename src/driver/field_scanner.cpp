@@ -8,6 +8,7 @@
 #include "driver/field_chars.h"
 #include "driver/messages.h"
 #include "driver/number_conversion.h"
+#include "driver/simple_number.h"
 
 namespace logk {
 namespace {
@@ -27,6 +28,7 @@ public:
     ReadOutcome run(std::span<double* const> destinations);
 
 private:
+    bool take_plain_record(std::span<double* const> destinations);
     Item take_next(double& value);
     Item take_item(double& value);
     Item take_repeated(const char* star, double& value);
@@ -60,6 +62,7 @@ private:
 ReadOutcome Request::run(std::span<double* const> destinations) {
     Item stop = Item::value;
     if (!next_record(stop)) destinations = {};
+    if (take_plain_record(destinations)) return {ReadOutcome::complete};
     for (double* destination : destinations) {
         double value = 0.0;
         stop = take_next(value);
@@ -78,6 +81,31 @@ ReadOutcome Request::run(std::span<double* const> destinations) {
         default:
             return {ReadOutcome::complete};
     }
+}
+
+// The everyday record, served in one pass: every value of the request is a
+// plain number, and the numbers stand one after another in this record,
+// separated by blanks, tabs or one comma. What follows the last one is
+// ignored, as always. Anything else (null values, repeat counts, a value on
+// a later record) leaves the destinations untouched and returns false, and
+// the general rules read the record again from its start.
+bool Request::take_plain_record(std::span<double* const> destinations) {
+    constexpr std::size_t kMostValues = 4;  // a point; the table rows take the general rules
+    if (destinations.empty() || destinations.size() > kMostValues) return false;
+    double values[kMostValues];
+    const char* p = pos_;
+    for (std::size_t i = 0; i < destinations.size(); ++i) {
+        while (p != end_ && is_blank(*p)) ++p;
+        if (i > 0 && p != end_ && *p == ',') {
+            ++p;
+            while (p != end_ && is_blank(*p)) ++p;
+        }
+        if (p == end_ || *p == ',' || *p == '/') return false;
+        p = convert_simple_numeric(p, end_, values[i]);
+        if (p == nullptr) return false;
+    }
+    for (std::size_t i = 0; i < destinations.size(); ++i) *destinations[i] = values[i];
+    return true;
 }
 
 bool Request::next_record(Item& stop) {

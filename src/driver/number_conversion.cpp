@@ -65,56 +65,7 @@ std::ptrdiff_t decimal_order(const FieldParts& parts, int exponent) {
     return order + exponent;
 }
 
-constexpr double kExactPowersOfTen[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-bool is_digit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
-
 }  // namespace
-
-const char* convert_simple_numeric(const char* p, const char* end, double& value) {
-    bool negative = false;
-    if (p != end && (*p == '-' || *p == '+')) negative = *p++ == '-';
-    // Up to 19 digits in all fit the 64-bit mantissa; longer digit strings
-    // (leading zeros included) take the general rules.
-    std::uint64_t mantissa = 0;
-    const char* digits_begin = p;
-    while (p != end && is_digit(*p)) mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p++ - '0');
-    std::ptrdiff_t digits = p - digits_begin;
-    std::ptrdiff_t fraction_digits = 0;
-    if (p != end && *p == '.') {
-        const char* fraction_begin = ++p;
-        while (p != end && is_digit(*p)) mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p++ - '0');
-        fraction_digits = p - fraction_begin;
-        digits += fraction_digits;
-    }
-    if (digits == 0 || digits > 19) return nullptr;
-    int exponent = 0;
-    if (p != end && char_class(*p) != CharClass::delimiter) {
-        if (char_class(*p) == CharClass::exponent) ++p;
-        else if (char_class(*p) != CharClass::sign) return nullptr;
-        bool exponent_negative = false;
-        if (p != end && (*p == '-' || *p == '+')) exponent_negative = *p++ == '-';
-        const char* exponent_begin = p;
-        for (; p != end && is_digit(*p); ++p) {
-            if (p - exponent_begin == 4) return nullptr;
-            exponent = exponent * 10 + (*p - '0');
-        }
-        if (exponent_negative) exponent = -exponent;
-        if (p != end && char_class(*p) != CharClass::delimiter) return nullptr;
-    }
-    if (mantissa == 0) {
-        value = 0.0;  // an all-zero mantissa is +0.0, whatever the sign
-        return p;
-    }
-    const int scale = exponent - static_cast<int>(fraction_digits);
-    if (mantissa > (std::uint64_t{1} << 53) || scale < -22 || scale > 22) return nullptr;
-    double magnitude = static_cast<double>(mantissa);
-    magnitude = scale < 0 ? magnitude / kExactPowersOfTen[-scale] : magnitude * kExactPowersOfTen[scale];
-    value = negative ? -magnitude : magnitude;
-    return p;
-}
 
 int numeric_syntax_message(std::string_view field) {
     if (field.empty() || char_class(field.front()) == CharClass::exponent) return kSyntaxError;

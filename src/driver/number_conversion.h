@@ -25,17 +25,6 @@ int numeric_syntax_message(std::string_view field);
 // once it has grown.
 std::optional<double> convert_numeric(std::string_view field, std::string& scratch);
 
-// The common case in one pass: a field of at most 19 significant digits
-// whose value is m * 10^e with m < 2^53 and |e| <= 22, ending at `end` or at
-// a delimiter. Both m and 10^e are exact doubles then, so one multiplication
-// or division gives the correctly rounded value. Returns the end of the
-// field with `value` set, or nullptr when the field needs the general rules
-// above (a repeat count, long digit strings, large exponents, anything
-// malformed); the general rules give the same value for every field this
-// accepts.
-//   "3200.502" -> 3200502 / 10^3     "5.1513E+03" -> 51513 * 10^-1
-const char* convert_simple_numeric(const char* p, const char* end, double& value);
-
 // A repeat count, the text before '*': an optional sign and decimal digits
 // that fit a 32-bit signed integer. "3" -> 3, "-2" -> -2, "1.5" -> nullopt.
 std::optional<std::int32_t> convert_repeat_count(std::string_view text);

@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -265,6 +266,34 @@ TEST(FieldScanner, EachRequestStartsAFreshRecord) {
             EXPECT_EQ(got[i].values, row.requests[i]);
         }
         EXPECT_EQ(got.back().status, ReadOutcome::end_of_file);
+    }
+}
+
+// A point's record is served in one pass when it holds two plain numbers;
+// anything else falls back to the general rules. A request of five values
+// always takes the general rules, and its first two values follow the same
+// steps as a request of two: so the two must agree on those values and on
+// how a failure ends, whatever the record holds.
+TEST(FieldScanner, PointRecordsAgreeWithTheGeneralRules) {
+    const std::vector<std::string> pieces = {
+        "12", "-3.5", "+0.25", "1E3", "2D-1", "1.5-3", "7.", ".5", "0", "-0", "123456789012", "1e400",
+        " ", " ", " ", "\t", ",", ",", "/", "*", "2*", "(", ")", "(1,2)", "'", "T", ".f", "x", ".", "+", "\r"};
+    std::mt19937_64 random(5);
+    for (int i = 0; i < 20000; ++i) {
+        std::string record;
+        const int count = 1 + static_cast<int>(random() % 6);
+        for (int j = 0; j < count; ++j) record += pieces[random() % pieces.size()];
+        const std::string content = record + "\n1 2 3 4 5\n";
+        SCOPED_TRACE(::testing::PrintToString(record));
+        const std::vector<Request> point = scan(content, 2);
+        const std::vector<Request> general = scan(content, 5);
+        if (point[0].status == ReadOutcome::complete) {
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(point[0].values[0]), std::bit_cast<std::uint64_t>(general[0].values[0]));
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(point[0].values[1]), std::bit_cast<std::uint64_t>(general[0].values[1]));
+        } else {
+            EXPECT_EQ(point[0].status, general[0].status);
+            EXPECT_EQ(point[0].message, general[0].message);
+        }
     }
 }
 

@@ -1,5 +1,7 @@
 #include "driver/number_conversion.h"
 
+#include "driver/simple_number.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -126,6 +128,16 @@ TEST(NumberConversion, LongMantissaWithRewrittenExponent) {
 namespace logk {
 namespace {
 
+// Converts `field` with the one-pass conversion. Digits follow the field's
+// end, as the next record's would in the reader's buffer, so that a
+// conversion running past the end would show. Returns the length taken, or
+// -1 when the field is left to the general rules.
+std::ptrdiff_t convert_padded(std::string_view field, double& value) {
+    const std::string text = std::string(field) + "7777";
+    const char* stop = convert_simple_numeric(text.data(), text.data() + field.size(), value);
+    return stop == nullptr ? -1 : stop - text.data();
+}
+
 // The one-pass conversion must agree with the general rules, bit for bit,
 // on every field it accepts, and accept the everyday forms.
 TEST(NumberConversion, FastPathAgreesWithTheGeneralRules) {
@@ -139,10 +151,10 @@ TEST(NumberConversion, FastPathAgreesWithTheGeneralRules) {
             field += (random() % 3 == 0) ? alphabet[random() % alphabet.size()] : alphabet[random() % 10];
         }
         double fast = 0;
-        const char* stop = convert_simple_numeric(field.data(), field.data() + field.size(), fast);
-        if (stop == nullptr) continue;
+        const std::ptrdiff_t taken = convert_padded(field, fast);
+        if (taken < 0) continue;
         ++accepted;
-        ASSERT_EQ(stop, field.data() + field.size()) << field;
+        ASSERT_EQ(taken, static_cast<std::ptrdiff_t>(field.size())) << field;
         ASSERT_EQ(numeric_syntax_message(field), 0) << field;
         std::string scratch;
         std::optional<double> general = convert_numeric(field, scratch);
@@ -152,7 +164,7 @@ TEST(NumberConversion, FastPathAgreesWithTheGeneralRules) {
     EXPECT_GT(accepted, 20000);
     for (const char* field : {"3200.502", "-5.1513E+03", "2.5D3", "1.2345+2", "413", "0.01", "-0"}) {
         double value = 0;
-        EXPECT_NE(convert_simple_numeric(field, field + std::strlen(field), value), nullptr) << field;
+        EXPECT_EQ(convert_padded(field, value), static_cast<std::ptrdiff_t>(std::strlen(field))) << field;
     }
 }
 
@@ -167,8 +179,30 @@ TEST(NumberConversion, FastPathStopsAtDelimitersOnly) {
                            {"E5", -1}, {".", -1}, {"1E12345", -1}, {"12345678901234567890", -1},
                            {"1e-30", -1}, {"1(", -1}}) {
         double value = 0;
-        const char* stop = convert_simple_numeric(row.text, row.text + std::strlen(row.text), value);
-        EXPECT_EQ(stop == nullptr ? -1 : stop - row.text, row.stop) << row.text;
+        EXPECT_EQ(convert_padded(row.text, value), row.stop) << row.text;
+    }
+}
+
+// Digit runs of any length up to 19 in all, across the point, with their
+// leading and trailing zeros.
+TEST(NumberConversion, FastPathDigitRuns) {
+    struct Row {
+        const char* text;
+        double value;  // NaN: left to the general rules
+    };
+    const double kNotTaken = std::numeric_limits<double>::quiet_NaN();
+    for (const Row& row : {Row{"7", 7.0}, {"12345678", 12345678.0}, {"123456789", 123456789.0},
+                           {"12345678.5", 12345678.5}, {"0.00000001", 1e-8}, {"-7.25e1", -72.5},
+                           {"123456789012345", 123456789012345.0}, {"1234567.8901234", 1234567.8901234},
+                           {"00000000000000000001", kNotTaken}, {"000000000", 0.0}, {".5", 0.5}, {"5.", 5.0}}) {
+        double value = 0;
+        const std::ptrdiff_t taken = convert_padded(row.text, value);
+        if (std::isnan(row.value)) {
+            EXPECT_EQ(taken, -1) << row.text;
+            continue;
+        }
+        EXPECT_EQ(taken, static_cast<std::ptrdiff_t>(std::strlen(row.text))) << row.text;
+        EXPECT_EQ(value, row.value) << row.text;
     }
 }
 
