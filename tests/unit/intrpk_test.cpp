@@ -33,11 +33,12 @@ LogKTable worked_example_table() {
     return table;
 }
 
-// Plausible but wrong evaluation orders, to show that the expected bits
+// The prescribed order written as plain loops, one double at a time, and
+// plausible but wrong evaluation orders, to show that the expected bits
 // tell them apart from the prescribed one.
-enum class Variant { ascending_pressure, ratio_first, fused_weights };
+enum class Variant { prescribed, ascending_pressure, ratio_first, fused_weights };
 
-double wrong_intrpk(Variant variant, double P, double T, int PIDX, int TIDX, const LogKTable& table) {
+double evaluate(Variant variant, double P, double T, int PIDX, int TIDX, const LogKTable& table) {
     double LKP[3] = {0, 0, 0};
     for (int K = 0; K < 3; ++K) {
         const int J = TIDX - 2 + K;
@@ -85,11 +86,37 @@ TEST(Intrpk, WorkedExampleToTheBit) {
     EXPECT_EQ(bits(intrpk(260, 210, 13, 11, table)), bits(expected));
     EXPECT_EQ(expected, -2.434271999999999);
     for (Variant variant : {Variant::ascending_pressure, Variant::ratio_first, Variant::fused_weights}) {
-        EXPECT_NE(bits(wrong_intrpk(variant, 260, 210, 13, 11, table)), bits(expected))
+        EXPECT_NE(bits(evaluate(variant, 260, 210, 13, 11, table)), bits(expected))
             << "variant " << static_cast<int>(variant) << " would pass unnoticed";
     }
-    EXPECT_EQ(wrong_intrpk(Variant::ascending_pressure, 260, 210, 13, 11, table), -2.434272);
-    EXPECT_EQ(wrong_intrpk(Variant::ratio_first, 260, 210, 13, 11, table), -2.4342719999999995);
+    EXPECT_EQ(evaluate(Variant::ascending_pressure, 260, 210, 13, 11, table), -2.434272);
+    EXPECT_EQ(evaluate(Variant::ratio_first, 260, 210, 13, 11, table), -2.4342719999999995);
+}
+
+// The program pairs independent terms in two-lane arithmetic; every bit
+// must still be that of the plain loops.
+TEST(Intrpk, SameBitsAsThePlainLoops) {
+    std::mt19937_64 random(36);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    LogKTable table;
+    for (int round = 0; round < 200; ++round) {
+        const double scale = std::pow(10.0, unit(random) * 8 - 4);
+        for (int i = 1; i <= kPressureNodes; ++i) {
+            for (int j = 1; j <= kTemperatureNodes; ++j) table(i, j) = (unit(random) - 0.7) * scale;
+        }
+        for (int n = 0; n < 500; ++n) {
+            const int PIDX = 1 + static_cast<int>(random() % 35);
+            const int TIDX = 3 + static_cast<int>(random() % 34);
+            // Mostly within the stencil, sometimes far outside it.
+            const double P = n % 5 == 0 ? unit(random) * 8000 - 1000
+                                        : PGRID(PIDX) + unit(random) * (PGRID(PIDX + 2) - PGRID(PIDX));
+            const double T = n % 7 == 0 ? unit(random) * 900 - 100
+                                        : TGRID(TIDX - 2) + unit(random) * (TGRID(TIDX) - TGRID(TIDX - 2));
+            ASSERT_EQ(bits(intrpk(P, T, PIDX, TIDX, table)),
+                      bits(evaluate(Variant::prescribed, P, T, PIDX, TIDX, table)))
+                << std::hexfloat << P << " " << T << " " << PIDX << " " << TIDX;
+        }
+    }
 }
 
 TEST(Intrpk, OnANodeTheTableValueAfterFourRoundings) {
