@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 
 #include "grid/grid.h"
 
@@ -195,9 +196,108 @@ void temperature_step(double P, double T, int& PIDX, int& TIDX, char& PTERR, cha
     }
 }
 
+// The quick route, for P in [1, 6000) and T in (0.01, 700]: almost every
+// point. Each temperature row becomes one entry of a table: its TIDX, up to
+// three pressure windows with their shifts, its lower limit, the PIDX cap
+// of the coldest rows and the PTERR warning of row T8. The row is found from
+// the whole degrees of T, and the pressure node interval from a table of
+// 50-bar buckets, so neither takes a chain of data-dependent branches.
+struct GridRow {
+    int TIDX;
+    int cap;                     // PIDX is at most this
+    bool warn;                   // PTERR 'W' where it was 'N' (row T8)
+    double limit;                // ISOERR 'E' for P below it
+    std::array<ShiftWindow, 3> windows;
+};
+
+constexpr ShiftWindow kNoWindow = {0.0, 0.0, 0};
+constexpr double kNoLimit = 0.0;  // below every P of the quick route
+
+// Rows TIDX 3..36 at [TIDX - 3], row T8 at [34].
+constexpr int kRowT8Index = 34;
+constexpr std::array<GridRow, 35> kGridRows = [] {
+    std::array<GridRow, 35> rows{};
+    for (int TIDX = 3; TIDX <= 36; ++TIDX) {
+        GridRow& row = rows[static_cast<std::size_t>(TIDX - 3)];
+        row = {TIDX, kPressureNodes, false, kNoLimit, {kNoWindow, kNoWindow, kNoWindow}};
+        if (TIDX == 3) {
+            row.cap = 34;
+        } else if (TIDX >= kFirstSaturationRow && TIDX <= 15) {
+            const SaturationRow& saturation = kSaturationRows[static_cast<std::size_t>(TIDX - kFirstSaturationRow)];
+            row.windows[0] = {0.0, saturation.shift_below, 1};
+            if (saturation.has_limit) row.limit = saturation.limit;
+        } else if (TIDX == 16) {
+            row.windows = kRowT6Windows;
+            row.limit = kRowT6Limit;
+        } else if (TIDX >= kFirstWindowRow) {
+            const WindowRow& window = kWindowRows[static_cast<std::size_t>(TIDX - kFirstWindowRow)];
+            row.windows[0] = {window.from, window.to, 1};
+            row.limit = window.limit;
+        }
+    }
+    rows[kRowT8Index] = {36, kPressureNodes, true, kRowT8.limit, {ShiftWindow{kRowT8.from, kRowT8.to, 1}, kNoWindow, kNoWindow}};
+    return rows;
+}();
+
+// The row of T in (c - 1, c] for c = 1..700: the nodes are whole degrees
+// (but 0.01, which the quick route leaves out), so one c is one row.
+constexpr std::array<std::uint8_t, 701> kRowOfDegree = [] {
+    std::array<std::uint8_t, 701> rows{};
+    int TIDX = 3;
+    for (int c = 1; c <= 700; ++c) {
+        while (TIDX < kTemperatureNodes && c > TGRID(TIDX)) ++TIDX;
+        rows[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c > 600 ? kRowT8Index : TIDX - 3);
+    }
+    return rows;
+}();
+
+// The number of pressure nodes not above 50 * b, for b = 4..120 (200 to
+// 6000 bar): above 200 bar every node is a multiple of 50.
+constexpr std::array<std::uint8_t, 121> kNodesOfBucket = [] {
+    std::array<std::uint8_t, 121> nodes{};
+    for (int b = 4; b <= 120; ++b) {
+        int k = 0;
+        while (k < kPressureNodes && PGRID(k + 1) <= 50.0 * b) ++k;
+        nodes[static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(k);
+    }
+    return nodes;
+}();
+
+// The number of pressure nodes not above P, for P in [1, 6000).
+int nodes_not_above(double P) {
+    if (P < 200.0) return pressure_nodes_not_above(P);
+    // The product may round across a bucket edge; one comparison each way
+    // settles it.
+    int k = kNodesOfBucket[static_cast<std::size_t>(P * 0.02)];
+    k -= P < PGRID(k);
+    k += k < kPressureNodes && P >= PGRID(k + 1);
+    return k;
+}
+
+bool on_the_grid(double P, double T) { return P >= 1.0 && P < 6000.0 && T > 0.01 && T <= 700.0; }
+
+void find_on_the_grid(double P, double T, int& PIDX, int& TIDX, char& PTERR, char& ISOERR) {
+    const int whole = static_cast<int>(T);
+    const GridRow& row = kGridRows[kRowOfDegree[static_cast<std::size_t>(whole + (T > whole))]];
+    int shift = 0;
+    for (const ShiftWindow& window : row.windows) shift += (P >= window.from) & (P < window.to) ? window.by : 0;
+    // P from 4000 on lies in rows P5 and P6, both PIDX 35.
+    PIDX = std::min(std::min(nodes_not_above(P), 35) + shift, row.cap);
+    TIDX = row.TIDX;
+    if (P > 5000.0) PTERR = 'W';
+    if (row.warn && PTERR == 'N') PTERR = 'W';
+    if (shift != 0) ISOERR = 'W';
+    if (P < row.limit) ISOERR = 'E';
+}
+
 }  // namespace
 
 void FINDPT(const double& P, const double& T, int& PIDX, int& TIDX, char& PTERR, char& ISOERR) {
+    if (on_the_grid(P, T)) return find_on_the_grid(P, T, PIDX, TIDX, PTERR, ISOERR);
+    find_rule_by_rule(P, T, PIDX, TIDX, PTERR, ISOERR);
+}
+
+void find_rule_by_rule(const double& P, const double& T, int& PIDX, int& TIDX, char& PTERR, char& ISOERR) {
     pressure_step(P, PIDX, PTERR);
     temperature_step(P, T, PIDX, TIDX, PTERR, ISOERR);
 }

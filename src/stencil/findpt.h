@@ -17,4 +17,8 @@ namespace logk {
 //   170, 375  -> 15, 16, 'N', 'W'      NaN, 100 -> 2, 5, 'E', 'W'
 void FINDPT(const double& P, const double& T, int& PIDX, int& TIDX, char& PTERR, char& ISOERR);
 
+// The same, read off the rules one comparison at a time. FINDPT takes a
+// quicker route for the points on the grid and agrees with this everywhere.
+void find_rule_by_rule(const double& P, const double& T, int& PIDX, int& TIDX, char& PTERR, char& ISOERR);
+
 }  // namespace logk

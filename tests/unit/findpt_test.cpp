@@ -186,6 +186,40 @@ TEST(Findpt, FlagsAreOnlyRaised) {
     EXPECT_EQ(findpt(5500, 650), (Stencil{35, 36, 'W', 'N'}));
 }
 
+// FINDPT takes a quicker route on the grid; at every node, threshold and
+// edge of that route, one ulp either side, and at random points around
+// them, it must find what the rules find, whatever the flags held.
+TEST(Findpt, QuickRouteAgreesWithTheRules) {
+    std::vector<double> pressures = {1.0, 1.013, 4000, 5000, 6000, 0.0, -1.0, kNaN, kInf};
+    for (int k = 1; k <= kPressureNodes; ++k) pressures.push_back(PGRID(k));
+    for (double x : {165.212, 200.0, 250.0, 300.0, 350.0}) pressures.push_back(x);
+    std::vector<double> temperatures = {0.01, 50, 75, 350, 400, 600, 700, 0.0, 701, kNaN};
+    for (int k = 1; k <= kTemperatureNodes; ++k) temperatures.push_back(TGRID(k));
+    for (std::vector<double>* values : {&pressures, &temperatures}) {
+        for (std::size_t i = 0, n = values->size(); i < n; ++i) {
+            const double x = (*values)[i];
+            values->insert(values->end(), {down(x), up(x), x + 0.5, x - 0.5, x * 1.0000001});
+        }
+    }
+    std::mt19937_64 random(11);
+    std::uniform_real_distribution<double> pressure(0.5, 6500.0);
+    std::uniform_real_distribution<double> temperature(0.0, 720.0);
+    for (int i = 0; i < 1000; ++i) {
+        pressures.push_back(pressure(random));
+        temperatures.push_back(temperature(random));
+    }
+    const char flags[] = {'N', 'W', 'E', 'x'};
+    for (double P : pressures) {
+        for (double T : temperatures) {
+            const char PTERR = flags[random() % 4];
+            const char ISOERR = flags[random() % 4];
+            Stencil rules{-100, -100, PTERR, ISOERR};
+            find_rule_by_rule(P, T, rules.PIDX, rules.TIDX, rules.PTERR, rules.ISOERR);
+            ASSERT_EQ(findpt(P, T, PTERR, ISOERR), rules) << std::hexfloat << "P " << P << " T " << T;
+        }
+    }
+}
+
 // For every pair of doubles, the stencil lies inside the table.
 TEST(Findpt, StencilAlwaysInsideTheTable) {
     std::vector<double> specials = {kNaN, -kNaN, kInf, -kInf, 0.0, -0.0,
