@@ -38,6 +38,14 @@ public:
     const char* record_begin() const { return buffer_ + record_begin_; }
     const char* record_end() const { return buffer_ + record_end_; }
 
+    // The bytes read but not yet served as records; none once the file has
+    // ended. A reader that finds the whole next line there, LF included,
+    // may take it with take_line instead of next_record: the line becomes
+    // the current record, as next_record would have made it.
+    const char* unread_begin() const { return buffer_ + data_begin_; }
+    const char* unread_end() const { return buffer_ + (ended_ ? data_begin_ : data_end_); }
+    void take_line(const char* lf);
+
     int unit() const { return unit_; }
     const std::string& path() const { return path_; }
 

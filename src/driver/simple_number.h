@@ -28,6 +28,18 @@ inline bool is_sign(char c) { return c == '-' || c == '+'; }
 
 }  // namespace simple_number_detail
 
+// Where a numeric field may end: at a delimiter; or also at a CR or LF, for
+// a reader that takes the numbers straight from the text of a whole line.
+enum class FieldEnds { at_delimiters, also_at_line_ends };
+
+template <FieldEnds kEnds>
+inline bool ends_field(char c) {
+    if constexpr (kEnds == FieldEnds::also_at_line_ends) {
+        if (c == '\n' || c == '\r') return true;
+    }
+    return char_class(c) == CharClass::delimiter;
+}
+
 // The common case in one pass: a field of at most 19 significant digits
 // whose value is m * 10^e with m < 2^53 and |e| <= 22, ending at `end` or at
 // a delimiter. Both m and 10^e are exact doubles then, so one multiplication
@@ -37,6 +49,7 @@ inline bool is_sign(char c) { return c == '-' || c == '+'; }
 // anything malformed); the general rules give the same value for every
 // field this accepts.
 //   "3200.502" -> 3200502 / 10^3     "5.1513E+03" -> 51513 * 10^-1
+template <FieldEnds kEnds = FieldEnds::at_delimiters>
 inline const char* convert_simple_numeric(const char* p, const char* end, double& value) {
     using namespace simple_number_detail;
     bool negative = false;
@@ -51,7 +64,7 @@ inline const char* convert_simple_numeric(const char* p, const char* end, double
     }
     if (digits == 0 || digits > 19) return nullptr;
     int exponent = 0;
-    if (p != end && char_class(*p) != CharClass::delimiter) {
+    if (p != end && !ends_field<kEnds>(*p)) {
         // E, D or Q with an optional sign, or a sign alone: '1.5-3' is 1.5E-3.
         if (char_class(*p) == CharClass::exponent) ++p;
         else if (!is_sign(*p)) return nullptr;
@@ -63,7 +76,7 @@ inline const char* convert_simple_numeric(const char* p, const char* end, double
             exponent = exponent * 10 + (*p - '0');
         }
         if (exponent_negative) exponent = -exponent;
-        if (p != end && char_class(*p) != CharClass::delimiter) return nullptr;
+        if (p != end && !ends_field<kEnds>(*p)) return nullptr;
     }
     if (mantissa == 0) {
         value = 0.0;  // an all-zero mantissa is +0.0, whatever the sign

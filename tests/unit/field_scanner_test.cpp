@@ -24,9 +24,9 @@ struct Request {
 
 // Serves `requests` requests of `count` destinations each from `content`.
 std::vector<Request> scan(const std::string& content, int count, int requests = 1,
-                          bool end_allowed = true) {
+                          bool end_allowed = true, std::size_t buffer = 8) {
     int fd = testing::memory_file(content);
-    InputFile file(fd, 12, "/x/PT.dat", 8);
+    InputFile file(fd, 12, "/x/PT.dat", buffer);
     std::vector<Request> out;
     for (int r = 0; r < requests; ++r) {
         std::vector<double> values(static_cast<std::size_t>(count), U);
@@ -269,30 +269,53 @@ TEST(FieldScanner, EachRequestStartsAFreshRecord) {
     }
 }
 
-// A point's record is served in one pass when it holds two plain numbers;
-// anything else falls back to the general rules. A request of five values
-// always takes the general rules, and its first two values follow the same
-// steps as a request of two: so the two must agree on those values and on
-// how a failure ends, whatever the record holds.
-TEST(FieldScanner, PointRecordsAgreeWithTheGeneralRules) {
+// A line that is the byte 26 alone ends the file for good, even with lines
+// of numbers after it in the same read.
+TEST(FieldScanner, NothingIsReadAfterTheEndMarker) {
+    for (std::size_t buffer : {8, 4096}) {
+        int fd = testing::memory_file("1 2\n\x1a\n3 4\n5 6\n");
+        InputFile file(fd, 12, "/x/PT.dat", buffer);
+        double P = U, T = U;
+        const std::vector<double*> point = {&P, &T};
+        EXPECT_EQ(read_values(file, point, true).status, ReadOutcome::complete);
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(read_values(file, point, true).status, ReadOutcome::end_of_file);
+        EXPECT_EQ(P, 1);
+        EXPECT_EQ(T, 2);
+        ::close(fd);
+    }
+}
+
+// A point's line is served in one pass when it holds two plain numbers and
+// has been read in full; anything else falls back to the general rules. A
+// request of five values always takes the general rules, and its first two
+// values follow the same steps as a request of two: so the two must agree
+// on those values and on how a failure ends, whatever the line holds, however
+// it ends, and wherever the reads cut the text.
+TEST(FieldScanner, PointLinesAgreeWithTheGeneralRules) {
     const std::vector<std::string> pieces = {
         "12", "-3.5", "+0.25", "1E3", "2D-1", "1.5-3", "7.", ".5", "0", "-0", "123456789012", "1e400",
-        " ", " ", " ", "\t", ",", ",", "/", "*", "2*", "(", ")", "(1,2)", "'", "T", ".f", "x", ".", "+", "\r"};
+        " ", " ", " ", "\t", ",", ",", "/", "*", "2*", "(", ")", "(1,2)", "'", "T", ".f", "x", ".", "+",
+        "\r", "\x1a"};
+    const std::vector<std::string> endings = {"\n", "\r\n", ""};
     std::mt19937_64 random(5);
     for (int i = 0; i < 20000; ++i) {
-        std::string record;
+        std::string line;
         const int count = 1 + static_cast<int>(random() % 6);
-        for (int j = 0; j < count; ++j) record += pieces[random() % pieces.size()];
-        const std::string content = record + "\n1 2 3 4 5\n";
-        SCOPED_TRACE(::testing::PrintToString(record));
-        const std::vector<Request> point = scan(content, 2);
-        const std::vector<Request> general = scan(content, 5);
-        if (point[0].status == ReadOutcome::complete) {
-            EXPECT_EQ(std::bit_cast<std::uint64_t>(point[0].values[0]), std::bit_cast<std::uint64_t>(general[0].values[0]));
-            EXPECT_EQ(std::bit_cast<std::uint64_t>(point[0].values[1]), std::bit_cast<std::uint64_t>(general[0].values[1]));
+        for (int j = 0; j < count; ++j) line += pieces[random() % pieces.size()];
+        const std::string& ending = endings[random() % endings.size()];
+        const std::string content = "1 2\n" + line + ending + (ending.empty() ? "" : "1 2 3 4 5\n");
+        const std::size_t buffer = random() % 2 ? 8 : 4096;
+        SCOPED_TRACE(::testing::PrintToString(line + ending) + " buffer " + std::to_string(buffer));
+        const std::vector<Request> point = scan(content, 2, 2, true, buffer);
+        ASSERT_EQ(point[0].status, ReadOutcome::complete);
+        ASSERT_EQ(point.size(), 2u);
+        const std::vector<Request> general = scan(content.substr(4), 5, 1, true, buffer);
+        if (point[1].status == ReadOutcome::complete) {
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(point[1].values[0]), std::bit_cast<std::uint64_t>(general[0].values[0]));
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(point[1].values[1]), std::bit_cast<std::uint64_t>(general[0].values[1]));
         } else {
-            EXPECT_EQ(point[0].status, general[0].status);
-            EXPECT_EQ(point[0].message, general[0].message);
+            EXPECT_EQ(point[1].status, general[0].status);
+            EXPECT_EQ(point[1].message, general[0].message);
         }
     }
 }
