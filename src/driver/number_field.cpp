@@ -1,5 +1,6 @@
 #include "driver/number_field.h"
 
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -39,6 +40,18 @@ void put_left(std::string_view text, int width, char* out) {
     std::memset(out + text.size(), ' ', w - text.size());
 }
 
+// "00", "01", ... "99": the digits of a number are written two at a time.
+constexpr std::array<char, 200> kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
+const char* digit_pair(unsigned n) { return &kDigitPairs[2 * n]; }
+
 // |x| in thousandths, rounded half away from zero on the exact binary value,
 // for a normal |x| below 2^52 (so the value has a fractional part in binary).
 // |x| = m * 2^-s with a 53-bit m; m * 1000 < 2^63 is exact in 64 bits, and
@@ -76,16 +89,25 @@ void format_number_field(double x, int width, char* out) {
     fill_blanks(width, out);
     char* p = out + width;
     const unsigned fraction = static_cast<unsigned>(thousandths % 1000);
-    *--p = static_cast<char>('0' + fraction % 10);
-    *--p = static_cast<char>('0' + fraction / 10 % 10);
+    p -= 2;
+    std::memcpy(p, digit_pair(fraction % 100), 2);
     *--p = static_cast<char>('0' + fraction / 100);
     *--p = '.';
     std::uint32_t whole = static_cast<std::uint32_t>(thousandths / 1000);  // below 1e9
-    do {
+    while (whole >= 100) {
+        if (p - out < 2) return fill_asterisks(width, out);
+        p -= 2;
+        std::memcpy(p, digit_pair(whole % 100), 2);
+        whole /= 100;
+    }
+    if (whole >= 10) {
+        if (p - out < 2) return fill_asterisks(width, out);
+        p -= 2;
+        std::memcpy(p, digit_pair(whole), 2);
+    } else {
         if (p == out) return fill_asterisks(width, out);
-        *--p = static_cast<char>('0' + whole % 10);
-        whole /= 10;
-    } while (whole != 0);
+        *--p = static_cast<char>('0' + whole);
+    }
     if (x < 0 && thousandths != 0) {
         if (p == out) return fill_asterisks(width, out);
         *--p = '-';
@@ -93,10 +115,13 @@ void format_number_field(double x, int width, char* out) {
 }
 
 void format_integer_field(int value, int width, char* out) {
-    if (width == 2 && value >= -9 && value <= 99) {  // the stencil indices
-        const unsigned magnitude = static_cast<unsigned>(value < 0 ? -value : value);
-        out[0] = value < 0 ? '-' : (magnitude >= 10 ? static_cast<char>('0' + magnitude / 10) : ' ');
-        out[1] = static_cast<char>('0' + magnitude % 10);
+    if (width == 2 && value >= 10 && value <= 99) {  // the stencil indices
+        std::memcpy(out, digit_pair(static_cast<unsigned>(value)), 2);
+        return;
+    }
+    if (width == 2 && value >= 0 && value <= 9) {
+        out[0] = ' ';
+        out[1] = static_cast<char>('0' + value);
         return;
     }
     char text[16];
