@@ -29,6 +29,9 @@ OpenResult open_or_create(const char* name);
 // -errno. Interrupted calls are retried.
 std::ptrdiff_t read_some(int fd, char* buffer, std::size_t n);
 
+// One write call: the count the system took, or -errno; nothing is retried.
+std::ptrdiff_t write_some(int fd, const char* data, std::size_t n);
+
 // Hands all n bytes to the system, retrying after a short or interrupted
 // write. Returns 0 or the errno of the failure; `written` counts the bytes
 // the system took before it failed.

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "driver/platform.h"
+
 namespace logk {
 
 // The header, CR LF included (70 bytes).
@@ -55,12 +57,26 @@ public:
     // Appends one line in a single write, so that the file only ever holds
     // whole lines, whenever the run ends. Should the system take only part
     // of a line before failing (a full disk), the part is cut off again.
-    WriteOutcome write_line(const ResultLine& line);
+    // The common case, one call that takes the whole line, is inline: the
+    // return from a system call is costly, and more so the deeper it is.
+    WriteOutcome write_line(const ResultLine& line) {
+        if (!read_only_) {
+            const std::ptrdiff_t put = platform::write_some(fd_, line.data(), line.size());
+            if (put == static_cast<std::ptrdiff_t>(line.size())) {
+                size_ += line.size();
+                return {};
+            }
+            return finish_line(line, put);
+        }
+        return write(std::string_view(line.data(), line.size()));
+    }
 
     const std::string& path() const { return path_; }
 
 private:
     WriteOutcome write(std::string_view bytes);
+    WriteOutcome finish_line(const ResultLine& line, std::ptrdiff_t first_try);
+    WriteOutcome finish(std::string_view bytes, std::size_t done, int error);
 
     int fd_;
     bool read_only_;
