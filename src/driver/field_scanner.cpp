@@ -20,6 +20,39 @@ enum class Item { value, null, slash, end_of_file, failed };
 bool is_truth_letter(char c) { return c == 'T' || c == 't' || c == 'F' || c == 'f'; }
 bool is_quote(char c) { return c == '\'' || c == '"'; }
 
+// The everyday line, served in one pass straight from the text read so
+// far: every value of the request is a plain number, and the numbers stand
+// one after another on the next line, separated by blanks, tabs or one
+// comma. What follows the last one is ignored, as always. Anything else
+// (null values, repeat counts, a value on a later line, a line not yet read
+// in full) leaves the destinations untouched and returns false, and the
+// general rules read the line as the next record.
+bool take_plain_line(InputFile& file, std::span<double* const> destinations) {
+    constexpr std::size_t kMostValues = 4;  // a point; the table rows take the general rules
+    if (destinations.empty() || destinations.size() > kMostValues) return false;
+    double values[kMostValues];
+    const char* p = file.unread_begin();
+    const char* const end = file.unread_end();
+    for (std::size_t i = 0; i < destinations.size(); ++i) {
+        while (p != end && is_blank(*p)) ++p;
+        if (i > 0 && p != end && *p == ',') {
+            ++p;
+            while (p != end && is_blank(*p)) ++p;
+        }
+        if (p == end || *p == ',' || *p == '/') return false;
+        p = convert_simple_numeric<FieldEnds::also_at_line_ends>(p, end, values[i]);
+        // The text read so far may stop inside a number; a CR is a line end
+        // only right before its LF.
+        if (p == nullptr || p == end) return false;
+        if (*p == '\r' && (p + 1 == end || p[1] != '\n')) return false;
+    }
+    const void* lf = *p == '\n' ? p : std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+    if (lf == nullptr) return false;
+    file.take_line(static_cast<const char*>(lf));
+    for (std::size_t i = 0; i < destinations.size(); ++i) *destinations[i] = values[i];
+    return true;
+}
+
 // The scanner state of one request; nothing of it outlives the request.
 class Request {
 public:
@@ -28,7 +61,6 @@ public:
     ReadOutcome run(std::span<double* const> destinations);
 
 private:
-    bool take_plain_line(std::span<double* const> destinations);
     Item take_next(double& value);
     Item take_item(double& value);
     Item take_repeated(const char* star, double& value);
@@ -60,7 +92,6 @@ private:
 };
 
 ReadOutcome Request::run(std::span<double* const> destinations) {
-    if (take_plain_line(destinations)) return {ReadOutcome::complete};
     Item stop = Item::value;
     if (!next_record(stop)) destinations = {};
     for (double* destination : destinations) {
@@ -81,39 +112,6 @@ ReadOutcome Request::run(std::span<double* const> destinations) {
         default:
             return {ReadOutcome::complete};
     }
-}
-
-// The everyday line, served in one pass straight from the text read so
-// far: every value of the request is a plain number, and the numbers stand
-// one after another on the next line, separated by blanks, tabs or one
-// comma. What follows the last one is ignored, as always. Anything else
-// (null values, repeat counts, a value on a later line, a line not yet read
-// in full) leaves the destinations untouched and returns false, and the
-// general rules read the line as the next record.
-bool Request::take_plain_line(std::span<double* const> destinations) {
-    constexpr std::size_t kMostValues = 4;  // a point; the table rows take the general rules
-    if (destinations.empty() || destinations.size() > kMostValues) return false;
-    double values[kMostValues];
-    const char* p = file_.unread_begin();
-    const char* const end = file_.unread_end();
-    for (std::size_t i = 0; i < destinations.size(); ++i) {
-        while (p != end && is_blank(*p)) ++p;
-        if (i > 0 && p != end && *p == ',') {
-            ++p;
-            while (p != end && is_blank(*p)) ++p;
-        }
-        if (p == end || *p == ',' || *p == '/') return false;
-        p = convert_simple_numeric<FieldEnds::also_at_line_ends>(p, end, values[i]);
-        // The text read so far may stop inside a number; a CR is a line end
-        // only right before its LF.
-        if (p == nullptr || p == end) return false;
-        if (*p == '\r' && (p + 1 == end || p[1] != '\n')) return false;
-    }
-    const void* lf = *p == '\n' ? p : std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-    if (lf == nullptr) return false;
-    file_.take_line(static_cast<const char*>(lf));
-    for (std::size_t i = 0; i < destinations.size(); ++i) *destinations[i] = values[i];
-    return true;
 }
 
 bool Request::next_record(Item& stop) {
@@ -284,6 +282,7 @@ Item Request::skip_second_number() {
 }  // namespace
 
 ReadOutcome read_values(InputFile& file, std::span<double* const> destinations, bool end_allowed) {
+    if (take_plain_line(file, destinations)) return {ReadOutcome::complete};
     return Request(file, end_allowed).run(destinations);
 }
 
