@@ -223,7 +223,8 @@ constexpr std::array<GridRow, 35> kGridRows = [] {
         if (TIDX == 3) {
             row.cap = 34;
         } else if (TIDX >= kFirstSaturationRow && TIDX <= 15) {
-            const SaturationRow& saturation = kSaturationRows[static_cast<std::size_t>(TIDX - kFirstSaturationRow)];
+            const SaturationRow& saturation =
+                kSaturationRows[static_cast<std::size_t>(TIDX - kFirstSaturationRow)];
             row.windows[0] = {0.0, saturation.shift_below, 1};
             if (saturation.has_limit) row.limit = saturation.limit;
         } else if (TIDX == 16) {
@@ -235,7 +236,8 @@ constexpr std::array<GridRow, 35> kGridRows = [] {
             row.limit = window.limit;
         }
     }
-    rows[kRowT8Index] = {36, kPressureNodes, true, kRowT8.limit, {ShiftWindow{kRowT8.from, kRowT8.to, 1}, kNoWindow, kNoWindow}};
+    rows[kRowT8Index] = {36, kPressureNodes, true, kRowT8.limit,
+                         {ShiftWindow{kRowT8.from, kRowT8.to, 1}, kNoWindow, kNoWindow}};
     return rows;
 }();
 
@@ -280,7 +282,9 @@ void find_on_the_grid(double P, double T, int& PIDX, int& TIDX, char& PTERR, cha
     const int whole = static_cast<int>(T);
     const GridRow& row = kGridRows[kRowOfDegree[static_cast<std::size_t>(whole + (T > whole))]];
     int shift = 0;
-    for (const ShiftWindow& window : row.windows) shift += (P >= window.from) & (P < window.to) ? window.by : 0;
+    for (const ShiftWindow& window : row.windows) {
+        shift += (P >= window.from) & (P < window.to) ? window.by : 0;
+    }
     // P from 4000 on lies in rows P5 and P6, both PIDX 35.
     PIDX = std::min(std::min(nodes_not_above(P), 35) + shift, row.cap);
     TIDX = row.TIDX;

@@ -311,8 +311,10 @@ TEST(FieldScanner, PointLinesAgreeWithTheGeneralRules) {
         ASSERT_EQ(point.size(), 2u);
         const std::vector<Request> general = scan(content.substr(4), 5, 1, true, buffer);
         if (point[1].status == ReadOutcome::complete) {
-            EXPECT_EQ(std::bit_cast<std::uint64_t>(point[1].values[0]), std::bit_cast<std::uint64_t>(general[0].values[0]));
-            EXPECT_EQ(std::bit_cast<std::uint64_t>(point[1].values[1]), std::bit_cast<std::uint64_t>(general[0].values[1]));
+            for (std::size_t k = 0; k < 2; ++k) {
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(point[1].values[k]),
+                          std::bit_cast<std::uint64_t>(general[0].values[k]));
+            }
         } else {
             EXPECT_EQ(point[1].status, general[0].status);
             EXPECT_EQ(point[1].message, general[0].message);
