@@ -1,7 +1,5 @@
 #include "driver/number_conversion.h"
 
-#include "driver/simple_number.h"
-
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -11,6 +9,8 @@
 #include <limits>
 #include <random>
 #include <string>
+
+#include "driver/simple_number.h"
 
 namespace logk {
 namespace {
