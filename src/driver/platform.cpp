@@ -77,10 +77,10 @@ int write_all(int fd, const char* data, std::size_t n, std::size_t* written) {
     std::size_t done = 0;
     int error = 0;
     while (done < n) {
-        ssize_t put = ::write(fd, data + done, n - done);
-        if (put < 0 && errno == EINTR) continue;
+        const std::ptrdiff_t put = write_some(fd, data + done, n - done);
+        if (put == -EINTR) continue;
         if (put <= 0) {
-            error = put < 0 ? errno : EIO;
+            error = put < 0 ? static_cast<int>(-put) : EIO;
             break;
         }
         done += static_cast<std::size_t>(put);

@@ -24,6 +24,8 @@ inline double factor(double term, double numerator, double denominator) {
     return term * numerator / denominator;
 }
 
+inline Pair both(double x) { return Pair{x, x}; }
+
 }  // namespace
 
 // Pressure pass: for each temperature column, the terms of PIDX+2, PIDX+1
@@ -42,21 +44,18 @@ void INTRPK(const double& P, const double& T, const int& PIDX, const int& TIDX, 
     const double p0 = P - PGRID(I0), p1 = P - PGRID(I1), p2 = P - PGRID(I2);
 
     // Columns 1 and 2; factors M = I1, I0 for I2; M = I2, I0 for I1; M = I2, I1 for I0.
-    const Pair top = factor(factor(Pair{LOGK(I2, J1), LOGK(I2, J2)}, Pair{p1, p1},
-                                   Pair{PGRID(I2) - PGRID(I1), PGRID(I2) - PGRID(I1)}),
-                            Pair{p0, p0}, Pair{PGRID(I2) - PGRID(I0), PGRID(I2) - PGRID(I0)});
-    const Pair middle = factor(factor(Pair{LOGK(I1, J1), LOGK(I1, J2)}, Pair{p2, p2},
-                                      Pair{PGRID(I1) - PGRID(I2), PGRID(I1) - PGRID(I2)}),
-                               Pair{p0, p0}, Pair{PGRID(I1) - PGRID(I0), PGRID(I1) - PGRID(I0)});
-    const Pair bottom = factor(factor(Pair{LOGK(I0, J1), LOGK(I0, J2)}, Pair{p2, p2},
-                                      Pair{PGRID(I0) - PGRID(I2), PGRID(I0) - PGRID(I2)}),
-                               Pair{p1, p1}, Pair{PGRID(I0) - PGRID(I1), PGRID(I0) - PGRID(I1)});
-    const Pair LKP12 = ((Pair{0.0, 0.0} + top) + middle) + bottom;
+    const Pair top = factor(factor(Pair{LOGK(I2, J1), LOGK(I2, J2)}, both(p1), both(PGRID(I2) - PGRID(I1))),
+                            both(p0), both(PGRID(I2) - PGRID(I0)));
+    const Pair middle = factor(factor(Pair{LOGK(I1, J1), LOGK(I1, J2)}, both(p2), both(PGRID(I1) - PGRID(I2))),
+                               both(p0), both(PGRID(I1) - PGRID(I0)));
+    const Pair bottom = factor(factor(Pair{LOGK(I0, J1), LOGK(I0, J2)}, both(p2), both(PGRID(I0) - PGRID(I2))),
+                               both(p1), both(PGRID(I0) - PGRID(I1)));
+    const Pair LKP12 = ((both(0.0) + top) + middle) + bottom;
 
     // Column 3: the I2 and I1 terms side by side, then the I0 term.
     const Pair upper3 = factor(factor(Pair{LOGK(I2, J3), LOGK(I1, J3)}, Pair{p1, p2},
                                       Pair{PGRID(I2) - PGRID(I1), PGRID(I1) - PGRID(I2)}),
-                               Pair{p0, p0}, Pair{PGRID(I2) - PGRID(I0), PGRID(I1) - PGRID(I0)});
+                               both(p0), Pair{PGRID(I2) - PGRID(I0), PGRID(I1) - PGRID(I0)});
     const double bottom3 = factor(factor(LOGK(I0, J3), p2, PGRID(I0) - PGRID(I2)), p1, PGRID(I0) - PGRID(I1));
     const double LKP3 = ((0.0 + upper3[0]) + upper3[1]) + bottom3;
 
@@ -64,7 +63,7 @@ void INTRPK(const double& P, const double& T, const int& PIDX, const int& TIDX, 
     // column 3 those of J1 then J2.
     const Pair terms12 = factor(factor(LKP12, Pair{T - TGRID(J2), T - TGRID(J1)},
                                        Pair{TGRID(J1) - TGRID(J2), TGRID(J2) - TGRID(J1)}),
-                                Pair{T - TGRID(J3), T - TGRID(J3)},
+                                both(T - TGRID(J3)),
                                 Pair{TGRID(J1) - TGRID(J3), TGRID(J2) - TGRID(J3)});
     const double term3 = factor(factor(LKP3, T - TGRID(J1), TGRID(J3) - TGRID(J1)), T - TGRID(J2),
                                 TGRID(J3) - TGRID(J2));
