@@ -68,10 +68,12 @@ std::ptrdiff_t read_some(int fd, char* buffer, std::size_t n) {
     }
 }
 
+#if !(defined(__x86_64__) && defined(__linux__))
 std::ptrdiff_t write_some(int fd, const char* data, std::size_t n) {
     const ssize_t put = ::write(fd, data, n);
     return put < 0 ? -errno : put;
 }
+#endif
 
 int write_all(int fd, const char* data, std::size_t n, std::size_t* written) {
     std::size_t done = 0;
