@@ -68,7 +68,7 @@ std::ptrdiff_t read_some(int fd, char* buffer, std::size_t n) {
     }
 }
 
-#if !(defined(__x86_64__) && defined(__linux__))
+#if !LOGK_INLINE_WRITE
 std::ptrdiff_t write_some(int fd, const char* data, std::size_t n) {
     const ssize_t put = ::write(fd, data, n);
     return put < 0 ? -errno : put;
