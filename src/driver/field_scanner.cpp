@@ -246,7 +246,9 @@ Item Request::take_quoted() {
 }
 
 // '(x, y)': x is stored, y is read over. Blanks and record ends may follow
-// '(' and x; from the comma on, y and ')' follow without a gap.
+// '(' and x; from the comma on, y and ')' follow without a gap. y is the
+// plainest form of a number: its exponent letter takes digits but no sign,
+// so '(1,2E3)' and '(1,2E)' are pairs and '(1,2E+3)' is a syntax error.
 Item Request::take_pair(double& value) {
     ++pos_;
     Item stop;
@@ -271,10 +273,7 @@ Item Request::skip_second_number() {
     take(CharClass::sign);
     if (!digits()) return fail(msg::syntax_error);
     if (take(CharClass::point)) digits();
-    if (take(CharClass::exponent)) {
-        take(CharClass::sign);
-        digits();
-    }
+    if (take(CharClass::exponent)) digits();
     if (pos_ == end_ || *pos_++ != ')') return fail(msg::syntax_error);
     return Item::value;
 }

@@ -189,7 +189,8 @@ TEST(FieldScanner, ParenthesisedPairs) {
         {"(\n1.5\n,-2.5E3)", {1.5}},
         {"(1,+2.)(3,4D1)", {1, 3}},
         {"(1,2),3", {1, 3}},
-        {"(-1D1,2e-3) 4", {-10, 4}},
+        {"(-1D1,2e3) 4", {-10, 4}},
+        {"(1,2.)(3,4E)", {1, 3}},
     });
     expect_failure({
         {"(1, 2)", 59},       // nothing may stand between the comma and ')'
@@ -200,6 +201,8 @@ TEST(FieldScanner, ParenthesisedPairs) {
         {"(T,2)", 59},
         {"(,2)", 59},
         {"(1,2 )", 59},
+        {"(100,1E+2) 200", 59},  // the second number's exponent takes no sign
+        {"(1,2d-5)", 59},
         {"(1E400,2)", 64},
         {"(", 24},
         {"(1", 24},
