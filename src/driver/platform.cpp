@@ -68,12 +68,10 @@ std::ptrdiff_t read_some(int fd, char* buffer, std::size_t n) {
     }
 }
 
-#if !LOGK_INLINE_WRITE
 std::ptrdiff_t write_some(int fd, const char* data, std::size_t n) {
     const ssize_t put = ::write(fd, data, n);
     return put < 0 ? -errno : put;
 }
-#endif
 
 int write_all(int fd, const char* data, std::size_t n, std::size_t* written) {
     std::size_t done = 0;

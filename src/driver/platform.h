@@ -3,13 +3,6 @@
 // C++ that a test can call without touching a file system.
 #pragma once
 
-#if defined(__x86_64__) && defined(__linux__)
-#define LOGK_INLINE_WRITE 1  // see write_some
-#include <sys/syscall.h>
-#else
-#define LOGK_INLINE_WRITE 0
-#endif
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -37,22 +30,7 @@ OpenResult open_or_create(const char* name);
 std::ptrdiff_t read_some(int fd, char* buffer, std::size_t n);
 
 // One write call: the count the system took, or -errno; nothing is retried.
-// On x86-64 Linux the system call is made inline, in the caller's own code:
-// on our AMD machines, whose kernel guards its returns against speculation,
-// a call and a return around it cost about 200 ns more per 73-byte write
-// (935 against 733 ns), a fifth of the time of a run.
-#if LOGK_INLINE_WRITE
-inline std::ptrdiff_t write_some(int fd, const char* data, std::size_t n) {
-    long result;
-    __asm__ __volatile__("syscall"
-                         : "=a"(result)
-                         : "0"(long{SYS_write}), "D"(long{fd}), "S"(data), "d"(n)
-                         : "rcx", "r11", "memory");
-    return result;
-}
-#else
 std::ptrdiff_t write_some(int fd, const char* data, std::size_t n);
-#endif
 
 // Hands all n bytes to the system, retrying after a short or interrupted
 // write. Returns 0 or the errno of the failure; `written` counts the bytes

@@ -57,8 +57,7 @@ public:
     // Appends one line in a single write, so that the file only ever holds
     // whole lines, whenever the run ends. Should the system take only part
     // of a line before failing (a full disk), the part is cut off again.
-    // The common case, one call that takes the whole line, is inline: the
-    // return from a system call is costly, and more so the deeper it is.
+    // The common case is one call that takes the whole line.
     WriteOutcome write_line(const ResultLine& line) {
         if (!read_only_) {
             const std::ptrdiff_t put = platform::write_some(fd_, line.data(), line.size());

@@ -44,8 +44,7 @@ private:
     struct sigaction previous_ = {};
 };
 
-// The single write call hands back the count taken, or the negated errno,
-// whichever way the system call is made.
+// The single write call hands back the count taken, or the negated errno.
 TEST(PlatformWrite, CountOrNegatedErrno) {
     const std::string line = "  500.000   300.000      19        13          -2.500       N         N\r\n";
 
