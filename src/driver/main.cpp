@@ -1,3 +1,7 @@
+#include "driver/command_line.h"
 #include "driver/run.h"
 
-int main() { return logk::run(); }
+int main(int argc, char** argv) {
+    if (const auto status = logk::answer_command_line(argc, argv)) return *status;
+    return logk::run();
+}

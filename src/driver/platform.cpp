@@ -114,6 +114,8 @@ void write_error_stream(std::string_view text) {
     (void)write_all(STDERR_FILENO, text.data(), text.size());
 }
 
+int write_output_stream(std::string_view text) { return write_all(STDOUT_FILENO, text.data(), text.size()); }
+
 void track_open_file(int fd) {
     for (int i = 0; i < kMaxTracked; ++i) {
         if (g_tracked[i] < 0) {

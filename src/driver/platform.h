@@ -51,6 +51,9 @@ std::string error_text(int error);
 // Writes straight to the standard error stream (no buffering to flush).
 void write_error_stream(std::string_view text);
 
+// Writes straight to standard output. Returns 0 or the errno of the failure.
+int write_output_stream(std::string_view text);
+
 // Files closed by the exit paths, the interrupt handler included.
 void track_open_file(int fd);
 void close_tracked_files();

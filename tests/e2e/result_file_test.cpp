@@ -91,6 +91,17 @@ TEST(ResultFileRun, FullDeviceIsAWriteError) {
                                      severe_line(38, "error during write", 21, dir, "logk.out"));
 }
 
+// A device holds no older contents to cut away: the run goes on as usual.
+TEST(ResultFileRun, DeviceThatCannotBeCutIsWrittenAsUsual) {
+    Workdir dir;
+    dir.write("quartz.dat", uniform_table(1.0));
+    dir.write("PT.dat", "500 300\n");
+    ASSERT_EQ(::symlink("/dev/null", dir.file("logk.out").c_str()), 0);
+    RunResult result = run_logk(dir);
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.error_text, "");
+}
+
 // A file-size limit stops the third line part way: the two whole lines stay
 // and the torn part is cut off.
 TEST(ResultFileRun, WriteFailureMidRunKeepsWholeLines) {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 #include "support/input_files.h"
 #include "support/logk_process.h"
@@ -86,6 +87,64 @@ TEST(Run, ReadingFailuresNameTheFile) {
         EXPECT_EQ(result.error_text, severe_line(row.message, row.text, row.unit, dir, row.name));
         const std::string out = dir.read("logk.out");
         EXPECT_EQ(out.size(), row.lines < 0 ? 0u : 70u + 73u * static_cast<unsigned>(row.lines));
+    }
+}
+
+// Messages show the absolute path while it has fewer than 256 characters,
+// and the bare file name from there on.
+TEST(Run, LongPathsGiveWayToTheBareName) {
+    for (std::size_t length : {255u, 256u}) {
+        SCOPED_TRACE(length);
+        Workdir dir;
+        const std::size_t fixed = dir.path().size() + 1 + std::string("/quartz.dat").size();
+        if (fixed >= length || length - fixed > 255) GTEST_SKIP() << "the scratch directory's path is too long";
+        const std::string sub(length - fixed, 'd');
+        ASSERT_EQ(::mkdir(dir.file(sub).c_str(), 0777), 0);
+        RunOptions options;
+        options.subdirectory = sub;
+        RunResult result = run_logk(dir, options);
+        const std::string shown = length < 256 ? dir.file(sub) + "/quartz.dat" : "quartz.dat";
+        ASSERT_EQ(shown.size(), length < 256 ? length : 10u);
+        EXPECT_EQ(result.exit_status, 29);
+        EXPECT_EQ(result.error_text, "runlib: No such file or directory\n"
+                                     "runlib: severe (29): file not found, unit 11, file " + shown + "\n");
+    }
+}
+
+// Only --help, -h and --version, alone, are questions; they are answered
+// without touching a file. Every other command line is ignored, as it always
+// was, and the run goes ahead.
+TEST(Run, HelpAndVersionLeaveTheFilesAlone) {
+    struct Row {
+        std::vector<std::string> arguments;
+        std::string output;  // what standard output starts with; "" for a run
+    };
+    const std::vector<Row> rows = {
+        {{"--help"}, "Usage: logk\n"},
+        {{"-h"}, "Usage: logk\n"},
+        {{"--version"}, "logk " LOGK_VERSION "\n"},
+        {{"myfile.dat"}, ""},
+        {{"--help", "x"}, ""},
+        {{"--HELP"}, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::PrintToString(row.arguments));
+        Workdir dir;
+        dir.write("quartz.dat", uniform_table(-2.5));
+        dir.write("PT.dat", "500 300\n");
+        dir.write("logk.out", "old contents\n");
+        RunOptions options;
+        options.arguments = row.arguments;
+        RunResult result = run_logk(dir, options);
+        EXPECT_EQ(result.exit_status, 0);
+        EXPECT_EQ(result.error_text, "");
+        if (row.output.empty()) {
+            EXPECT_EQ(result.output_text, "");
+            EXPECT_EQ(dir.read("logk.out").size(), 70u + 73u);
+        } else {
+            EXPECT_EQ(result.output_text.substr(0, row.output.size()), row.output);
+            EXPECT_EQ(dir.read("logk.out"), "old contents\n");
+        }
     }
 }
 

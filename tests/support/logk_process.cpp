@@ -13,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <vector>
 
 namespace logk::testing {
 namespace {
@@ -29,17 +30,27 @@ std::string read_all(int fd) {
     return text;
 }
 
-pid_t start(const Workdir& dir, const RunOptions& options, int& error_pipe) {
+struct Pipes {
+    int error = -1;
+    int output = -1;
+};
+
+pid_t start(const Workdir& dir, const RunOptions& options, Pipes& pipes) {
     int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+    int out[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+    std::vector<const char*> argv = {"logk"};
+    for (const std::string& argument : options.arguments) argv.push_back(argument.c_str());
+    argv.push_back(nullptr);
+    const std::string where = options.subdirectory.empty() ? dir.path() : dir.file(options.subdirectory);
     pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
         ::dup2(fds[1], STDERR_FILENO);
+        ::dup2(out[1], STDOUT_FILENO);
         int null_fd = ::open("/dev/null", O_RDWR);
         ::dup2(null_fd, STDIN_FILENO);
-        ::dup2(null_fd, STDOUT_FILENO);
-        if (::chdir(dir.path().c_str()) != 0) ::_exit(250);
+        if (::chdir(where.c_str()) != 0) ::_exit(250);
         if (options.address_space != 0) {
             struct rlimit limit {options.address_space, options.address_space};
             if (::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(251);
@@ -54,18 +65,23 @@ pid_t start(const Workdir& dir, const RunOptions& options, int& error_pipe) {
         }
         ::signal(SIGINT, SIG_DFL);
         ::signal(SIGPIPE, SIG_DFL);
-        ::execl(LOGK_BINARY, "logk", static_cast<char*>(nullptr));
+        ::execv(LOGK_BINARY, const_cast<char* const*>(argv.data()));
         ::_exit(253);
     }
     ::close(fds[1]);
-    error_pipe = fds[0];
+    ::close(out[1]);
+    pipes = {fds[0], out[0]};
     return pid;
 }
 
-RunResult finish(pid_t pid, int error_pipe) {
+// Standard output is read after standard error: it only ever holds the short
+// answer to --help or --version.
+RunResult finish(pid_t pid, const Pipes& pipes) {
     RunResult result;
-    result.error_text = read_all(error_pipe);
-    ::close(error_pipe);
+    result.error_text = read_all(pipes.error);
+    ::close(pipes.error);
+    result.output_text = read_all(pipes.output);
+    ::close(pipes.output);
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
@@ -110,24 +126,29 @@ bool Workdir::exists(std::string_view name) const {
 }
 
 RunResult run_logk(const Workdir& dir, const RunOptions& options) {
-    int error_pipe = -1;
-    pid_t pid = start(dir, options, error_pipe);
-    return finish(pid, error_pipe);
+    Pipes pipes;
+    pid_t pid = start(dir, options, pipes);
+    return finish(pid, pipes);
 }
 
-RunningLogk::RunningLogk(const Workdir& dir) { pid_ = start(dir, {}, error_pipe_); }
+RunningLogk::RunningLogk(const Workdir& dir) {
+    Pipes pipes;
+    pid_ = start(dir, {}, pipes);
+    error_pipe_ = pipes.error;
+    output_pipe_ = pipes.output;
+}
 
 RunningLogk::~RunningLogk() {
     if (pid_ > 0) {
         ::kill(pid_, SIGKILL);
-        finish(pid_, error_pipe_);
+        finish(pid_, {error_pipe_, output_pipe_});
     }
 }
 
 void RunningLogk::send(int signal_number) const { ::kill(pid_, signal_number); }
 
 RunResult RunningLogk::wait() {
-    RunResult result = finish(pid_, error_pipe_);
+    RunResult result = finish(pid_, {error_pipe_, output_pipe_});
     pid_ = -1;
     return result;
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace logk::testing {
 
@@ -29,6 +30,8 @@ private:
 };
 
 struct RunOptions {
+    std::vector<std::string> arguments;  // after the program name
+    std::string subdirectory;         // run there, inside the Workdir; "" for the Workdir itself
     uid_t run_as_uid = 0;             // 0: as the current user; else drop to this uid/gid
     unsigned long address_space = 0;  // RLIMIT_AS in bytes, 0 for none
     unsigned long file_size = 0;      // RLIMIT_FSIZE in bytes (SIGXFSZ ignored), 0 for none
@@ -37,7 +40,8 @@ struct RunOptions {
 struct RunResult {
     int exit_status = -1;  // the low byte a parent sees, or -1 if killed
     int term_signal = 0;
-    std::string error_text;  // all the process wrote to standard error
+    std::string error_text;   // all the process wrote to standard error
+    std::string output_text;  // and to standard output
 };
 
 // Starts logk in `dir` and waits for it.
@@ -55,6 +59,7 @@ public:
 private:
     pid_t pid_ = -1;
     int error_pipe_ = -1;
+    int output_pipe_ = -1;
 };
 
 // The uid to run logk as so that permissions are enforced: nobody (65534)
