@@ -1,7 +1,7 @@
 // Writes a deterministic quartz.dat and PT.dat for benchmarks.
 //   generate <points> <directory> [--crlf] [--seed N]
 // Numbers come in the forms people write: integers, decimals with one to
-// five places, E and D exponents, sign-only exponents, comma separators.
+// five places, E, D and Q exponents, sign-only exponents, comma separators.
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -20,9 +20,9 @@ std::string number(std::mt19937_64& random, double value) {
         case 3: std::snprintf(text, sizeof text, "%.3f", value); break;
         case 4: std::snprintf(text, sizeof text, "%.5f", value); break;
         case 5: std::snprintf(text, sizeof text, "%.4E", value); break;
-        case 6: {  // D exponent
+        case 6: {  // D exponent, or Q for some of them
             std::snprintf(text, sizeof text, "%.3E", value);
-            if (char* e = std::strchr(text, 'E')) *e = 'D';
+            if (char* e = std::strchr(text, 'E')) *e = text[e - text - 1] < '3' ? 'Q' : 'D';
             break;
         }
         default: {  // sign-only exponent: 1.2345+2

@@ -27,7 +27,7 @@ inline constexpr std::array<CharClass, 256> kCharClasses = [] {
     return table;
 }();
 
-inline CharClass char_class(char c) { return kCharClasses[static_cast<unsigned char>(c)]; }
+constexpr CharClass char_class(char c) { return kCharClasses[static_cast<unsigned char>(c)]; }
 
 // Only space and tab are blanks; form feed, NUL and the like are text.
 inline bool is_blank(char c) { return c == ' ' || c == '\t'; }

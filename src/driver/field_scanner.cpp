@@ -20,36 +20,39 @@ enum class Item { value, null, slash, end_of_file, failed };
 bool is_truth_letter(char c) { return c == 'T' || c == 't' || c == 'F' || c == 'f'; }
 bool is_quote(char c) { return c == '\'' || c == '"'; }
 
-// The everyday line, served in one pass straight from the text read so
-// far: every value of the request is a plain number, and the numbers stand
-// one after another on the next line, separated by blanks, tabs or one
-// comma. What follows the last one is ignored, as always. Anything else
-// (null values, repeat counts, a value on a later line, a line not yet read
-// in full) leaves the destinations untouched and returns false, and the
-// general rules read the line as the next record.
-bool take_plain_line(InputFile& file, std::span<double* const> destinations) {
-    constexpr std::size_t kMostValues = 4;  // a point; the table rows take the general rules
-    if (destinations.empty() || destinations.size() > kMostValues) return false;
-    double values[kMostValues];
+// The everyday point, served in one pass straight from the text read so
+// far: two plain numbers at the start of the next line, separated by blanks,
+// tabs or one comma, and the whole line read, LF included. What follows the
+// second number is ignored, as always. Anything else (null values, repeat
+// counts, a value on a later line, the last bytes of the text read) leaves
+// P and T untouched and returns false, and the general rules read the line
+// as the next record.
+bool take_plain_point(InputFile& file, double& P, double& T) {
     const char* p = file.unread_begin();
     const char* const end = file.unread_end();
-    for (std::size_t i = 0; i < destinations.size(); ++i) {
-        while (p != end && is_blank(*p)) ++p;
-        if (i > 0 && p != end && *p == ',') {
-            ++p;
-            while (p != end && is_blank(*p)) ++p;
+    if (end - p < kQuickWindow) return false;
+    // Every number starts at or before `limit`, so each has its window.
+    const char* const limit = end - kQuickWindow;
+    auto skip_blanks = [limit](const char*& at) {
+        while (is_blank(*at)) {
+            if (++at > limit) return false;
         }
-        if (p == end || *p == ',' || *p == '/') return false;
-        p = convert_simple_numeric<FieldEnds::also_at_line_ends>(p, end, values[i]);
-        // The text read so far may stop inside a number; a CR is a line end
-        // only right before its LF.
-        if (p == nullptr || p == end) return false;
-        if (*p == '\r' && (p + 1 == end || p[1] != '\n')) return false;
+        return true;
+    };
+    double first, second;
+    if (!skip_blanks(p) || (p = convert_quick_number(p, first)) == nullptr || !skip_blanks(p)) return false;
+    if (*p == ',' && (++p > limit || !skip_blanks(p))) return false;
+    if ((p = convert_quick_number(p, second)) == nullptr) return false;
+    // A CR is a line end only right before its LF; elsewhere it is text.
+    const char* lf = p;
+    if (*p != '\n') {
+        if (*p == '\r' && p[1] != '\n') return false;
+        lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        if (lf == nullptr) return false;
     }
-    const void* lf = *p == '\n' ? p : std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-    if (lf == nullptr) return false;
-    file.take_line(static_cast<const char*>(lf));
-    for (std::size_t i = 0; i < destinations.size(); ++i) *destinations[i] = values[i];
+    file.skip_line(lf);
+    P = first;
+    T = second;
     return true;
 }
 
@@ -281,7 +284,9 @@ Item Request::skip_second_number() {
 }  // namespace
 
 ReadOutcome read_values(InputFile& file, std::span<double* const> destinations, bool end_allowed) {
-    if (take_plain_line(file, destinations)) return {ReadOutcome::complete};
+    if (destinations.size() == 2 && take_plain_point(file, *destinations[0], *destinations[1])) {
+        return {ReadOutcome::complete};
+    }
     return Request(file, end_allowed).run(destinations);
 }
 

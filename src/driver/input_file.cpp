@@ -45,12 +45,6 @@ RecordResult InputFile::next_record() {
     }
 }
 
-void InputFile::take_line(const char* lf) {
-    const std::size_t at = static_cast<std::size_t>(lf - buffer_);
-    // A line of numbers is never the lone byte 26 that ends the file.
-    (void)make_record((at > data_begin_ && buffer_[at - 1] == '\r') ? at - 1 : at, at + 1);
-}
-
 RecordResult InputFile::make_record(std::size_t end, std::size_t next) {
     record_begin_ = data_begin_;
     record_end_ = end;
@@ -58,6 +52,7 @@ RecordResult InputFile::make_record(std::size_t end, std::size_t next) {
     searched_ = next;
     if (record_end_ - record_begin_ == 1 && buffer_[record_begin_] == 26) {
         ended_ = true;
+        data_end_ = data_begin_;  // nothing after the end marker is ever served
         return {RecordResult::end_of_file};
     }
     return {RecordResult::ok};

@@ -39,12 +39,13 @@ public:
     const char* record_end() const { return buffer_ + record_end_; }
 
     // The bytes read but not yet served as records; none once the file has
-    // ended. A reader that finds the whole next line there, LF included,
-    // may take it with take_line instead of next_record: the line becomes
-    // the current record, as next_record would have made it.
+    // ended. A reader that finds the whole next line there, LF included, and
+    // is done with it may pass over it with skip_line instead of taking it
+    // with next_record. (A line read that way is never the lone byte 26
+    // that ends the file: it holds numbers.)
     const char* unread_begin() const { return buffer_ + data_begin_; }
-    const char* unread_end() const { return buffer_ + (ended_ ? data_begin_ : data_end_); }
-    void take_line(const char* lf);
+    const char* unread_end() const { return buffer_ + data_end_; }
+    void skip_line(const char* lf) { data_begin_ = searched_ = static_cast<std::size_t>(lf + 1 - buffer_); }
 
     int unit() const { return unit_; }
     const std::string& path() const { return path_; }

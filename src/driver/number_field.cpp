@@ -69,9 +69,8 @@ std::uint64_t round_to_thousandths(double magnitude) {
     return whole + (rest >= half ? 1 : 0);
 }
 
-}  // namespace
-
-void format_number_field(double x, int width, char* out) {
+// Every value, every width.
+void format_any_number(double x, int width, char* out) {
     if (std::isnan(x)) return put_left(" NaN", width, out);
     if (std::isinf(x)) return put_left(x > 0 ? " Infinity" : " -Infinity", width, out);
 
@@ -114,16 +113,43 @@ void format_number_field(double x, int width, char* out) {
     }
 }
 
+}  // namespace
+
+namespace number_field_detail {
+
+constexpr std::array<std::uint32_t, 10000> kWholeColumns = [] {
+    std::array<std::uint32_t, 10000> columns{};
+    for (std::uint32_t whole = 0; whole < 10000; ++whole) {
+        std::uint32_t text = 0;
+        std::uint32_t left = whole;
+        for (int column = 3; column >= 0; --column) {
+            const std::uint32_t c = (column == 3 || left != 0) ? '0' + left % 10 : ' ';
+            text |= c << (8 * column);
+            left /= 10;
+        }
+        columns[whole] = text;
+    }
+    return columns;
+}();
+
+constexpr std::array<std::uint32_t, 1000> kFractionColumns = [] {
+    std::array<std::uint32_t, 1000> columns{};
+    for (std::uint32_t f = 0; f < 1000; ++f) {
+        columns[f] = '.' | ('0' + f / 100) << 8 | ('0' + f / 10 % 10) << 16 | ('0' + f % 10) << 24;
+    }
+    return columns;
+}();
+
+}  // namespace number_field_detail
+
+void format_number_field(double x, int width, char* out) {
+    if (width == 8 && number_field_detail::format_everyday<8>(x, out)) return;
+    if (width == 12 && number_field_detail::format_everyday<12>(x, out)) return;
+    format_any_number(x, width, out);
+}
+
 void format_integer_field(int value, int width, char* out) {
-    if (width == 2 && value >= 10 && value <= 99) {  // the stencil indices
-        std::memcpy(out, digit_pair(static_cast<unsigned>(value)), 2);
-        return;
-    }
-    if (width == 2 && value >= 0 && value <= 9) {
-        out[0] = ' ';
-        out[1] = static_cast<char>('0' + value);
-        return;
-    }
+    if (width == 2 && number_field_detail::format_everyday_index(value, out)) return;
     char text[16];
     char* end = std::to_chars(text, text + sizeof text, value).ptr;
     put_right(std::string_view(text, static_cast<std::size_t>(end - text)), width, out);

@@ -48,11 +48,11 @@ ResultLine::ResultLine() {
 
 void format_result_line(double P, double T, int PIDX, int TIDX, double LK, char ISOERR, char PTERR,
                         ResultLine& line) {
-    format_number_field(P, 8, &line[kPColumn]);
-    format_number_field(T, 8, &line[kTColumn]);
-    format_integer_field(PIDX, 2, &line[kPidxColumn]);
-    format_integer_field(TIDX, 2, &line[kTidxColumn]);
-    format_number_field(LK, 12, &line[kLkColumn]);
+    put_number_field<8>(P, &line[kPColumn]);
+    put_number_field<8>(T, &line[kTColumn]);
+    put_index_field(PIDX, &line[kPidxColumn]);
+    put_index_field(TIDX, &line[kTidxColumn]);
+    put_number_field<12>(LK, &line[kLkColumn]);
     line[kIsoerrColumn] = ISOERR;
     line[kPterrColumn] = PTERR;
 }

@@ -18,6 +18,9 @@ public:
     double& operator()(int i, int j) { return cells_[offset(i, j)]; }
     double operator()(int i, int j) const { return cells_[offset(i, j)]; }
 
+    // All 1332 cells in storage order.
+    const double* cells() const { return cells_.data(); }
+
     static constexpr std::size_t offset(int i, int j) {
         return static_cast<std::size_t>((i - 1) + (j - 1) * kPressureNodes);
     }

@@ -1,6 +1,9 @@
 #include "interp/intrpk.h"
 
+#include <array>
 #include <cfloat>
+#include <cstddef>
+#include <cstring>
 
 #include "grid/grid.h"
 
@@ -26,6 +29,47 @@ inline double factor(double term, double numerator, double denominator) {
 
 inline Pair both(double x) { return Pair{x, x}; }
 
+// The denominators of a stencil are differences of two of its nodes:
+// constants, which give the same bits whether they are formed here once or
+// in every call. dAB is node A less node B, nodes numbered 0, 1, 2 upwards.
+// Each is kept as the pair its factor divides by, aligned, so that a
+// division takes it straight from memory.
+struct alignas(16) PressureSteps {
+    double d21[2], d20[2], d12[2], d10[2], d02[2], d01[2];  // the same value in both lanes
+    double d21_d12[2], d20_d10[2];                          // column 3's two upper terms
+};
+struct alignas(16) TemperatureSteps {
+    double d01_d10[2];  // the first factors of the terms of columns 1 and 2
+    double d02_d12[2];  // and their second factors
+    double d20, d21;    // column 3's
+};
+
+inline Pair pair(const double (&two)[2]) {
+    Pair value;
+    std::memcpy(&value, __builtin_assume_aligned(two, 16), sizeof value);
+    return value;
+}
+
+constexpr std::array<PressureSteps, kPressureNodes - 1> kPressureSteps = [] {
+    std::array<PressureSteps, kPressureNodes - 1> steps{};
+    for (int PIDX = 1; PIDX <= kPressureNodes - 2; ++PIDX) {
+        const double p0 = PGRID(PIDX), p1 = PGRID(PIDX + 1), p2 = PGRID(PIDX + 2);
+        steps[static_cast<std::size_t>(PIDX)] = {{p2 - p1, p2 - p1}, {p2 - p0, p2 - p0}, {p1 - p2, p1 - p2},
+                                                 {p1 - p0, p1 - p0}, {p0 - p2, p0 - p2}, {p0 - p1, p0 - p1},
+                                                 {p2 - p1, p1 - p2}, {p2 - p0, p1 - p0}};
+    }
+    return steps;
+}();
+
+constexpr std::array<TemperatureSteps, kTemperatureNodes + 1> kTemperatureSteps = [] {
+    std::array<TemperatureSteps, kTemperatureNodes + 1> steps{};
+    for (int TIDX = 3; TIDX <= kTemperatureNodes; ++TIDX) {
+        const double t0 = TGRID(TIDX - 2), t1 = TGRID(TIDX - 1), t2 = TGRID(TIDX);
+        steps[static_cast<std::size_t>(TIDX)] = {{t0 - t1, t1 - t0}, {t0 - t2, t1 - t2}, t2 - t0, t2 - t1};
+    }
+    return steps;
+}();
+
 }  // namespace
 
 // Pressure pass: for each temperature column, the terms of PIDX+2, PIDX+1
@@ -39,34 +83,34 @@ inline Pair both(double x) { return Pair{x, x}; }
 // PIDX term alone. The temperature pass pairs columns 1 and 2.
 void INTRPK(const double& P, const double& T, const int& PIDX, const int& TIDX, const LogKTable& LOGK,
             double& LK) {
-    const int I0 = PIDX, I1 = PIDX + 1, I2 = PIDX + 2;
-    const int J1 = TIDX - 2, J2 = TIDX - 1, J3 = TIDX;
-    const double p0 = P - PGRID(I0), p1 = P - PGRID(I1), p2 = P - PGRID(I2);
+    const PressureSteps& dp = kPressureSteps[static_cast<std::size_t>(PIDX)];
+    const TemperatureSteps& dt = kTemperatureSteps[static_cast<std::size_t>(TIDX)];
+    // The stencil's cells: pressure node i of column j at cell[i + j * 37].
+    const double* cell = LOGK.cells() + LogKTable::offset(PIDX, TIDX - 2);
+    constexpr int kColumn = kPressureNodes;
+    const double* pnode = kPgrid.data() + (PIDX - 1);
+    const double* tnode = kTgrid.data() + (TIDX - 3);
+    const double p0 = P - pnode[0], p1 = P - pnode[1], p2 = P - pnode[2];
 
-    // Columns 1 and 2; factors M = I1, I0 for I2; M = I2, I0 for I1; M = I2, I1 for I0.
-    const Pair top = factor(factor(Pair{LOGK(I2, J1), LOGK(I2, J2)}, both(p1), both(PGRID(I2) - PGRID(I1))),
-                            both(p0), both(PGRID(I2) - PGRID(I0)));
-    const Pair middle = factor(factor(Pair{LOGK(I1, J1), LOGK(I1, J2)}, both(p2), both(PGRID(I1) - PGRID(I2))),
-                               both(p0), both(PGRID(I1) - PGRID(I0)));
-    const Pair bottom = factor(factor(Pair{LOGK(I0, J1), LOGK(I0, J2)}, both(p2), both(PGRID(I0) - PGRID(I2))),
-                               both(p1), both(PGRID(I0) - PGRID(I1)));
+    // Columns 1 and 2; factors M = 1, 0 for node 2; M = 2, 0 for node 1; M = 2, 1 for node 0.
+    const Pair top = factor(factor(Pair{cell[2], cell[2 + kColumn]}, both(p1), pair(dp.d21)), both(p0), pair(dp.d20));
+    const Pair middle =
+        factor(factor(Pair{cell[1], cell[1 + kColumn]}, both(p2), pair(dp.d12)), both(p0), pair(dp.d10));
+    const Pair bottom = factor(factor(Pair{cell[0], cell[kColumn]}, both(p2), pair(dp.d02)), both(p1), pair(dp.d01));
     const Pair LKP12 = ((both(0.0) + top) + middle) + bottom;
 
-    // Column 3: the I2 and I1 terms side by side, then the I0 term.
-    const Pair upper3 = factor(factor(Pair{LOGK(I2, J3), LOGK(I1, J3)}, Pair{p1, p2},
-                                      Pair{PGRID(I2) - PGRID(I1), PGRID(I1) - PGRID(I2)}),
-                               both(p0), Pair{PGRID(I2) - PGRID(I0), PGRID(I1) - PGRID(I0)});
-    const double bottom3 = factor(factor(LOGK(I0, J3), p2, PGRID(I0) - PGRID(I2)), p1, PGRID(I0) - PGRID(I1));
+    // Column 3: the node 2 and node 1 terms side by side, then the node 0 term.
+    const double* column3 = cell + 2 * kColumn;
+    const Pair upper3 =
+        factor(factor(Pair{column3[2], column3[1]}, Pair{p1, p2}, pair(dp.d21_d12)), both(p0), pair(dp.d20_d10));
+    const double bottom3 = factor(factor(column3[0], p2, dp.d02[0]), p1, dp.d01[0]);
     const double LKP3 = ((0.0 + upper3[0]) + upper3[1]) + bottom3;
 
-    // Column 1 takes the factors of J2 then J3, column 2 those of J1 then J3,
-    // column 3 those of J1 then J2.
-    const Pair terms12 = factor(factor(LKP12, Pair{T - TGRID(J2), T - TGRID(J1)},
-                                       Pair{TGRID(J1) - TGRID(J2), TGRID(J2) - TGRID(J1)}),
-                                both(T - TGRID(J3)),
-                                Pair{TGRID(J1) - TGRID(J3), TGRID(J2) - TGRID(J3)});
-    const double term3 = factor(factor(LKP3, T - TGRID(J1), TGRID(J3) - TGRID(J1)), T - TGRID(J2),
-                                TGRID(J3) - TGRID(J2));
+    // Column 1 takes the factors of its nodes 1 then 2, column 2 those of 0
+    // then 2, column 3 those of 0 then 1.
+    const double t0 = T - tnode[0], t1 = T - tnode[1], t2 = T - tnode[2];
+    const Pair terms12 = factor(factor(LKP12, Pair{t1, t0}, pair(dt.d01_d10)), both(t2), pair(dt.d02_d12));
+    const double term3 = factor(factor(LKP3, t0, dt.d20), t1, dt.d21);
     LK = ((0.0 + terms12[0]) + terms12[1]) + term3;
 }
 

@@ -197,21 +197,34 @@ void temperature_step(double P, double T, int& PIDX, int& TIDX, char& PTERR, cha
 }
 
 // The quick route, for P in [1, 6000) and T in (0.01, 700]: almost every
-// point. Each temperature row becomes one entry of a table: its TIDX, up to
-// three pressure windows with their shifts, its lower limit, the PIDX cap
-// of the coldest rows and the PTERR warning of row T8. The row is found from
-// the whole degrees of T, and the pressure node interval from a table of
-// 50-bar buckets, so neither takes a chain of data-dependent branches.
+// point. Each temperature row becomes one entry of a table, and its tests
+// become integer comparisons on k, the number of pressure nodes not above
+// P: every shift window is bounded by nodes, and P < PGRID(j) exactly when
+// k < j. The row is found from the whole degrees of T, and k from a table
+// of 50-bar buckets, so neither takes a chain of data-dependent branches.
 struct GridRow {
     int TIDX;
-    int cap;                     // PIDX is at most this
-    bool warn;                   // PTERR 'W' where it was 'N' (row T8)
-    double limit;                // ISOERR 'E' for P below it
-    std::array<ShiftWindow, 3> windows;
+    int cap;       // PIDX is at most this
+    bool warn;     // PTERR 'W' where it was 'N' (row T8)
+    int from, to;  // the shift window: k in [from, to)
+    int add;       // a shifted PIDX is k + add,
+    int floor;     // or this where that is less (row T6 moves every interval to 15)
+    double limit;  // ISOERR 'E' for P below it
 };
 
-constexpr ShiftWindow kNoWindow = {0.0, 0.0, 0};
+// The number of pressure nodes not above a threshold that is 0 or a node.
+constexpr int node_count(double threshold) {
+    int k = 0;
+    while (k < kPressureNodes && PGRID(k + 1) <= threshold) ++k;
+    if (threshold != 0.0 && PGRID(k) != threshold) throw "a shift window must be bounded by nodes";
+    return k;
+}
+
 constexpr double kNoLimit = 0.0;  // below every P of the quick route
+
+constexpr GridRow window_row(int TIDX, const WindowRow& window) {
+    return {TIDX, kPressureNodes, false, node_count(window.from), node_count(window.to), 1, 0, window.limit};
+}
 
 // Rows TIDX 3..36 at [TIDX - 3], row T8 at [34].
 constexpr int kRowT8Index = 34;
@@ -219,27 +232,34 @@ constexpr std::array<GridRow, 35> kGridRows = [] {
     std::array<GridRow, 35> rows{};
     for (int TIDX = 3; TIDX <= 36; ++TIDX) {
         GridRow& row = rows[static_cast<std::size_t>(TIDX - 3)];
-        row = {TIDX, kPressureNodes, false, kNoLimit, {kNoWindow, kNoWindow, kNoWindow}};
+        row = {TIDX, kPressureNodes, false, 0, 0, 0, 0, kNoLimit};
         if (TIDX == 3) {
             row.cap = 34;
         } else if (TIDX >= kFirstSaturationRow && TIDX <= 15) {
             const SaturationRow& saturation =
                 kSaturationRows[static_cast<std::size_t>(TIDX - kFirstSaturationRow)];
-            row.windows[0] = {0.0, saturation.shift_below, 1};
-            if (saturation.has_limit) row.limit = saturation.limit;
+            row = window_row(TIDX, {0.0, saturation.shift_below, saturation.has_limit ? saturation.limit : kNoLimit});
         } else if (TIDX == 16) {
-            row.windows = kRowT6Windows;
-            row.limit = kRowT6Limit;
+            // Three windows of shifts 3, 2 and 1 that end on one stencil.
+            row = {TIDX, kPressureNodes, false, node_count(kRowT6Windows[0].from), node_count(kRowT6Windows[2].to),
+                   0, node_count(kRowT6Windows[0].from) + kRowT6Windows[0].by, kRowT6Limit};
         } else if (TIDX >= kFirstWindowRow) {
-            const WindowRow& window = kWindowRows[static_cast<std::size_t>(TIDX - kFirstWindowRow)];
-            row.windows[0] = {window.from, window.to, 1};
-            row.limit = window.limit;
+            row = window_row(TIDX, kWindowRows[static_cast<std::size_t>(TIDX - kFirstWindowRow)]);
         }
     }
-    rows[kRowT8Index] = {36, kPressureNodes, true, kRowT8.limit,
-                         {ShiftWindow{kRowT8.from, kRowT8.to, 1}, kNoWindow, kNoWindow}};
+    rows[kRowT8Index] = window_row(36, kRowT8);
+    rows[kRowT8Index].warn = true;
     return rows;
 }();
+
+// Row T6's windows must make that one stencil.
+static_assert([] {
+    for (const ShiftWindow& window : kRowT6Windows) {
+        if (node_count(window.from) + window.by != kGridRows[16 - 3].floor) return false;
+        if (node_count(window.to) != node_count(window.from) + 1) return false;
+    }
+    return true;
+}());
 
 // The row of T in (c - 1, c] for c = 1..700: the nodes are whole degrees
 // (but 0.01, which the quick route leaves out), so one c is one row.
@@ -281,16 +301,14 @@ bool on_the_grid(double P, double T) { return P >= 1.0 && P < 6000.0 && T > 0.01
 void find_on_the_grid(double P, double T, int& PIDX, int& TIDX, char& PTERR, char& ISOERR) {
     const int whole = static_cast<int>(T);
     const GridRow& row = kGridRows[kRowOfDegree[static_cast<std::size_t>(whole + (T > whole))]];
-    int shift = 0;
-    for (const ShiftWindow& window : row.windows) {
-        shift += (P >= window.from) & (P < window.to) ? window.by : 0;
-    }
-    // P from 4000 on lies in rows P5 and P6, both PIDX 35.
-    PIDX = std::min(std::min(nodes_not_above(P), 35) + shift, row.cap);
+    const int k = nodes_not_above(P);
+    const int base = std::min(k, 35);  // P from 4000 on lies in rows P5 and P6, both PIDX 35
+    const bool shifted = static_cast<unsigned>(k - row.from) < static_cast<unsigned>(row.to - row.from);
+    PIDX = std::min(shifted ? std::max(base + row.add, row.floor) : base, row.cap);
     TIDX = row.TIDX;
     if (P > 5000.0) PTERR = 'W';
     if (row.warn && PTERR == 'N') PTERR = 'W';
-    if (shift != 0) ISOERR = 'W';
+    if (shifted) ISOERR = 'W';
     if (P < row.limit) ISOERR = 'E';
 }
 

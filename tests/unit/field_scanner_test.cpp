@@ -306,7 +306,10 @@ TEST(FieldScanner, PointLinesAgreeWithTheGeneralRules) {
         const int count = 1 + static_cast<int>(random() % 6);
         for (int j = 0; j < count; ++j) line += pieces[random() % pieces.size()];
         const std::string& ending = endings[random() % endings.size()];
-        const std::string content = "1 2\n" + line + ending + (ending.empty() ? "" : "1 2 3 4 5\n");
+        // Lines after it give the one-pass reading the text it looks ahead into.
+        std::string after;
+        for (int k = 0; k < 8 && !ending.empty(); ++k) after += "1 2 3 4 5\n";
+        const std::string content = "1 2\n" + line + ending + after;
         const std::size_t buffer = random() % 2 ? 8 : 4096;
         SCOPED_TRACE(::testing::PrintToString(line + ending) + " buffer " + std::to_string(buffer));
         const std::vector<Request> point = scan(content, 2, 2, true, buffer);

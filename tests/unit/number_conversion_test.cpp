@@ -138,12 +138,22 @@ std::ptrdiff_t convert_padded(std::string_view field, double& value) {
     return stop == nullptr ? -1 : stop - text.data();
 }
 
-// The one-pass conversion must agree with the general rules, bit for bit,
-// on every field it accepts, and accept the everyday forms.
+// Converts `field` with the conversion of whole lines, the field ended by
+// `delimiter` and followed by digits, as the next line's would be. Returns
+// the length taken, or -1 when the field is left to the other conversions.
+std::ptrdiff_t convert_quick(std::string_view field, char delimiter, double& value) {
+    const std::string text = std::string(field) + delimiter + std::string(kQuickWindow, '7');
+    const char* stop = convert_quick_number(text.data(), value);
+    return stop == nullptr ? -1 : stop - text.data();
+}
+
+// The one-pass conversions must agree with the general rules, bit for bit,
+// on every field they accept, and accept the everyday forms.
 TEST(NumberConversion, FastPathAgreesWithTheGeneralRules) {
     std::mt19937_64 random(7);
     const std::string alphabet = "0123456789.+-EeDdQq";
     int accepted = 0;
+    int quick_accepted = 0;
     for (int i = 0; i < 200000; ++i) {
         std::string field;
         const std::size_t length = 1 + random() % 14;
@@ -151,20 +161,32 @@ TEST(NumberConversion, FastPathAgreesWithTheGeneralRules) {
             field += (random() % 3 == 0) ? alphabet[random() % alphabet.size()] : alphabet[random() % 10];
         }
         double fast = 0;
+        double quick = 0;
         const std::ptrdiff_t taken = convert_padded(field, fast);
-        if (taken < 0) continue;
+        const std::ptrdiff_t quick_taken = convert_quick(field, " ,/)\t\r\n"[random() % 7], quick);
+        if (taken < 0 && quick_taken < 0) continue;
         ++accepted;
-        ASSERT_EQ(taken, static_cast<std::ptrdiff_t>(field.size())) << field;
         ASSERT_EQ(numeric_syntax_message(field), 0) << field;
         std::string scratch;
         std::optional<double> general = convert_numeric(field, scratch);
         ASSERT_TRUE(general.has_value()) << field;
-        ASSERT_EQ(std::bit_cast<std::uint64_t>(fast), std::bit_cast<std::uint64_t>(*general)) << field;
+        if (taken >= 0) {
+            ASSERT_EQ(taken, static_cast<std::ptrdiff_t>(field.size())) << field;
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(fast), std::bit_cast<std::uint64_t>(*general)) << field;
+        }
+        if (quick_taken >= 0) {
+            ++quick_accepted;
+            ASSERT_EQ(quick_taken, static_cast<std::ptrdiff_t>(field.size())) << field;
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(quick), std::bit_cast<std::uint64_t>(*general)) << field;
+        }
     }
     EXPECT_GT(accepted, 20000);
-    for (const char* field : {"3200.502", "-5.1513E+03", "2.5D3", "1.2345+2", "413", "0.01", "-0"}) {
+    EXPECT_GT(quick_accepted, 20000);
+    for (const char* field : {"3200.502", "-5.1513E+03", "2.5D3", "1.2345+2", "413", "0.01", "-0", "3000.00000",
+                              "+.5q-1", "1234567.1234567"}) {
         double value = 0;
         EXPECT_EQ(convert_padded(field, value), static_cast<std::ptrdiff_t>(std::strlen(field))) << field;
+        EXPECT_EQ(convert_quick(field, '\n', value), static_cast<std::ptrdiff_t>(std::strlen(field))) << field;
     }
 }
 
