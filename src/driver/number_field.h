@@ -40,10 +40,11 @@ extern const std::array<std::uint32_t, 1000> kFractionColumns;
 
 // The everyday field, |x| in [2^-11, 2^13), of width 8 or 12, at the cost of
 // one exact integer rounding and two table reads: |x| = m * 2^-s with a
-// 53-bit m and s from 40 to 63, so m * 1000 + 2^(s-1) stays below 2^64, and
-// shifting it right by s rounds m * 1000 * 2^-s to the nearest integer with
-// halves away from zero: |x| in thousandths, below 8192001. Returns false,
-// writing nothing, for any other value.
+// 53-bit m and s from 40 to 63, so m * 2000 stays below 2^64, and shifting
+// it right by s gives the whole part of twice the exact value; one more,
+// halved, rounds to the nearest integer with halves away from zero: |x| in
+// thousandths, below 8192001. Returns false, writing nothing, for any other
+// value.
 template <int kWidth>
 inline bool format_everyday(double x, char* out) {
     static_assert(kWidth == 8 || kWidth == 12);
@@ -52,16 +53,16 @@ inline bool format_everyday(double x, char* out) {
     if (static_cast<unsigned>(biased - 1012) >= 24) return false;
     const std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
     const int s = 1075 - biased;
-    const std::uint64_t thousandths = (m * 1000 + (std::uint64_t{1} << (s - 1))) >> s;
+    const std::uint64_t thousandths = ((m * 2000 >> s) + 1) >> 1;
     const std::uint64_t whole = thousandths / 1000;
-    const std::uint32_t columns = kWholeColumns[whole];
-    std::uint64_t field = columns | std::uint64_t{kFractionColumns[thousandths - whole * 1000]} << 32;
+    std::uint32_t columns = kWholeColumns[whole];
+    const std::uint32_t fraction = kFractionColumns[thousandths - whole * 1000];
     std::uint32_t blanks = 0x20202020u;  // the four columns a 12-column field has in front
     if (static_cast<std::int64_t>(bits) < 0 && thousandths != 0) {
         // The minus sign takes the last blank before the first digit.
         const int lead = std::countr_zero(columns ^ 0x20202020u) >> 3;
         if (lead > 0) {
-            field += std::uint64_t{'-' - ' '} << (8 * (lead - 1));
+            columns += std::uint32_t{'-' - ' '} << (8 * (lead - 1));
         } else if (kWidth == 8) {
             return false;  // "-1234.000" does not fit: asterisks
         } else {
@@ -72,7 +73,8 @@ inline bool format_everyday(double x, char* out) {
         std::memcpy(out, &blanks, 4);
         out += 4;
     }
-    std::memcpy(out, &field, 8);
+    std::memcpy(out, &columns, 4);
+    std::memcpy(out + 4, &fraction, 4);
     return true;
 }
 

@@ -288,12 +288,10 @@ constexpr std::array<std::uint8_t, 121> kNodesOfBucket = [] {
 // The number of pressure nodes not above P, for P in [1, 6000).
 int nodes_not_above(double P) {
     if (P < 200.0) return pressure_nodes_not_above(P);
-    // The product may round across a bucket edge; one comparison each way
-    // settles it.
-    int k = kNodesOfBucket[static_cast<std::size_t>(P * 0.02)];
-    k -= P < PGRID(k);
-    k += k < kPressureNodes && P >= PGRID(k + 1);
-    return k;
+    // The rounded quotient never crosses a bucket edge: for P below an edge
+    // 50 * b, P / 50 lies below b by at least ulp(50 b) / 50, which is at
+    // least 32 / 50 of ulp(b), more than the half ulp that rounding moves.
+    return kNodesOfBucket[static_cast<std::size_t>(P / 50.0)];
 }
 
 bool on_the_grid(double P, double T) { return P >= 1.0 && P < 6000.0 && T > 0.01 && T <= 700.0; }
