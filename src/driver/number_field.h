@@ -53,8 +53,8 @@ inline bool format_everyday(double x, char* out) {
     if (static_cast<unsigned>(biased - 1012) >= 24) return false;
     const std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
     const int s = 1075 - biased;
-    const std::uint64_t thousandths = ((m * 2000 >> s) + 1) >> 1;
-    const std::uint64_t whole = thousandths / 1000;
+    const auto thousandths = static_cast<std::uint32_t>(((m * 2000 >> s) + 1) >> 1);
+    const std::uint32_t whole = thousandths / 1000;
     std::uint32_t columns = kWholeColumns[whole];
     const std::uint32_t fraction = kFractionColumns[thousandths - whole * 1000];
     std::uint32_t blanks = 0x20202020u;  // the four columns a 12-column field has in front
