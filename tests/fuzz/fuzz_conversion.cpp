@@ -78,5 +78,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const char* stop = logk::convert_simple_numeric(padded.data(), padded.data() + field.size(), fast)) {
         if (stop != padded.data() + field.size() || !got || !same(fast, *got)) std::abort();
     }
+    // The conversion of whole lines looks ahead into the next line's text.
+    const std::string line = field + "\n" + std::string(logk::kQuickWindow, '9');
+    if (const char* stop = logk::convert_quick_number(line.data(), fast)) {
+        if (stop != line.data() + field.size() || !got || !same(fast, *got)) std::abort();
+    }
     return 0;
 }
