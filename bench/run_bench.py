@@ -9,6 +9,7 @@ fresh copies of the same inputs; the table shows medians.
     bench/run_bench.py                       # 1e5, 1e6 and 1e7 points, 7 rounds
     bench/run_bench.py --points 1000 1000000 --rounds 9
     bench/run_bench.py --long-lines          # also the two 256 MB single-line files
+    bench/run_bench.py --compare old/logk    # and an earlier build, in the same rounds
 """
 import argparse
 import hashlib
@@ -50,21 +51,23 @@ def run_once(measurer, program, inputs, scratch):
 
 
 def measure(name, points, inputs, programs, measurer, rounds, work):
-    samples = {"logk": [], "floor": []}
+    labels = list(programs)
+    samples = {label: [] for label in labels}
     hashes = set()
     for round_number in range(rounds + 1):  # round 0 warms the caches and is dropped
-        order = ["logk", "floor"] if round_number % 2 else ["floor", "logk"]
+        shift = round_number % len(labels)
+        order = labels[shift:] + labels[:shift]
         for label in order:
             result = run_once(measurer, programs[label], inputs, os.path.join(work, "run-" + label))
-            if label == "logk":
+            if label != "floor":
                 hashes.add(result[4])
             if round_number > 0:
                 samples[label].append(result)
     if len(hashes) != 1:
-        sys.exit(f"{name}: logk.out differs between rounds")
+        sys.exit(f"{name}: logk.out differs between rounds or programs")
     ratios = [l[0] / f[0] for l, f in zip(samples["logk"], samples["floor"])]
     rows = []
-    for label in ("logk", "floor"):
+    for label in labels:
         s = samples[label]
         wall = statistics.median(x[0] for x in s)
         user = statistics.median(x[1] for x in s)
@@ -111,12 +114,16 @@ def main():
     parser.add_argument("--rounds", type=int, default=7)
     parser.add_argument("--work", default=os.path.join(ROOT, "build-bench", "work"))
     parser.add_argument("--long-lines", action="store_true", help="also time the 256 MB one-line files")
+    parser.add_argument("--compare", metavar="BINARY",
+                        help="another logk (an earlier build, say), timed in the same rounds; its logk.out must match")
     args = parser.parse_args()
     if args.rounds < 7:
         sys.exit("at least 7 rounds")
 
     logk, floor, generator, measurer = build(os.path.join(ROOT, "build-bench"))
     programs = {"logk": logk, "floor": floor}
+    if args.compare:
+        programs["other"] = os.path.abspath(args.compare)
     os.makedirs(args.work, exist_ok=True)
     print(f"{'input':>14} {'prog':>6} {'wall ms':>10} {'user ms':>9} {'sys ms':>9} {'RSS MiB':>8}"
           f" {'wall ns/pt':>9} {'user ns/pt':>9}")

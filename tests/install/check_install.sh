@@ -20,16 +20,26 @@ done
 
 check_tree() {  # <prefix> <what>
   local prefix=$1 what=$2
-  for file in bin/logk share/man/man1/logk.1 share/doc/logk/examples/quartz.dat \
+  for file in bin/logk bin/logk-plot share/man/man1/logk.1 share/doc/logk/README.md share/doc/logk/copyright \
+              share/doc/logk/docs/example_run.png share/doc/logk/examples/quartz.dat \
               share/doc/logk/examples/PT.dat share/doc/logk/examples/logk.out.expected; do
     [ -f "$prefix/$file" ] || { echo "$what: $file is missing"; exit 1; }
   done
+  [ -x "$prefix/bin/logk-plot" ] || { echo "$what: logk-plot is not executable"; exit 1; }
+  # The manual page finds the examples beside the directory of the program.
+  local examples
+  examples=$(dirname "$prefix/bin/logk")/../share/doc/logk/examples
   local run="$scratch/run-$what"
   mkdir -p "$run"
-  cp "$prefix/share/doc/logk/examples/quartz.dat" "$prefix/share/doc/logk/examples/PT.dat" "$run/"
+  cp "$examples/quartz.dat" "$examples/PT.dat" "$run/"
   (cd "$run" && "$prefix/bin/logk")
   cmp "$run/logk.out" "$prefix/share/doc/logk/examples/logk.out.expected"
   echo "$what: installed logk reproduces the example"
+  if /usr/bin/python3 -c "import matplotlib" 2>/dev/null; then
+    (cd "$run" && "$prefix/bin/logk-plot" logk.out quartz.dat run.png)
+    [ -s "$run/run.png" ] || { echo "$what: logk-plot drew nothing"; exit 1; }
+    echo "$what: installed logk-plot draws the example"
+  fi
 }
 
 cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
@@ -40,7 +50,11 @@ deb=$(ls "$scratch"/package/*.deb)
 dpkg-deb -x "$deb" "$scratch/deb"
 check_tree "$scratch/deb/usr" package
 dpkg-deb -f "$deb" Package Version Architecture
+dpkg-deb -c "$deb" | grep -q "/usr/share/doc/logk/copyright$" || { echo "package: no copyright file"; exit 1; }
 
+# The manual's example of how to find the examples works as written.
+grep -qF 'examples=$(dirname "$(command \-v logk)")/../share/doc/logk/examples' "$source/docs/logk.1" ||
+  { echo "man page: the examples' path is not found from the program's"; exit 1; }
 warnings=$(groff -ww -man -z "$source/docs/logk.1" 2>&1)
 [ -z "$warnings" ] || { echo "man page warnings: $warnings"; exit 1; }
 echo "man page renders without warnings"
