@@ -13,6 +13,7 @@ the machine's load, so one run of each is enough.
 """
 import argparse
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -43,16 +44,14 @@ def instructions(logk, directory):
 
 
 def top_functions(profile, count):
-    """Instructions per point of the functions that spend most (their own code, inlined callees included)."""
+    """The functions that spend most, their own code with what is inlined into it: (instructions, name)."""
     done = subprocess.run(["callgrind_annotate", "--inclusive=no", "--threshold=99", profile], check=True,
                           capture_output=True, text=True)
     rows = []
     for line in done.stdout.splitlines():
-        parts = line.split(None, 1)
-        if len(parts) == 2 and parts[0].replace(",", "").isdigit() and "???" not in parts[1] or (
-                len(parts) == 2 and parts[0].replace(",", "").isdigit() and ":" in parts[1]):
-            rows.append((int(parts[0].replace(",", "")), parts[1].split(" [")[0]))
-    rows = [row for row in rows if "PROGRAM TOTALS" not in row[1]]
+        match = re.match(r"\s*([\d,]+)\s+(?:\(\s*[\d.]+%\)\s+)?(\S.*?)(?:\s+\[[^]]*\])?$", line)
+        if match and ":" in match.group(2) and "PROGRAM TOTALS" not in line:
+            rows.append((int(match.group(1).replace(",", "")), match.group(2)))
     return rows[:count]
 
 

@@ -149,7 +149,7 @@ def draw(result_path, table_path, image_path, pressure):
                  label=f"table at {PRESSURES[node]:g} bar")
     near = shown & np.isfinite(result["logK"]) & (np.abs(P - PRESSURES[node]) <= 0.1 * PRESSURES[node])
     if near.any():
-        small = near.sum() <= DENSE
+        small = near.sum() <= 2000
         profile.scatter(T[near], result["logK"][near], c=[SHADES[k][1] for k in level[near]], s=30 if small else 3,
                         edgecolors="black" if small else "none", zorder=3, rasterized=not small,
                         label="points within 10 %")

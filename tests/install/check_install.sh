@@ -50,7 +50,8 @@ deb=$(ls "$scratch"/package/*.deb)
 dpkg-deb -x "$deb" "$scratch/deb"
 check_tree "$scratch/deb/usr" package
 dpkg-deb -f "$deb" Package Version Architecture
-dpkg-deb -c "$deb" | grep -q "/usr/share/doc/logk/copyright$" || { echo "package: no copyright file"; exit 1; }
+contents=$(dpkg-deb -c "$deb")
+grep -q "/usr/share/doc/logk/copyright$" <<<"$contents" || { echo "package: no copyright file"; exit 1; }
 
 # The manual's example of how to find the examples works as written.
 grep -qF 'examples=$(dirname "$(command \-v logk)")/../share/doc/logk/examples' "$source/docs/logk.1" ||
