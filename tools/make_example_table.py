@@ -29,14 +29,14 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
 def grid_nodes():
-    """The pressure (bar) and temperature (degC) nodes, read from the program's own grid header."""
-    text = open(os.path.join(ROOT, "src", "grid", "grid.h")).read()
+    """The pressure (bar) and temperature (degC) nodes, read from the grid header of logk."""
+    text = open(os.path.join(ROOT, "include", "logk", "grid.hpp")).read()
 
     def array(name):
-        body = re.search(name + r"\s*=\s*\{(.*?)\};", text, re.S).group(1)
+        body = re.search(name + r"\s*=\s*\{\{(.*?)\}\};", text, re.S).group(1)
         return [float(v) for v in re.findall(r"[-+]?\d+\.?\d*(?:[eE][-+]?\d+)?", body)]
 
-    return array("kPgrid"), array("kTgrid")
+    return array("PGRID"), array("TGRID")
 
 
 def log_molality(kelvin, density):

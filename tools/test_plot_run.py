@@ -24,15 +24,15 @@ import plot_run  # noqa: E402
 
 def program_constants():
     """The grid nodes and the lower pressure limits of the temperature rows, read from the program's source."""
-    grid = open(os.path.join(ROOT, "src", "grid", "grid.h")).read()
+    grid = open(os.path.join(ROOT, "include", "logk", "grid.hpp")).read()
     stencil = open(os.path.join(ROOT, "src", "stencil", "findpt.cpp")).read()
     numbers = r"[-+]?\d+\.?\d*"
 
     def block(text, name):
         return re.search(name + r"\s*=\s*\{\{?(.*?)\}?\};", text, re.S).group(1)
 
-    pressures = [float(v) for v in re.findall(numbers, block(grid, "kPgrid"))]
-    temperatures = [float(v) for v in re.findall(numbers, block(grid, "kTgrid"))]
+    pressures = [float(v) for v in re.findall(numbers, block(grid, "PGRID"))]
+    temperatures = [float(v) for v in re.findall(numbers, block(grid, "TGRID"))]
     limits = []
     for k, row in enumerate(re.findall(r"\{([^{}]*)\},", block(stencil, "kSaturationRows")), start=5):
         _, has_limit, limit = [v.strip() for v in row.split(",")]

@@ -88,8 +88,8 @@ void INTRPK(const double& P, const double& T, const int& PIDX, const int& TIDX, 
     // The stencil's cells: pressure node i of column j at cell[i + j * 37].
     const double* cell = LOGK.cells() + LogKTable::offset(PIDX, TIDX - 2);
     constexpr int kColumn = kPressureNodes;
-    const double* pnode = kPgrid.data() + (PIDX - 1);
-    const double* tnode = kTgrid.data() + (TIDX - 3);
+    const double* pnode = PGRID.data() + (PIDX - 1);
+    const double* tnode = TGRID.data() + (TIDX - 3);
     const double p0 = P - pnode[0], p1 = P - pnode[1], p2 = P - pnode[2];
 
     // Columns 1 and 2; factors M = 1, 0 for node 2; M = 2, 0 for node 1; M = 2, 1 for node 0.

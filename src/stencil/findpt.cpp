@@ -103,7 +103,7 @@ int pressure_nodes_not_above(double P) {
     } else if (P >= 200.0) {
         k = 13 + static_cast<int>((P - 200.0) / 50.0);
     } else {
-        return static_cast<int>(std::upper_bound(kPgrid.begin(), kPgrid.begin() + 12, P) - kPgrid.begin());
+        return static_cast<int>(std::upper_bound(PGRID.begin(), PGRID.begin() + 12, P) - PGRID.begin());
     }
     k -= P < PGRID(k);
     k += k < kPressureNodes && P >= PGRID(k + 1);

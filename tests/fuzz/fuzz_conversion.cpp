@@ -10,9 +10,9 @@
 #include <optional>
 #include <string>
 
-#include "driver/field_chars.h"
-#include "driver/number_conversion.h"
-#include "driver/simple_number.h"
+#include "reader/field_chars.h"
+#include "reader/number_conversion.h"
+#include "reader/simple_number.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "driver/number_field.h"
+#include "result/number_field.h"
 #include "support/exact_field.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

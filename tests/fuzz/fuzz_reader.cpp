@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "driver/field_scanner.h"
-#include "driver/input_file.h"
+#include "reader/field_scanner.h"
+#include "reader/input_file.h"
 
 namespace {
 

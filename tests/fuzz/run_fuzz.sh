@@ -14,16 +14,17 @@ mkdir -p "$out"
 bash "$here/install_clang.sh"
 
 flags=(-std=c++20 -O1 -g -ffp-contract=off -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
-       -I"$root/src" -I"$root/tests")
-core=("$root"/src/driver/{input_file,field_scanner,number_conversion,number_field,messages,platform}.cpp)
+       -I"$root/src" -I"$root/include" -I"$root/tests")
+core=("$root"/src/reader/{input_file,field_scanner,number_conversion}.cpp "$root"/src/messages/catalogue.cpp
+      "$root"/src/system/platform.cpp)
 
 build() {
   local target=$1; shift
   clang++ "${flags[@]}" "$here/$target.cpp" "$@" -o "$out/$target"
 }
 build fuzz_reader "${core[@]}"
-build fuzz_conversion "$root/src/driver/number_conversion.cpp"
-build fuzz_number_field "$root/src/driver/number_field.cpp" "$root/tests/support/exact_field.cpp"
+build fuzz_conversion "$root/src/reader/number_conversion.cpp"
+build fuzz_number_field "$root/src/result/number_field.cpp" "$root/tests/support/exact_field.cpp"
 
 status=0
 for target in fuzz_reader:reader fuzz_conversion:conversion fuzz_number_field:number_field; do

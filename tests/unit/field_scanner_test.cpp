@@ -1,4 +1,4 @@
-#include "driver/field_scanner.h"
+#include "reader/field_scanner.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "driver/input_file.h"
+#include "reader/input_file.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "driver/messages.h"
+#include "messages/catalogue.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "driver/number_conversion.h"
+#include "reader/number_conversion.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "driver/simple_number.h"
+#include "reader/simple_number.h"
 
 namespace logk {
 namespace {

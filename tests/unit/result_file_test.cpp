@@ -1,4 +1,4 @@
-#include "driver/result_file.h"
+#include "result/result_line.h"
 
 #include <gtest/gtest.h>
 

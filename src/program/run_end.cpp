@@ -1,7 +1,7 @@
-#include "driver/run_end.h"
+#include "program/run_end.h"
 
-#include "driver/messages.h"
-#include "driver/platform.h"
+#include "messages/catalogue.h"
+#include "system/platform.h"
 
 namespace logk {
 

@@ -1,10 +1,10 @@
-#include "driver/messages.h"
+#include "messages/catalogue.h"
 
 #include <array>
 #include <cerrno>
 #include <initializer_list>
 
-#include "driver/platform.h"
+#include "system/platform.h"
 
 namespace logk {
 namespace {

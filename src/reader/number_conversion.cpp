@@ -1,11 +1,11 @@
-#include "driver/number_conversion.h"
+#include "reader/number_conversion.h"
 
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <system_error>
 
-#include "driver/field_chars.h"
+#include "reader/field_chars.h"
 
 namespace logk {
 namespace {

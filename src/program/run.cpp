@@ -1,16 +1,16 @@
-#include "driver/run.h"
+#include "program/run.h"
 
 #include <array>
 #include <cfenv>
 #include <csignal>
 #include <string>
 
-#include "driver/field_scanner.h"
-#include "driver/input_file.h"
-#include "driver/messages.h"
-#include "driver/platform.h"
-#include "driver/result_file.h"
-#include "driver/run_end.h"
+#include "reader/field_scanner.h"
+#include "reader/input_file.h"
+#include "messages/catalogue.h"
+#include "system/platform.h"
+#include "result/result_file.h"
+#include "program/run_end.h"
 #include "grid/logk_table.h"
 #include "interp/intrpk.h"
 #include "stencil/findpt.h"

@@ -1,8 +1,8 @@
-#include "driver/command_line.h"
+#include "program/command_line.h"
 
 #include <string_view>
 
-#include "driver/platform.h"
+#include "system/platform.h"
 
 #ifndef LOGK_VERSION
 #error "the build defines LOGK_VERSION"

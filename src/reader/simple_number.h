@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "driver/field_chars.h"
+#include "reader/field_chars.h"
 
 static_assert(std::endian::native == std::endian::little, "eight digits are read as one little-endian word");
 

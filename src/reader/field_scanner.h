@@ -3,7 +3,7 @@
 
 #include <span>
 
-#include "driver/input_file.h"
+#include "reader/input_file.h"
 
 namespace logk {
 

@@ -1,14 +1,14 @@
-#include "driver/field_scanner.h"
+#include "reader/field_scanner.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
 
-#include "driver/field_chars.h"
-#include "driver/messages.h"
-#include "driver/number_conversion.h"
-#include "driver/simple_number.h"
+#include "reader/field_chars.h"
+#include "messages/catalogue.h"
+#include "reader/number_conversion.h"
+#include "reader/simple_number.h"
 
 namespace logk {
 namespace {

@@ -1,4 +1,4 @@
-#include "driver/number_field.h"
+#include "result/number_field.h"
 
 #include <array>
 #include <bit>

@@ -1,5 +1,5 @@
-#include "driver/command_line.h"
-#include "driver/run.h"
+#include "program/command_line.h"
+#include "program/run.h"
 
 int main(int argc, char** argv) {
     if (const auto status = logk::answer_command_line(argc, argv)) return *status;

@@ -1,11 +1,11 @@
-#include "driver/input_file.h"
+#include "reader/input_file.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <utility>
 
-#include "driver/messages.h"
-#include "driver/platform.h"
+#include "messages/catalogue.h"
+#include "system/platform.h"
 
 namespace logk {
 
