@@ -21,6 +21,19 @@ public:
     // All 1332 cells in storage order.
     const double* cells() const { return cells_.data(); }
 
+    // The cells from, or into, 1332 values in the order of a table file:
+    // the 36 temperatures of pressure node 1, then of node 2, and so on.
+    void set_in_file_order(const double* values) {
+        for (int I = 1; I <= kPressureNodes; ++I) {
+            for (int J = 1; J <= kTemperatureNodes; ++J) (*this)(I, J) = *values++;
+        }
+    }
+    void get_in_file_order(double* values) const {
+        for (int I = 1; I <= kPressureNodes; ++I) {
+            for (int J = 1; J <= kTemperatureNodes; ++J) *values++ = (*this)(I, J);
+        }
+    }
+
     static constexpr std::size_t offset(int i, int j) {
         return static_cast<std::size_t>((i - 1) + (j - 1) * kPressureNodes);
     }

@@ -27,6 +27,13 @@ inline constexpr int conversion_error = 64;
 inline constexpr int aborting_on_event = 200;
 }  // namespace msg
 
+// The unit numbers that name the program's files in its messages.
+namespace unit {
+inline constexpr int table = 11;   // quartz.dat
+inline constexpr int points = 12;  // PT.dat
+inline constexpr int result = 21;  // logk.out
+}  // namespace unit
+
 struct CatalogueEntry {
     int number;
     Severity severity;

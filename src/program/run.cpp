@@ -18,9 +18,6 @@
 namespace logk {
 namespace {
 
-constexpr int kTableUnit = 11;
-constexpr int kPointsUnit = 12;
-
 constexpr double kUnsetCoordinate = -9999.9;
 constexpr int kUnsetIndex = -100;
 
@@ -55,7 +52,7 @@ void stop_on(const ReadOutcome& outcome, InputFile& file) {
 }
 
 void stop_on(const WriteOutcome& outcome, const ResultFile& file) {
-    if (outcome.message != 0) stop_run(outcome.message, ResultFile::kUnit, file.path(), outcome.system_error);
+    if (outcome.message != 0) stop_run(outcome.message, unit::result, file.path(), outcome.system_error);
 }
 
 // One request per pressure node; each starts at a fresh record and takes as
@@ -78,12 +75,12 @@ int run() {
     // The order matters: without quartz.dat, PT.dat is never opened; without
     // either, logk.out is neither created nor changed.
     const std::string table_path = platform::absolute_path("quartz.dat");
-    InputFile table(open_input(kTableUnit, "quartz.dat", table_path), kTableUnit, table_path);
+    InputFile table(open_input(unit::table, "quartz.dat", table_path), unit::table, table_path);
     const std::string points_path = platform::absolute_path("PT.dat");
-    InputFile points(open_input(kPointsUnit, "PT.dat", points_path), kPointsUnit, points_path);
+    InputFile points(open_input(unit::points, "PT.dat", points_path), unit::points, points_path);
     const std::string result_path = platform::absolute_path("logk.out");
     const platform::OpenResult result_open =
-        open_or_stop(ResultFile::kUnit, "logk.out", result_path, platform::open_or_create);
+        open_or_stop(unit::result, "logk.out", result_path, platform::open_or_create);
     ResultFile result(result_open.fd, result_open.read_only, result_path);
 
     LogKTable LOGK;

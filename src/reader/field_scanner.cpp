@@ -76,7 +76,13 @@ private:
 
     bool next_record(Item& stop);
     bool skip_blanks(Item& stop);
+    // A failure where the scanner stands in the current line.
     Item fail(int message) {
+        column_ = static_cast<int>(pos_ - file_.record_begin()) + 1;
+        return fail_outside_line(message);
+    }
+    // A failure at the end of the file or in reading a line.
+    Item fail_outside_line(int message) {
         message_ = message;
         return Item::failed;
     }
@@ -86,6 +92,7 @@ private:
     const char* pos_ = nullptr;
     const char* end_ = nullptr;
     int message_ = 0;
+    int column_ = 0;
 
     std::int32_t repeat_left_ = 0;
     bool repeat_null_ = false;
@@ -111,7 +118,7 @@ ReadOutcome Request::run(std::span<double* const> destinations) {
             if (end_allowed_) return {ReadOutcome::end_of_file};
             return {ReadOutcome::failed, msg::end_of_file_during_read};
         case Item::failed:
-            return {ReadOutcome::failed, message_};
+            return {ReadOutcome::failed, message_, column_};
         default:
             return {ReadOutcome::complete};
     }
@@ -124,7 +131,7 @@ bool Request::next_record(Item& stop) {
         end_ = file_.record_end();
         return true;
     }
-    stop = record.status == RecordResult::end_of_file ? Item::end_of_file : fail(record.message);
+    stop = record.status == RecordResult::end_of_file ? Item::end_of_file : fail_outside_line(record.message);
     return false;
 }
 
@@ -237,7 +244,9 @@ Item Request::take_quoted() {
     for (;;) {
         if (pos_ == end_) {
             Item stop;
-            if (!next_record(stop)) return stop == Item::end_of_file ? fail(msg::end_of_file_during_read) : stop;
+            if (!next_record(stop)) {
+                return stop == Item::end_of_file ? fail_outside_line(msg::end_of_file_during_read) : stop;
+            }
             continue;
         }
         if (*pos_++ == quote) {
@@ -255,9 +264,9 @@ Item Request::take_quoted() {
 Item Request::take_pair(double& value) {
     ++pos_;
     Item stop;
-    if (!skip_blanks(stop)) return stop == Item::end_of_file ? fail(msg::end_of_file_during_read) : stop;
+    if (!skip_blanks(stop)) return stop == Item::end_of_file ? fail_outside_line(msg::end_of_file_during_read) : stop;
     if (take_numeric(value) == Item::failed) return Item::failed;
-    if (!skip_blanks(stop)) return stop == Item::end_of_file ? fail(msg::end_of_file_during_read) : stop;
+    if (!skip_blanks(stop)) return stop == Item::end_of_file ? fail_outside_line(msg::end_of_file_during_read) : stop;
     return skip_second_number();
 }
 

@@ -10,6 +10,10 @@ namespace logk {
 struct ReadOutcome {
     enum Status { complete, end_of_file, failed } status;
     int message = 0;  // the message number when failed
+    // Where in the file's current line (InputFile::line) the reader stopped
+    // on a failure, counted from 1; 0 where the failure lies outside a line:
+    // at the end of the file, or in the system's read.
+    int column = 0;
 };
 
 // Serves one read request: starts at a fresh record and assigns values to

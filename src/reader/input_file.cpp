@@ -46,6 +46,7 @@ RecordResult InputFile::next_record() {
 }
 
 RecordResult InputFile::make_record(std::size_t end, std::size_t next) {
+    ++line_;
     record_begin_ = data_begin_;
     record_end_ = end;
     data_begin_ = next;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace logk {
@@ -45,7 +46,13 @@ public:
     // that ends the file: it holds numbers.)
     const char* unread_begin() const { return buffer_ + data_begin_; }
     const char* unread_end() const { return buffer_ + data_end_; }
-    void skip_line(const char* lf) { data_begin_ = searched_ = static_cast<std::size_t>(lf + 1 - buffer_); }
+    void skip_line(const char* lf) {
+        data_begin_ = searched_ = static_cast<std::size_t>(lf + 1 - buffer_);
+        ++line_;
+    }
+
+    // The number of lines served or skipped so far: the current line's, from 1.
+    std::int64_t line() const { return line_; }
 
     int unit() const { return unit_; }
     const std::string& path() const { return path_; }
@@ -76,6 +83,7 @@ private:
     bool at_end_of_data_ = false;  // the system reported the end of the file
     bool ended_ = false;           // no record is left
     int system_error_ = 0;
+    std::int64_t line_ = 0;
     std::string scratch_;
 };
 

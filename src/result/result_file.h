@@ -21,8 +21,6 @@ struct WriteOutcome {
 
 class ResultFile {
 public:
-    static constexpr int kUnit = 21;
-
     ResultFile(int fd, bool read_only, std::string path)
         : fd_(fd), read_only_(read_only), path_(std::move(path)) {}
 

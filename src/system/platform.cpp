@@ -60,6 +60,16 @@ OpenResult open_existing(const char* name) { return open_with_fallback(name, 0);
 
 OpenResult open_or_create(const char* name) { return open_with_fallback(name, O_CREAT); }
 
+OpenResult open_read_only(const char* name) {
+    OpenResult result;
+    result.fd = ::open(name, O_RDONLY | O_CLOEXEC);
+    result.read_only = true;
+    if (result.fd < 0) result.error = errno;
+    return result;
+}
+
+void close_file(int fd) { ::close(fd); }
+
 std::ptrdiff_t read_some(int fd, char* buffer, std::size_t n) {
     for (;;) {
         ssize_t got = ::read(fd, buffer, n);
@@ -98,12 +108,15 @@ int cut_at(int fd, std::uint64_t length) {
 
 std::string absolute_path(std::string_view name) {
     constexpr std::size_t kLongestShown = 255;
-    char cwd[4096];
-    if (::getcwd(cwd, sizeof cwd) == nullptr) return std::string(name);
-    std::string path(cwd);
-    if (path.empty() || path.back() != '/') path += '/';
+    std::string path;
+    if (!name.starts_with('/')) {
+        char cwd[4096];
+        if (::getcwd(cwd, sizeof cwd) == nullptr) return std::string(name);
+        path = cwd;
+        if (path.empty() || path.back() != '/') path += '/';
+    }
     path += name;
-    if (path.size() > kLongestShown) return std::string(name);
+    if (path.size() > kLongestShown) return std::string(name.substr(name.rfind('/') + 1));
     return path;
 }
 

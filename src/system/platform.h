@@ -25,6 +25,12 @@ OpenResult open_existing(const char* name);
 // umask). An existing file is left as it is and positioned at its start.
 OpenResult open_or_create(const char* name);
 
+// Opens an existing file for reading only, as the library reads its files.
+OpenResult open_read_only(const char* name);
+
+// Closes a file that is not among the tracked files of a run.
+void close_file(int fd);
+
 // Reads up to n bytes. Returns the count (0 at the end of the file) or
 // -errno. Interrupted calls are retried.
 std::ptrdiff_t read_some(int fd, char* buffer, std::size_t n);
@@ -40,9 +46,10 @@ int write_all(int fd, const char* data, std::size_t n, std::size_t* written = nu
 // Cuts the file at the given length. Returns 0 or errno.
 int cut_at(int fd, std::uint64_t length);
 
-// The current working directory + "/" + name, without resolving links; the
-// bare name when that path would be 256 characters or longer, or when the
-// working directory cannot be found.
+// The current working directory + "/" + name, without resolving links (a
+// name that starts with '/' is already absolute); the bare file name, the
+// last part of `name`, when that path would be 256 characters or longer;
+// `name` itself when the working directory cannot be found.
 std::string absolute_path(std::string_view name);
 
 // The system's own description of an errno value.

@@ -1,0 +1,53 @@
+/* logk in-process, for C and for what calls C (Fortran, R, ...): log K
+ * interpolated on a fixed pressure-temperature grid, with exactly the
+ * results of the program.
+ *
+ *   logk_error error;
+ *   logk_table *table = logk_table_load("quartz.dat", &error);
+ *   if (table == NULL) { fprintf(stderr, "%s\n", error.text); return error.number; }
+ *   logk_interpolate(table, n, P, T, lk, pidx, tidx, isoerr, pterr);
+ *   logk_table_free(table);
+ *
+ * No function prints or ends the process. A table is only read once made,
+ * so several threads may call logk_interpolate on it at once.
+ */
+#ifndef LOGK_LOGK_H
+#define LOGK_LOGK_H
+
+#include <stddef.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef struct logk_table logk_table;
+typedef struct logk_error { int number; char text[1024]; } logk_error;
+
+/* Reads a table file with the program's reader (37 records of 36 values,
+ * every notation). On failure returns NULL and, where error is not NULL,
+ * sets number to the program's message number (29 file not found, 59 a
+ * stray character, 24 a table that ends early, ...; 0 for a failure the
+ * program has no message for) and text to the program's message,
+ * NUL-terminated and cut to fit. */
+logk_table *logk_table_load(const char *path, logk_error *error);
+
+/* A table from 1332 values in file order: the 36 temperatures of the first
+ * pressure node, then of the second, and so on. NULL (number 0) when values
+ * is NULL or memory runs out. */
+logk_table *logk_table_from_values(const double values[1332], logk_error *error);
+
+/* Frees a table; NULL is allowed. */
+void logk_table_free(logk_table *table);
+
+/* For n points P[i] (bar), T[i] (degrees Celsius): log K, the stencil's
+ * PIDX (1..35) and TIDX (3..36), and the flags ISOERR and PTERR ('N', 'W'
+ * or 'E'). Any output may be NULL. Nothing is done when table, P or T is
+ * NULL. */
+void logk_interpolate(const logk_table *table, size_t n, const double *P, const double *T,
+                      double *lk, int *pidx, int *tidx, char *isoerr, char *pterr);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,150 @@
+// logk in-process: log K interpolated on a fixed pressure-temperature grid,
+// with exactly the results of the program, for C++ models.
+//
+//   logk::Read<logk::Table> loaded = logk::Table::load("quartz.dat");
+//   if (!loaded) { std::cerr << loaded.error.text << '\n'; return 1; }
+//   const logk::Table& table = *loaded.value;
+//   logk::Interpolation at = table.interpolate(500.0, 300.0);  // at.LK, at.PIDX 19, at.TIDX 13
+//
+// A Table never changes once made: share it between threads freely, and
+// call it from several at once.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "logk/grid.hpp"
+
+#if defined(_WIN32) || defined(__CYGWIN__)
+#define LOGK_API
+#else
+#define LOGK_API __attribute__((visibility("default")))
+#endif
+
+namespace logk {
+
+// The values of a table: 37 pressure nodes by 36 temperature nodes.
+inline constexpr int kTableValues = kPressureNodes * kTemperatureNodes;
+
+// Why a file could not be read.
+struct Error {
+    // The program's message number for the failure: 29 file not found, 9
+    // permission denied, 24 the file ends inside the table, 59 a character
+    // that is no part of a number, 64 a value that cannot be converted, ...
+    // 0 for a failure the program has no message for (such as memory).
+    int number = 0;
+    // What the program prints for it: the system's own line where the system
+    // refused, then the message line naming the unit (11 for a table, 12 for
+    // a point list) and the absolute path. Lines are separated by '\n'.
+    std::string text;
+    // Where the reader stopped: the line, from 1 (0 if it read none), and
+    // the column in it, from 1 (0 at the end of the file or when the system
+    // refused to read).
+    std::int64_t line = 0;
+    int column = 0;
+};
+
+// A value read from a file, or the reason it could not be.
+template <typename Value>
+struct Read {
+    std::optional<Value> value;
+    Error error;
+    explicit operator bool() const { return value.has_value(); }
+};
+
+// What the program writes for one point: log K and the stencil with its two
+// flags. ISOERR and PTERR are 'N', 'W' or 'E'.
+struct Interpolation {
+    double LK = 0.0;
+    int PIDX = 0;  // the stencil's lowest pressure node, 1 to 35
+    int TIDX = 0;  // its highest temperature node, 3 to 36
+    char ISOERR = 'N';
+    char PTERR = 'N';
+};
+
+// The partial derivatives of the interpolant at a point, on the point's own
+// stencil: the slopes of the biquadratic polynomial that gives LK, not of
+// whatever the table was sampled from. Like LK they jump where the stencil
+// changes. d log K / dT gives the reaction enthalpy by van 't Hoff.
+struct Slopes {
+    double dLK_dT = 0.0;  // per degree Celsius
+    double dLK_dP = 0.0;  // per bar
+};
+
+// Where the batch form writes: each span either empty (that output is not
+// wanted) or exactly as long as the points.
+//   table.interpolate(P, T, {.LK = lk, .PTERR = pterr});
+struct Outputs {
+    std::span<double> LK = {};
+    std::span<int> PIDX = {};
+    std::span<int> TIDX = {};
+    std::span<char> ISOERR = {};
+    std::span<char> PTERR = {};
+    std::span<double> dLK_dT = {};
+    std::span<double> dLK_dP = {};
+};
+
+struct TableData;
+
+class LOGK_API Table {
+public:
+    // Reads a table file with the program's own reader: 37 records of 36
+    // values, pressure node by pressure node, in every notation the program
+    // reads. A failure comes back in the Read's error.
+    static Read<Table> load(const std::string& path);
+
+    // A table from 1332 values in file order: the 36 temperatures of the
+    // first pressure node, then those of the second, and so on. Throws
+    // std::invalid_argument for any other number of values.
+    static Table from_values(std::span<const double> values);
+
+    // One point: the program's stencil selection, then its interpolation.
+    Interpolation interpolate(double P, double T) const noexcept;
+
+    // The slopes of the interpolant at a point.
+    Slopes slopes(double P, double T) const noexcept;
+
+    // Many points, into the caller's outputs, without allocating; P and T
+    // must be as long as each other and as each output that is not empty.
+    // Throws std::invalid_argument otherwise.
+    void interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs) const;
+
+    // log K at PGRID(I), TGRID(J), I from 1 to 37 and J from 1 to 36.
+    double value(int I, int J) const noexcept;
+
+    // The 1332 values in file order.
+    std::vector<double> values() const;
+
+    // Tables are equal when every value has the same bits.
+    bool operator==(const Table& other) const noexcept;
+
+private:
+    explicit Table(std::shared_ptr<const TableData> data);
+    std::shared_ptr<const TableData> data_;
+};
+
+// The points of a point list, P in bar and T in degrees Celsius.
+struct Points {
+    std::vector<double> P;
+    std::vector<double> T;
+};
+
+// Reads a point list as the program reads PT.dat: a point from the start of
+// each line, a value left unset stays -9999.9, and a last pressure without
+// its temperature gives no point.
+LOGK_API Read<Points> read_points(const std::string& path);
+
+// The 68 characters of logk.out's header line.
+LOGK_API std::string_view header_line();
+
+// The 71 characters of a result line, exactly as the program writes it for
+// the point. In logk.out, the header and every line end in "\r\n".
+LOGK_API std::string format_line(double P, double T, const Interpolation& result);
+
+}  // namespace logk

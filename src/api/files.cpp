@@ -1,0 +1,96 @@
+#include "api/files.h"
+
+#include <array>
+#include <cstddef>
+#include <new>
+
+#include "messages/catalogue.h"
+#include "reader/field_scanner.h"
+#include "reader/input_file.h"
+#include "system/platform.h"
+
+namespace logk {
+namespace {
+
+// The text the program prints for a failure, without the last line end.
+std::string message_text(int number, int unit, const std::string& path, int system_error) {
+    std::string text;
+    if (system_error != 0) text = system_error_line(system_error);
+    text += file_message_line(number, unit, path);
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    return text;
+}
+
+// A file of the library's, open for reading for as long as it lives.
+class OpenFile {
+public:
+    OpenFile(const std::string& path, int unit)
+        : path_(platform::absolute_path(path)), opened_(platform::open_read_only(path.c_str())), unit_(unit) {}
+    ~OpenFile() {
+        if (opened_.fd >= 0) platform::close_file(opened_.fd);
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+
+    // The failure to open, if any.
+    bool failed(Error& error) const {
+        if (opened_.fd >= 0) return false;
+        const int number = open_failure_message(opened_.error);
+        error = {number, message_text(number, unit_, path_, opened_.error), 0, 0};
+        return true;
+    }
+
+    int fd() const { return opened_.fd; }
+    int unit() const { return unit_; }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    platform::OpenResult opened_;
+    int unit_;
+};
+
+Error read_failure(const ReadOutcome& outcome, InputFile& file) {
+    return {outcome.message, message_text(outcome.message, file.unit(), file.path(), file.take_system_error()),
+            file.line(), outcome.column};
+}
+
+}  // namespace
+
+bool load_table_file(const std::string& path, LogKTable& LOGK, Error& error) {
+    OpenFile opened(path, unit::table);
+    if (opened.failed(error)) return false;
+    InputFile file(opened.fd(), unit::table, opened.path());
+    std::array<double*, kTemperatureNodes> row{};
+    for (int I = 1; I <= kPressureNodes; ++I) {
+        for (int J = 1; J <= kTemperatureNodes; ++J) row[static_cast<std::size_t>(J - 1)] = &LOGK(I, J);
+        const ReadOutcome outcome = read_values(file, row, false);
+        if (outcome.status != ReadOutcome::complete) {
+            error = read_failure(outcome, file);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool read_point_file(const std::string& path, Points& points, Error& error) {
+    constexpr double kUnsetCoordinate = -9999.9;
+    OpenFile opened(path, unit::points);
+    if (opened.failed(error)) return false;
+    InputFile file(opened.fd(), unit::points, opened.path());
+    for (;;) {
+        double P = kUnsetCoordinate;
+        double T = kUnsetCoordinate;
+        const std::array<double*, 2> point = {&P, &T};
+        const ReadOutcome outcome = read_values(file, point, true);
+        if (outcome.status == ReadOutcome::end_of_file) return true;
+        if (outcome.status == ReadOutcome::failed) {
+            error = read_failure(outcome, file);
+            return false;
+        }
+        points.P.push_back(P);
+        points.T.push_back(T);
+    }
+}
+
+}  // namespace logk

@@ -1,0 +1,18 @@
+// The library's two files, read with the program's reader: a table, and a
+// point list. Failures come back as values with the program's message.
+#pragma once
+
+#include <string>
+
+#include "grid/logk_table.h"
+#include "logk/logk.hpp"
+
+namespace logk {
+
+// Fills LOGK from a table file; false with `error` set on failure.
+bool load_table_file(const std::string& path, LogKTable& LOGK, Error& error);
+
+// Reads every point of a point list; false with `error` set on failure.
+bool read_point_file(const std::string& path, Points& points, Error& error);
+
+}  // namespace logk

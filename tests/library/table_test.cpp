@@ -1,0 +1,141 @@
+// The C++ interface as a model calls it: tables from files and from values,
+// failures as values, the batch form and the slopes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "logk/logk.hpp"
+#include "support/input_files.h"
+#include "support/logk_process.h"
+
+namespace logk::testing {
+namespace {
+
+double made_up(int I, int J) { return -4.0 + 0.01 * J - 0.002 * I + 1e-4 * ((I * 7 + J * 3) % 11); }
+
+std::vector<double> made_up_values() {
+    std::vector<double> values;
+    for (int I = 1; I <= 37; ++I) {
+        for (int J = 1; J <= 36; ++J) values.push_back(made_up(I, J));
+    }
+    return values;
+}
+
+// A failure names its message, prints as the program would, and says where
+// the reader stopped.
+TEST(Table, LoadFailuresAreValues) {
+    struct Row {
+        std::string content;  // "" for no file at all
+        int number;
+        std::string text;  // the message line's catalogue text
+        std::string system_line;
+        std::int64_t line;
+        int column;
+    };
+    const std::string table = table_text(made_up);
+    const std::vector<Row> rows = {
+        {"", 29, "file not found", "runlib: No such file or directory\n", 0, 0},
+        {"1 2 3\n4 5x 6\n", 59, "list-directed I/O syntax error", "", 2, 3},
+        {"1 2 1E400\n", 64, "input conversion error", "", 1, 5},
+        {table.substr(0, table.size() / 2), 24, "end-of-file during read", "", 19, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.number);
+        Workdir dir;
+        if (!row.content.empty()) dir.write("quartz.dat", row.content);
+        const Read<Table> read = Table::load(dir.file("quartz.dat"));
+        EXPECT_FALSE(read);
+        EXPECT_EQ(read.error.number, row.number);
+        EXPECT_EQ(read.error.text, row.system_line + "runlib: severe (" + std::to_string(row.number) + "): " +
+                                       row.text + ", unit 11, file " + dir.file("quartz.dat"));
+        EXPECT_EQ(read.error.line, row.line);
+        EXPECT_EQ(read.error.column, row.column);
+    }
+}
+
+TEST(Table, FromValuesIsTheTableOfTheFile) {
+    Workdir dir;
+    dir.write("quartz.dat", table_text(made_up));
+    const Read<Table> read = Table::load(dir.file("quartz.dat"));
+    ASSERT_TRUE(read) << read.error.text;
+    const Table made = Table::from_values(made_up_values());
+    EXPECT_TRUE(made == *read.value);
+    EXPECT_EQ(made.values(), made_up_values());
+    EXPECT_EQ(made.value(2, 3), made_up(2, 3));
+    EXPECT_THROW(Table::from_values(std::vector<double>(1331)), std::invalid_argument);
+}
+
+// Every output may be left out; sizes must agree.
+TEST(Table, BatchFillsWhatIsAskedFor) {
+    const Table table = Table::from_values(made_up_values());
+    const std::vector<double> P = {500, 0.5, 7000, 170};
+    const std::vector<double> T = {300, 200, 650, 375};
+    std::vector<double> LK(4);
+    std::vector<char> PTERR(4, '?');
+    table.interpolate(P, T, Outputs{.LK = LK, .PTERR = PTERR});
+    for (std::size_t i = 0; i < P.size(); ++i) {
+        const Interpolation one = table.interpolate(P[i], T[i]);
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(LK[i]), std::bit_cast<std::uint64_t>(one.LK)) << i;
+        EXPECT_EQ(PTERR[i], one.PTERR) << i;
+    }
+    std::vector<int> short_PIDX(3);
+    EXPECT_THROW(table.interpolate(P, T, Outputs{.PIDX = short_PIDX}), std::invalid_argument);
+    EXPECT_THROW(table.interpolate(P, std::span(T).first(3), Outputs{}), std::invalid_argument);
+}
+
+// The slopes are those of the stencil's polynomial: a central difference of
+// a quadratic is exact, so within one stencil they agree to rounding.
+TEST(Table, SlopesAgreeWithDifferencesWithinAStencil) {
+    const Table table = Table::from_values(made_up_values());
+    struct Point {
+        double P, T;
+    };
+    for (const Point& at : {Point{520, 305}, Point{2200, 45}, Point{60, 290}, Point{870, 595}, Point{1.5, 60}}) {
+        SCOPED_TRACE(::testing::Message() << at.P << " bar, " << at.T << " degC");
+        const Interpolation here = table.interpolate(at.P, at.T);
+        const double hP = 1e-3 * at.P;
+        const double hT = 1e-3;
+        const Interpolation p_up = table.interpolate(at.P + hP, at.T), p_down = table.interpolate(at.P - hP, at.T);
+        const Interpolation t_up = table.interpolate(at.P, at.T + hT), t_down = table.interpolate(at.P, at.T - hT);
+        for (const Interpolation& near : {p_up, p_down, t_up, t_down}) {
+            ASSERT_EQ(near.PIDX, here.PIDX);  // one stencil throughout
+            ASSERT_EQ(near.TIDX, here.TIDX);
+        }
+        const Slopes slopes = table.slopes(at.P, at.T);
+        EXPECT_NEAR(slopes.dLK_dP, (p_up.LK - p_down.LK) / (2 * hP), 1e-9 + 1e-6 * std::fabs(slopes.dLK_dP));
+        EXPECT_NEAR(slopes.dLK_dT, (t_up.LK - t_down.LK) / (2 * hT), 1e-9 + 1e-6 * std::fabs(slopes.dLK_dT));
+        std::vector<double> dT(1), dP(1);
+        table.interpolate(std::span(&at.P, 1), std::span(&at.T, 1), Outputs{.dLK_dT = dT, .dLK_dP = dP});
+        EXPECT_EQ(dT[0], slopes.dLK_dT);
+        EXPECT_EQ(dP[0], slopes.dLK_dP);
+    }
+}
+
+// A point list is read as the program reads PT.dat.
+TEST(Table, ReadPointsAsTheProgramDoes) {
+    Workdir dir;
+    dir.write("PT.dat", "500 300\n100,,\n/\n2*5.5\n200,\n300 400\n7\n");
+    const Read<Points> read = read_points(dir.file("PT.dat"));
+    ASSERT_TRUE(read) << read.error.text;
+    EXPECT_EQ(read.value->P, (std::vector<double>{500, 100, -9999.9, 5.5, 200}));
+    EXPECT_EQ(read.value->T, (std::vector<double>{300, -9999.9, -9999.9, 5.5, 300}));
+
+    dir.write("PT.dat", "500 300\n1 x\n");
+    const Read<Points> failed = read_points(dir.file("PT.dat"));
+    EXPECT_EQ(failed.error.number, 59);
+    EXPECT_EQ(failed.error.line, 2);
+    EXPECT_EQ(failed.error.column, 3);
+    EXPECT_NE(failed.error.text.find("unit 12"), std::string::npos);
+}
+
+TEST(Table, FormattedLinesAreTheProgramsColumns) {
+    EXPECT_EQ(std::string(header_line()), "    P         T       Pidx      Tidx      LogK      isoerr     PTerr");
+    EXPECT_EQ(format_line(500, 300, Interpolation{-2.5, 19, 13, 'N', 'N'}),
+              "  500.000   300.000      19        13          -2.500       N         N");
+}
+
+}  // namespace
+}  // namespace logk::testing
