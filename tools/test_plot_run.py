@@ -25,7 +25,7 @@ import plot_run  # noqa: E402
 def program_constants():
     """The grid nodes and the lower pressure limits of the temperature rows, read from the program's source."""
     grid = open(os.path.join(ROOT, "include", "logk", "grid.hpp")).read()
-    stencil = open(os.path.join(ROOT, "src", "stencil", "findpt.cpp")).read()
+    stencil = open(os.path.join(ROOT, "src", "stencil", "rules.h")).read()
     numbers = r"[-+]?\d+\.?\d*"
 
     def block(text, name):

@@ -1,0 +1,114 @@
+// The stencil selection's quick route as tables: every temperature row of
+// the grid with its tests on pressure made integer comparisons, and the
+// lookups that find a point's row and pressure interval.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "grid/grid.h"
+#include "stencil/rules.h"
+
+namespace logk::grid_rows {
+
+// The quick route, for P in [1, 6000) and T in (0.01, 700]: almost every
+// point. Each temperature row becomes one entry of a table, and its tests
+// become integer comparisons on k, the number of pressure nodes not above
+// P: every shift window is bounded by nodes, and P < PGRID(j) exactly when
+// k < j. The row is found from the whole degrees of T, and k from a table
+// of 50-bar buckets, so neither takes a chain of data-dependent branches.
+// The quick route's bounds: P in [1, 6000), T in (0.01, 700].
+inline constexpr double kLowestP = 1.0;
+inline constexpr double kPBelow = 6000.0;
+inline constexpr double kTAbove = 0.01;
+inline constexpr double kHighestT = 700.0;
+constexpr bool on_quick_route(double P, double T) {
+    return P >= kLowestP && P < kPBelow && T > kTAbove && T <= kHighestT;
+}
+
+struct GridRow {
+    int TIDX;
+    int cap;       // PIDX is at most this
+    bool warn;     // PTERR 'W' where it was 'N' (row T8)
+    int from, to;  // the shift window: k in [from, to)
+    int add;       // a shifted PIDX is k + add,
+    int floor;     // or this where that is less (row T6 moves every interval to 15)
+    double limit;  // ISOERR 'E' for P below it
+};
+
+// The number of pressure nodes not above a threshold that is 0 or a node.
+constexpr int node_count(double threshold) {
+    int k = 0;
+    while (k < kPressureNodes && PGRID(k + 1) <= threshold) ++k;
+    if (threshold != 0.0 && PGRID(k) != threshold) throw "a shift window must be bounded by nodes";
+    return k;
+}
+
+inline constexpr double kNoLimit = 0.0;  // below every P of the quick route
+
+constexpr GridRow window_row(int TIDX, const rules::WindowRow& window) {
+    return {TIDX, kPressureNodes, false, node_count(window.from), node_count(window.to), 1, 0, window.limit};
+}
+
+// Rows TIDX 3..36 at [TIDX - 3], row T8 at [34].
+inline constexpr int kRowT8Index = 34;
+inline constexpr std::array<GridRow, 35> kGridRows = [] {
+    std::array<GridRow, 35> rows{};
+    for (int TIDX = 3; TIDX <= 36; ++TIDX) {
+        GridRow& row = rows[static_cast<std::size_t>(TIDX - 3)];
+        row = {TIDX, kPressureNodes, false, 0, 0, 0, 0, kNoLimit};
+        if (TIDX == 3) {
+            row.cap = 34;
+        } else if (TIDX >= rules::kFirstSaturationRow && TIDX <= 15) {
+            const rules::SaturationRow& saturation =
+                rules::kSaturationRows[static_cast<std::size_t>(TIDX - rules::kFirstSaturationRow)];
+            row = window_row(TIDX,
+                             {0.0, saturation.shift_below, saturation.has_limit ? saturation.limit : kNoLimit});
+        } else if (TIDX == 16) {
+            // Three windows of shifts 3, 2 and 1 that end on one stencil.
+            const int from = node_count(rules::kRowT6Windows[0].from);
+            row = {TIDX, kPressureNodes, false, from, node_count(rules::kRowT6Windows[2].to),
+                   0, from + rules::kRowT6Windows[0].by, rules::kRowT6Limit};
+        } else if (TIDX >= rules::kFirstWindowRow) {
+            row = window_row(TIDX, rules::kWindowRows[static_cast<std::size_t>(TIDX - rules::kFirstWindowRow)]);
+        }
+    }
+    rows[kRowT8Index] = window_row(36, rules::kRowT8);
+    rows[kRowT8Index].warn = true;
+    return rows;
+}();
+
+// Row T6's windows must make that one stencil.
+static_assert([] {
+    for (const rules::ShiftWindow& window : rules::kRowT6Windows) {
+        if (node_count(window.from) + window.by != kGridRows[16 - 3].floor) return false;
+        if (node_count(window.to) != node_count(window.from) + 1) return false;
+    }
+    return true;
+}());
+
+// The row of T in (c - 1, c] for c = 1..700: the nodes are whole degrees
+// (but 0.01, which the quick route leaves out), so one c is one row.
+inline constexpr std::array<std::uint8_t, 701> kRowOfDegree = [] {
+    std::array<std::uint8_t, 701> rows{};
+    int TIDX = 3;
+    for (int c = 1; c <= 700; ++c) {
+        while (TIDX < kTemperatureNodes && c > TGRID(TIDX)) ++TIDX;
+        rows[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c > 600 ? kRowT8Index : TIDX - 3);
+    }
+    return rows;
+}();
+
+// The number of pressure nodes not above 50 * b, for b = 4..120 (200 to
+// 6000 bar): above 200 bar every node is a multiple of 50.
+inline constexpr std::array<std::uint8_t, 121> kNodesOfBucket = [] {
+    std::array<std::uint8_t, 121> nodes{};
+    for (int b = 4; b <= 120; ++b) {
+        int k = 0;
+        while (k < kPressureNodes && PGRID(k + 1) <= 50.0 * b) ++k;
+        nodes[static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(k);
+    }
+    return nodes;
+}();
+
+}  // namespace logk::grid_rows
