@@ -111,4 +111,39 @@ inline constexpr std::array<std::uint8_t, 121> kNodesOfBucket = [] {
     return nodes;
 }();
 
+// The rows of every finite temperature, for many points at once: the rows
+// of kGridRows, then row T1 (below 0.01 degC: TIDX 3, capped like T2) and
+// row T9 (above 700 degC: TIDX 36, no window, no limit), each packed into
+// one integer that a point fetches in a single read, a byte per field:
+// TIDX, cap, the temperature's verdict on PTERR (0 none, 1 'W' in row T8,
+// 2 'E' in rows T1 and T9), from, to, add, floor. The limits stand apart.
+inline constexpr int kRowT1Index = 35;
+inline constexpr int kRowT9Index = 36;
+inline constexpr int kPackedRowCount = 37;
+
+constexpr std::int64_t packed(int TIDX, int cap, int verdict, int from, int to, int add, int floor) {
+    const int fields[] = {TIDX, cap, verdict, from, to, add, floor};
+    std::int64_t packed = 0;
+    for (int k = 0; k < 7; ++k) packed |= static_cast<std::int64_t>(fields[k]) << (8 * k);
+    return packed;
+}
+
+inline constexpr std::array<std::int64_t, kPackedRowCount> kPackedRows = [] {
+    std::array<std::int64_t, kPackedRowCount> rows{};
+    for (std::size_t k = 0; k < kGridRows.size(); ++k) {
+        const GridRow& row = kGridRows[k];
+        rows[k] = packed(row.TIDX, row.cap, row.warn ? 1 : 0, row.from, row.to, row.add, row.floor);
+    }
+    rows[kRowT1Index] = packed(3, 34, 2, 0, 0, 0, 0);
+    rows[kRowT9Index] = packed(36, kPressureNodes, 2, 0, 0, 0, 0);
+    return rows;
+}();
+
+inline constexpr std::array<double, kPackedRowCount> kPackedRowLimits = [] {
+    std::array<double, kPackedRowCount> limits{};
+    for (std::size_t k = 0; k < kGridRows.size(); ++k) limits[k] = kGridRows[k].limit;
+    limits[kRowT1Index] = limits[kRowT9Index] = kNoLimit;
+    return limits;
+}();
+
 }  // namespace logk::grid_rows
