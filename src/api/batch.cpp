@@ -3,10 +3,6 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#endif
-
 #include "grid/lanes.h"
 #include "interp/intrpk.h"
 #include "interp/intrpk_lanes.h"
@@ -42,53 +38,6 @@ void one_point(const LogKTable& LOGK, const Arrays& to, std::size_t i) {
     if (to.PTERR != nullptr) to.PTERR[i] = PTERR;
 }
 
-#if defined(__x86_64__) && defined(__GNUC__)
-// The stencils' values by the processor's gather instructions, eight or four
-// lanes to a call. Not inlined: a function for these instructions can only
-// be called, not inlined, from code built for any x86-64.
-[[gnu::target("avx512f,avx512dq,avx512vl"), gnu::noinline]] void gather_rows_avx512(
-    const std::int64_t* PIDX, const std::int64_t* TIDX, const LogKTable& LOGK, StencilRows<8>& rows) {
-    const __m512i pidx = _mm512_loadu_si512(PIDX);
-    const __m512i tidx = _mm512_loadu_si512(TIDX);
-    const __m512i first = (pidx - 1) + (tidx - 3) * kPressureNodes;
-    for (int j = 0; j < 3; ++j) {
-        for (int i = 0; i < 3; ++i) {
-            _mm512_store_pd(rows.row[i + 3 * j], _mm512_i64gather_pd(first + (i + j * kPressureNodes), LOGK.cells(), 8));
-        }
-    }
-    for (int k = 0; k < 3; ++k) {
-        _mm512_store_pd(rows.row[9 + k], _mm512_i64gather_pd(pidx + (k - 1), PGRID.data(), 8));
-        _mm512_store_pd(rows.row[12 + k], _mm512_i64gather_pd(tidx + (k - 3), TGRID.data(), 8));
-    }
-}
-
-[[gnu::target("avx2"), gnu::noinline]] void gather_rows_avx2(const std::int64_t* PIDX, const std::int64_t* TIDX,
-                                                             const LogKTable& LOGK, StencilRows<4>& rows) {
-    const __m256i pidx = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(PIDX));
-    const __m256i tidx = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(TIDX));
-    const __m256i first = (pidx - 1) + (tidx - 3) * kPressureNodes;
-    for (int j = 0; j < 3; ++j) {
-        for (int i = 0; i < 3; ++i) {
-            _mm256_store_pd(rows.row[i + 3 * j], _mm256_i64gather_pd(LOGK.cells(), first + (i + j * kPressureNodes), 8));
-        }
-    }
-    for (int k = 0; k < 3; ++k) {
-        _mm256_store_pd(rows.row[9 + k], _mm256_i64gather_pd(PGRID.data(), pidx + (k - 1), 8));
-        _mm256_store_pd(rows.row[12 + k], _mm256_i64gather_pd(TGRID.data(), tidx + (k - 3), 8));
-    }
-}
-#endif
-
-template <int W>
-[[gnu::always_inline]] inline void gather_rows(const std::int64_t* PIDX, const std::int64_t* TIDX,
-                                               const LogKTable& LOGK, StencilRows<W>& rows) {
-#if defined(__x86_64__) && defined(__GNUC__)
-    if constexpr (W == 8) return gather_rows_avx512(PIDX, TIDX, LOGK, rows);
-    if constexpr (W == 4) return gather_rows_avx2(PIDX, TIDX, LOGK, rows);
-#endif
-    gather_stencil_rows<W>(PIDX, TIDX, LOGK, rows);
-}
-
 // W points from `first` on: the stencils and log K of all of them at once,
 // then the rules, one point at a time, for any lane they do not cover.
 template <int W>
@@ -103,7 +52,7 @@ template <int W>
     std::memcpy(PIDX, &stencil.PIDX, sizeof PIDX);
     std::memcpy(TIDX, &stencil.TIDX, sizeof TIDX);
     StencilRows<W> rows;
-    gather_rows<W>(PIDX, TIDX, LOGK, rows);
+    gather_stencil_rows<W>(PIDX, TIDX, LOGK, rows);
     typename L::Double LK;
     intrpk_lanes<W>(P, T, rows, LK);
     if (to.LK != nullptr) L::store(LK, to.LK + first);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "api/batch.h"
 #include "logk/grid.hpp"
 #include "logk/logk.h"
 #include "logk/logk.hpp"
@@ -115,6 +116,36 @@ TEST(SameBits, LibraryLinesAreTheProgramsLines) {
             ASSERT_EQ(other.TIDX, one.TIDX) << i;
             ASSERT_EQ(other.ISOERR, one.ISOERR) << i;
             ASSERT_EQ(other.PTERR, one.PTERR) << i;
+        }
+    }
+}
+
+// Each build of the batch loop this processor can run gives each point the
+// bits of the one-point route.
+TEST(SameBits, EveryInstructionSetAgrees) {
+    const Points points = generated_points();
+    LogKTable LOGK;
+    for (int I = 1; I <= 37; ++I) {
+        for (int J = 1; J <= 36; ++J) LOGK(I, J) = table_value(I, J);
+    }
+    std::vector<double> values(1332);
+    LOGK.get_in_file_order(values.data());
+    const Table table = Table::from_values(values);
+    const std::size_t n = points.P.size();
+    for (InstructionSet set : available_instruction_sets()) {
+        SCOPED_TRACE(static_cast<int>(set));
+        std::vector<double> LK(n);
+        std::vector<int> PIDX(n), TIDX(n);
+        std::vector<char> ISOERR(n), PTERR(n);
+        interpolate_points_with(set, LOGK, n, points.P.data(), points.T.data(), LK.data(), PIDX.data(),
+                                TIDX.data(), ISOERR.data(), PTERR.data());
+        for (std::size_t i = 0; i < n; ++i) {
+            const Interpolation one = table.interpolate(points.P[i], points.T[i]);
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(LK[i]), std::bit_cast<std::uint64_t>(one.LK)) << i;
+            ASSERT_EQ(PIDX[i], one.PIDX) << i;
+            ASSERT_EQ(TIDX[i], one.TIDX) << i;
+            ASSERT_EQ(ISOERR[i], one.ISOERR) << i;
+            ASSERT_EQ(PTERR[i], one.PTERR) << i;
         }
     }
 }
