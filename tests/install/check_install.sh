@@ -3,7 +3,9 @@
 # installed program on the installed examples:
 #   1. cmake --install into a scratch prefix;
 #   2. cpack -G DEB, then the package unpacked with dpkg-deb -x;
-# and checks that the man page renders without a warning.
+# builds a small C model against each installed library, once found by
+# CMake and once by pkg-config, and runs it; and checks that the man page
+# renders without a warning.
 #   check_install.sh <build directory> <source directory>
 set -euo pipefail
 build=$1
@@ -20,7 +22,8 @@ done
 
 check_tree() {  # <prefix> <what>
   local prefix=$1 what=$2
-  for file in bin/logk bin/logk-plot share/man/man1/logk.1 share/doc/logk/README.md share/doc/logk/copyright \
+  for file in bin/logk bin/logk-plot lib/liblogk.a lib/liblogk.so.1 include/logk/logk.h include/logk/logk.hpp \
+              include/logk/logk.f90 share/man/man1/logk.1 share/doc/logk/README.md share/doc/logk/copyright \
               share/doc/logk/docs/example_run.png share/doc/logk/examples/quartz.dat \
               share/doc/logk/examples/PT.dat share/doc/logk/examples/logk.out.expected; do
     [ -f "$prefix/$file" ] || { echo "$what: $file is missing"; exit 1; }
@@ -42,13 +45,35 @@ check_tree() {  # <prefix> <what>
   fi
 }
 
+check_library() {  # <prefix> <what>
+  local prefix=$1 what=$2 out
+  local table="$prefix/share/doc/logk/examples/quartz.dat"
+  cmake -S "$source/tests/install/consumer" -B "$scratch/consumer-$what" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+  cmake --build "$scratch/consumer-$what" >/dev/null
+  out=$("$scratch/consumer-$what/consumer" "$table")
+  [ "$out" = "19 13 N N -1.917" ] || { echo "$what: the CMake consumer printed '$out'"; exit 1; }
+  echo "$what: a C model built with find_package(logk) runs"
+  if command -v pkg-config >/dev/null 2>&1; then
+    local flags
+    flags=$(PKG_CONFIG_PATH="$prefix/lib/pkgconfig" pkg-config --cflags --libs logk)
+    cc "$source/tests/install/consumer/consumer.c" $flags -o "$scratch/consumer-pc-$what"
+    out=$(LD_LIBRARY_PATH="$prefix/lib" "$scratch/consumer-pc-$what" "$table")
+    [ "$out" = "19 13 N N -1.917" ] || { echo "$what: the pkg-config consumer printed '$out'"; exit 1; }
+    echo "$what: a C model built with pkg-config runs"
+  else
+    echo "$what: skipped the pkg-config consumer: pkg-config is not installed"
+  fi
+}
+
 cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
 check_tree "$scratch/prefix" install
+check_library "$scratch/prefix" install
 
 (cd "$scratch" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/package" >/dev/null)
 deb=$(ls "$scratch"/package/*.deb)
 dpkg-deb -x "$deb" "$scratch/deb"
 check_tree "$scratch/deb/usr" package
+check_library "$scratch/deb/usr" package
 dpkg-deb -f "$deb" Package Version Architecture
 contents=$(dpkg-deb -c "$deb")
 grep -q "/usr/share/doc/logk/copyright$" <<<"$contents" || { echo "package: no copyright file"; exit 1; }

@@ -1,0 +1,48 @@
+! logk in-process for Fortran: the C interface of logk.h, declared with
+! ISO_C_BINDING. A table is a type(c_ptr); a table of values in Fortran is
+! an array values(36, 37), temperature first, which is the file's order.
+module logk
+  use, intrinsic :: iso_c_binding, only: c_char, c_double, c_int, c_ptr, c_size_t
+  implicit none
+  private
+  public :: logk_error, logk_table_load, logk_table_from_values, logk_table_free, logk_interpolate
+
+  ! number: the program's message number; text: its message, ended by c_null_char.
+  type, bind(c) :: logk_error
+    integer(c_int) :: number
+    character(kind=c_char) :: text(1024)
+  end type logk_error
+
+  interface
+    ! The path ends with c_null_char: trim(path) // c_null_char.
+    function logk_table_load(path, error) bind(c, name='logk_table_load') result(table)
+      import :: c_char, c_ptr, logk_error
+      character(kind=c_char), intent(in) :: path(*)
+      type(logk_error), intent(out), optional :: error
+      type(c_ptr) :: table
+    end function logk_table_load
+
+    function logk_table_from_values(values, error) bind(c, name='logk_table_from_values') result(table)
+      import :: c_double, c_ptr, logk_error
+      real(c_double), intent(in) :: values(36, 37)
+      type(logk_error), intent(out), optional :: error
+      type(c_ptr) :: table
+    end function logk_table_from_values
+
+    subroutine logk_table_free(table) bind(c, name='logk_table_free')
+      import :: c_ptr
+      type(c_ptr), value :: table
+    end subroutine logk_table_free
+
+    ! Any output may be left out.
+    subroutine logk_interpolate(table, n, P, T, lk, pidx, tidx, isoerr, pterr) bind(c, name='logk_interpolate')
+      import :: c_char, c_double, c_int, c_ptr, c_size_t
+      type(c_ptr), value :: table
+      integer(c_size_t), value :: n
+      real(c_double), intent(in) :: P(*), T(*)
+      real(c_double), intent(out), optional :: lk(*)
+      integer(c_int), intent(out), optional :: pidx(*), tidx(*)
+      character(kind=c_char), intent(out), optional :: isoerr(*), pterr(*)
+    end subroutine logk_interpolate
+  end interface
+end module logk
