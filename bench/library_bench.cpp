@@ -1,6 +1,6 @@
 // Times the library on 10^6 random points: the batch call (C++), one point
 // at a time in a loop, and loading the example table.
-//   library_bench <quartz.dat> [points] [rounds]
+//   library_bench <quartz.dat> [points] [rounds] [PT.dat to write the points to]
 // Points: P log-uniform from 0.5 to 6500 bar on half of them and uniform on
 // the rest, T uniform from -5 to 720 degC, in random order. Prints the best
 // round of each, in ns per point (ms for the load).
@@ -46,6 +46,13 @@ int main(int argc, char** argv) {
     for (std::size_t i = 0; i < n; ++i) {
         P[i] = random() % 2 ? std::exp(log_pressure(random)) : pressure(random);
         T[i] = temperature(random);
+    }
+
+    if (argc > 4) {  // the same points for the program, each read back as the double it is
+        FILE* out = std::fopen(argv[4], "w");
+        if (out == nullptr) return 1;
+        for (std::size_t i = 0; i < n; ++i) std::fprintf(out, "%.17g %.17g\n", P[i], T[i]);
+        if (std::fclose(out) != 0) return 1;
     }
 
     std::optional<logk::Table> table;

@@ -25,7 +25,8 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 def build(build_dir):
     subprocess.run(["cmake", "-S", ROOT, "-B", build_dir, "-DCMAKE_BUILD_TYPE=Release",
                     "-DLOGK_BUILD_TESTS=OFF", "-DLOGK_BUILD_BENCH=ON"], check=True, stdout=subprocess.DEVNULL)
-    subprocess.run(["cmake", "--build", build_dir, "-j2"], check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--build", build_dir, "-j2", "--target", "logk", "logk_bench_floor", "logk_bench_generate",
+                    "logk_bench_measure", "logk_library_bench"], check=True, stdout=subprocess.DEVNULL)
     bench = os.path.join(build_dir, "bench")
     return (os.path.join(build_dir, "logk"), os.path.join(bench, "logk_bench_floor"),
             os.path.join(bench, "logk_bench_generate"), os.path.join(bench, "logk_bench_measure"))
