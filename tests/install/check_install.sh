@@ -6,10 +6,11 @@
 # builds a small C model against each installed library, once found by
 # CMake and once by pkg-config, and runs it; and checks that the man page
 # renders without a warning.
-#   check_install.sh <build directory> <source directory>
+#   check_install.sh <build directory> <source directory> [flags of the build, such as its sanitizers]
 set -euo pipefail
 build=$1
 source=$2
+model_flags=${3:-}  # a library built with sanitizers needs a model built with them
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
@@ -48,7 +49,8 @@ check_tree() {  # <prefix> <what>
 check_library() {  # <prefix> <what>
   local prefix=$1 what=$2 out
   local table="$prefix/share/doc/logk/examples/quartz.dat"
-  cmake -S "$source/tests/install/consumer" -B "$scratch/consumer-$what" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+  cmake -S "$source/tests/install/consumer" -B "$scratch/consumer-$what" -DCMAKE_PREFIX_PATH="$prefix" \
+        -DCMAKE_C_FLAGS="$model_flags" -DCMAKE_EXE_LINKER_FLAGS="$model_flags" >/dev/null
   cmake --build "$scratch/consumer-$what" >/dev/null
   out=$("$scratch/consumer-$what/consumer" "$table")
   [ "$out" = "19 13 N N -1.917" ] || { echo "$what: the CMake consumer printed '$out'"; exit 1; }
@@ -56,7 +58,7 @@ check_library() {  # <prefix> <what>
   if command -v pkg-config >/dev/null 2>&1; then
     local flags
     flags=$(PKG_CONFIG_PATH="$prefix/lib/pkgconfig" pkg-config --cflags --libs logk)
-    cc "$source/tests/install/consumer/consumer.c" $flags -o "$scratch/consumer-pc-$what"
+    cc $model_flags "$source/tests/install/consumer/consumer.c" $flags -o "$scratch/consumer-pc-$what"
     out=$(LD_LIBRARY_PATH="$prefix/lib" "$scratch/consumer-pc-$what" "$table")
     [ "$out" = "19 13 N N -1.917" ] || { echo "$what: the pkg-config consumer printed '$out'"; exit 1; }
     echo "$what: a C model built with pkg-config runs"
