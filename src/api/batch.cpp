@@ -103,16 +103,23 @@ PointsFunction function_for(InstructionSet set) {
 
 }  // namespace
 
-std::vector<InstructionSet> available_instruction_sets() {
-    std::vector<InstructionSet> sets = {InstructionSet::baseline};
+InstructionSet best_instruction_set() noexcept {
 #if defined(__x86_64__) && defined(__GNUC__)
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2")) sets.push_back(InstructionSet::avx2);
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
         __builtin_cpu_supports("avx512vl")) {
-        sets.push_back(InstructionSet::avx512);
+        return InstructionSet::avx512;
     }
+    if (__builtin_cpu_supports("avx2")) return InstructionSet::avx2;
 #endif
+    return InstructionSet::baseline;
+}
+
+std::vector<InstructionSet> available_instruction_sets() {
+    std::vector<InstructionSet> sets;
+    for (InstructionSet set : {InstructionSet::baseline, InstructionSet::avx2, InstructionSet::avx512}) {
+        if (set <= best_instruction_set()) sets.push_back(set);
+    }
     return sets;
 }
 
@@ -123,7 +130,7 @@ void interpolate_points_with(InstructionSet set, const LogKTable& LOGK, std::siz
 
 void interpolate_points(const LogKTable& LOGK, std::size_t n, const double* P, const double* T, double* LK,
                         int* PIDX, int* TIDX, char* ISOERR, char* PTERR) {
-    static const PointsFunction best = function_for(available_instruction_sets().back());
+    static const PointsFunction best = function_for(best_instruction_set());
     best(LOGK, n, Arrays{P, T, LK, PIDX, TIDX, ISOERR, PTERR});
 }
 

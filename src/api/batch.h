@@ -9,15 +9,17 @@
 
 namespace logk {
 
-// The builds of the loop, by the instructions they need.
+// The builds of the loop, by the instructions they need, each needing all
+// that the ones before it need.
 enum class InstructionSet { baseline, avx2, avx512 };
 
-// The builds this processor can run, the best last.
+// The best build this processor can run, and all it can run, the best last.
+InstructionSet best_instruction_set() noexcept;
 std::vector<InstructionSet> available_instruction_sets();
 
 // For i < n: FINDPT then INTRPK for P[i], T[i], as the program does for one
-// point, into whichever outputs are not null. P and T are not null.
-// With the best build this processor can run.
+// point, into whichever outputs are not null. P and T are not null. With
+// the best build this processor can run; nothing is allocated or thrown.
 void interpolate_points(const LogKTable& LOGK, std::size_t n, const double* P, const double* T, double* LK,
                         int* PIDX, int* TIDX, char* ISOERR, char* PTERR);
 

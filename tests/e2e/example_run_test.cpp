@@ -1,8 +1,6 @@
 // The shipped example, run as the README runs it, gives the shipped result.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "support/logk_process.h"
@@ -10,21 +8,14 @@
 namespace logk::testing {
 namespace {
 
-std::string source_file(const std::string& name) {
-    std::ifstream in(std::string(LOGK_SOURCE_DIR) + "/examples/" + name, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 TEST(ExampleRun, MatchesTheExpectedResultByteForByte) {
     Workdir dir;
-    dir.write("quartz.dat", source_file("quartz.dat"));
-    dir.write("PT.dat", source_file("PT.dat"));
+    dir.write("quartz.dat", source_file("examples/quartz.dat"));
+    dir.write("PT.dat", source_file("examples/PT.dat"));
     RunResult result = run_logk(dir);
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_EQ(result.error_text, "");
-    const std::string expected = source_file("logk.out.expected");
+    const std::string expected = source_file("examples/logk.out.expected");
     ASSERT_FALSE(expected.empty());
     EXPECT_EQ(dir.read("logk.out"), expected);
 }

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,13 +14,6 @@
 
 namespace logk::testing {
 namespace {
-
-std::string source_file(const std::string& name) {
-    std::ifstream in(std::string(LOGK_SOURCE_DIR) + "/" + name, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Everything a command writes on standard output.
 std::string output_of(const std::string& command) {

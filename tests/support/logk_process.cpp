@@ -153,6 +153,13 @@ RunResult RunningLogk::wait() {
     return result;
 }
 
+std::string source_file(std::string_view path) {
+    std::ifstream in(std::string(LOGK_SOURCE_DIR) + "/" + std::string(path), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 uid_t unprivileged_uid() { return ::geteuid() == 0 ? 65534 : 0; }
 
 std::string severe_line(int number, std::string_view text, int unit, const Workdir& dir,

@@ -66,6 +66,9 @@ private:
 // when the tests run as root, else 0, which keeps the current unprivileged user.
 uid_t unprivileged_uid();
 
+// The bytes of a file of the source tree, by its path from the top.
+std::string source_file(std::string_view path);
+
 // "runlib: severe (29): file not found, unit 11, file <dir>/quartz.dat\n"
 std::string severe_line(int number, std::string_view text, int unit, const Workdir& dir,
                         std::string_view name);
