@@ -1,0 +1,41 @@
+"""What the tests of the Python module share: the built program, the source
+tree, and a table of made-up values."""
+import os
+import subprocess
+
+import numpy as np
+import pytest
+
+import logk
+
+SOURCE = os.environ.get("LOGK_SOURCE_DIR", os.path.dirname(os.path.dirname(os.path.dirname(__file__))))
+EXAMPLE_TABLE = os.path.join(SOURCE, "examples", "quartz.dat")
+
+
+def made_up_values():
+    I, J = np.meshgrid(np.arange(1, 38), np.arange(1, 37), indexing="ij")
+    return -4.25 + 0.013 * J - 0.0021 * I + 1e-4 * ((I * 13 + J * 7) % 17)
+
+
+@pytest.fixture
+def table():
+    return logk.Table.from_values(made_up_values())
+
+
+def run_program(directory, table_text, points_text):
+    """Runs the program on the table and points in `directory`; returns logk.out's bytes."""
+    binary = os.environ.get("LOGK_BINARY")
+    if not binary:
+        pytest.skip("LOGK_BINARY does not name the built program")
+    with open(os.path.join(directory, "quartz.dat"), "w") as out:
+        out.write(table_text)
+    with open(os.path.join(directory, "PT.dat"), "w") as out:
+        out.write(points_text)
+    done = subprocess.run([binary], cwd=directory, capture_output=True)
+    assert done.returncode == 0, done.stderr
+    with open(os.path.join(directory, "logk.out"), "rb") as result:
+        return result.read()
+
+
+def table_text(values):
+    return "".join(" ".join(f"{v:.17g}" for v in row) + "\n" for row in values)
