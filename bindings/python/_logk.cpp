@@ -5,8 +5,11 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <span>
+#include <type_traits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,50 +38,53 @@ logk::Table from_values(const Doubles& values) {
     return logk::Table::from_values(std::span<const double>(values.data(), static_cast<std::size_t>(values.size())));
 }
 
-// An array for one output of n points; empty where it is not wanted.
+// One output column: a writeable, contiguous array of n values, or None.
 template <typename Value>
-py::array_t<Value> output(py::ssize_t n, bool wanted) {
-    return py::array_t<Value>(wanted ? n : 0);
+Value* column(const py::object& array, py::ssize_t n, const char* name) {
+    if (array.is_none()) return nullptr;
+    auto typed = py::array_t<Value, py::array::c_style>::ensure(array);
+    if (!typed || typed.size() != n || !typed.writeable() || typed.ptr() != array.ptr()) {
+        throw py::value_error(std::string("the output ") + name + " must be a writeable, contiguous array of the points' size");
+    }
+    return typed.mutable_data();
 }
 
-// Fills the outputs for the n points of P and T (1-D, contiguous, of equal
-// length): log K, the stencil indices, the flags as code points of 'U1'
-// strings, and the slopes where asked.
-py::tuple interpolate(const logk::Table& table, const Doubles& P, const Doubles& T, bool everything,
-                      bool slopes) {
+// Fills the outputs given (each None or an array of the points' size) for
+// the n points of P and T: log K, the stencil indices (int32), the flags as
+// the code points of 'U1' strings, the slopes. The points go in blocks, so
+// the flags pass through a small buffer on their way to four bytes each.
+void interpolate(const logk::Table& table, const Doubles& P, const Doubles& T, const py::object& LK,
+                 const py::object& PIDX, const py::object& TIDX, const py::object& ISOERR, const py::object& PTERR,
+                 const py::object& dLK_dT, const py::object& dLK_dP) {
     const py::ssize_t n = P.size();
     if (T.size() != n) throw py::value_error("P and T must hold as many values");
-    auto LK = output<double>(n, true);
-    auto PIDX = output<std::int32_t>(n, everything);
-    auto TIDX = output<std::int32_t>(n, everything);
-    auto ISOERR = output<std::uint32_t>(n, everything);  // 'U1': one UCS-4 code point each
-    auto PTERR = output<std::uint32_t>(n, everything);
-    auto dLK_dT = output<double>(n, slopes);
-    auto dLK_dP = output<double>(n, slopes);
-    const std::size_t count = static_cast<std::size_t>(n);
-    std::vector<char> isoerr(everything ? count : 0), pterr(everything ? count : 0);
-    {
-        py::gil_scoped_release unlocked;
-        logk::Outputs outputs{.LK = {LK.mutable_data(), count}};
-        if (everything) {
-            outputs.PIDX = {reinterpret_cast<int*>(PIDX.mutable_data()), count};
-            outputs.TIDX = {reinterpret_cast<int*>(TIDX.mutable_data()), count};
-            outputs.ISOERR = isoerr;
-            outputs.PTERR = pterr;
-        }
-        if (slopes) {
-            outputs.dLK_dT = {dLK_dT.mutable_data(), count};
-            outputs.dLK_dP = {dLK_dP.mutable_data(), count};
-        }
-        table.interpolate({P.data(), count}, {T.data(), count}, outputs);
-        std::uint32_t* iso = ISOERR.mutable_data();
-        std::uint32_t* pt = PTERR.mutable_data();
-        for (std::size_t i = 0; i < isoerr.size(); ++i) {
-            iso[i] = static_cast<unsigned char>(isoerr[i]);
-            pt[i] = static_cast<unsigned char>(pterr[i]);
-        }
+    double* lk = column<double>(LK, n, "lk");
+    std::int32_t* pidx = column<std::int32_t>(PIDX, n, "pidx");
+    std::int32_t* tidx = column<std::int32_t>(TIDX, n, "tidx");
+    std::uint32_t* isoerr = column<std::uint32_t>(ISOERR, n, "isoerr");
+    std::uint32_t* pterr = column<std::uint32_t>(PTERR, n, "pterr");
+    double* dT = column<double>(dLK_dT, n, "dlk_dT");
+    double* dP = column<double>(dLK_dP, n, "dlk_dP");
+    py::gil_scoped_release unlocked;
+    constexpr std::size_t kBlock = 4096;
+    char iso[kBlock], pt[kBlock];
+    for (std::size_t first = 0; first < static_cast<std::size_t>(n); first += kBlock) {
+        const std::size_t count = std::min(kBlock, static_cast<std::size_t>(n) - first);
+        auto part = [first, count](auto* values) {
+            using Value = std::remove_pointer_t<decltype(values)>;
+            return values == nullptr ? std::span<Value>() : std::span<Value>(values + first, count);
+        };
+        logk::Outputs outputs{.LK = part(lk),
+                              .PIDX = part(reinterpret_cast<int*>(pidx)),
+                              .TIDX = part(reinterpret_cast<int*>(tidx)),
+                              .ISOERR = isoerr == nullptr ? std::span<char>() : std::span<char>(iso, count),
+                              .PTERR = pterr == nullptr ? std::span<char>() : std::span<char>(pt, count),
+                              .dLK_dT = part(dT),
+                              .dLK_dP = part(dP)};
+        table.interpolate({P.data() + first, count}, {T.data() + first, count}, outputs);
+        for (std::size_t i = 0; isoerr != nullptr && i < count; ++i) isoerr[first + i] = static_cast<unsigned char>(iso[i]);
+        for (std::size_t i = 0; pterr != nullptr && i < count; ++i) pterr[first + i] = static_cast<unsigned char>(pt[i]);
     }
-    return py::make_tuple(LK, PIDX, TIDX, ISOERR, PTERR, dLK_dT, dLK_dP);
 }
 
 // The bytes of logk.out for the points and their results: the header and
@@ -140,8 +146,9 @@ PYBIND11_MODULE(_logk, module) {
         .def("__eq__", [](const logk::Table& a, const logk::Table& b) { return a == b; });
     module.def("load", &load, py::arg("path"));
     module.def("from_values", &from_values, py::arg("values"));
-    module.def("interpolate", &interpolate, py::arg("table"), py::arg("P"), py::arg("T"), py::arg("everything"),
-               py::arg("slopes"));
+    module.def("interpolate", &interpolate, py::arg("table"), py::arg("P"), py::arg("T"), py::arg("lk"),
+               py::arg("pidx"), py::arg("tidx"), py::arg("isoerr"), py::arg("pterr"), py::arg("dlk_dT"),
+               py::arg("dlk_dP"));
     module.def("format_logk_out", &format_logk_out);
     module.def("read_points", &read_points, py::arg("path"));
     module.attr("PGRID") = grid(logk::PGRID.data(), logk::PGRID.size());

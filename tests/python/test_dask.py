@@ -23,3 +23,14 @@ def test_two_worker_processes_give_the_bits_of_one_call():
                                  dtype=np.float64)
             computed = lazy.compute()
     assert np.array_equal(computed.view(np.uint64), direct.view(np.uint64))
+
+
+def test_the_readmes_xarray_recipe():
+    xr = pytest.importorskip("xarray", reason="python3-xarray is not installed")
+    table = logk.Table.from_values(made_up_values())
+    random = np.random.default_rng(15)
+    P = random.uniform(0.5, 6500.0, (40, 50))
+    T = random.uniform(-5.0, 720.0, (40, 50))
+    ds = xr.Dataset({"pressure": (("y", "x"), P), "temperature": (("y", "x"), T)}).chunk({"y": 10})
+    lk = xr.apply_ufunc(table.logk, ds.pressure, ds.temperature, dask="parallelized", output_dtypes=["float64"])
+    assert np.array_equal(lk.values.view(np.uint64), table.logk(P, T).view(np.uint64))

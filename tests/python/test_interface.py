@@ -77,3 +77,32 @@ def test_points_and_logk_out(tmp_path):
     assert lines[0].strip().startswith(b"P") and lines[1] == (
         b"  500.000   300.000      19        13          -1.917       N         N")
     assert os.path.getsize(tmp_path / "logk.out") == 70 + 73 * 3
+
+
+def test_out_fills_the_arrays_given(table):
+    P = np.linspace(0.5, 6500.0, 24).reshape(4, 6)
+    T = np.linspace(-5.0, 720.0, 6)
+    fresh = table.interpolate(P, T, derivatives=True)
+    previous = table.interpolate(P * 0 + 500, T, derivatives=True)
+    again = table.interpolate(P, T, derivatives=True, out=previous)
+    assert again is previous
+    for name in ("lk", "pidx", "tidx", "isoerr", "pterr", "dlk_dT", "dlk_dP"):
+        assert np.array_equal(getattr(again, name), getattr(fresh, name)), name
+    lk = np.empty((4, 6))
+    assert table.logk(P, T, out=lk) is lk and np.array_equal(lk, fresh.lk)
+    with pytest.raises(ValueError):
+        table.logk(P, T, out=np.empty((6, 4)).T)  # the right shape, but not contiguous
+
+
+def test_the_example_draws_its_picture(tmp_path):
+    pytest.importorskip("matplotlib", reason="python3-matplotlib is not installed")
+    import runpy
+    import sys
+    image = tmp_path / "geotherm.png"
+    argv = sys.argv
+    sys.argv = ["geotherm.py", EXAMPLE_TABLE, str(image)]
+    try:
+        runpy.run_path(os.path.join(os.path.dirname(EXAMPLE_TABLE), "python", "geotherm.py"), run_name="__main__")
+    finally:
+        sys.argv = argv
+    assert image.read_bytes()[:8] == b"\x89PNG\r\n\x1a\n"

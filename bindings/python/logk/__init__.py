@@ -127,26 +127,42 @@ class Table:
         values.flags.writeable = False
         return values
 
-    def interpolate(self, P, T, derivatives=False):
-        """The program's results at the points (P, T), which broadcast together."""
-        return self._interpolate(P, T, True, derivatives)
+    def interpolate(self, P, T, derivatives=False, out=None):
+        """The program's results at the points (P, T), which broadcast together.
+        With `out`, a Result of arrays of the points' shape (and slopes where
+        `derivatives` is set), those arrays are filled and returned again,
+        which saves allocating new ones for every call of a time loop."""
+        return self._interpolate(P, T, True, derivatives, out)
 
-    def logk(self, P, T):
-        """log K alone at the points (P, T), an array of their broadcast shape."""
-        return self._interpolate(P, T, False, False).lk
+    def logk(self, P, T, out=None):
+        """log K alone at the points (P, T), an array of their broadcast shape
+        (filled into `out`, a float64 array of that shape, where given)."""
+        if out is not None:
+            out = Result(out, None, None, None, None)
+        return self._interpolate(P, T, False, False, out).lk
 
-    def _interpolate(self, P, T, everything, derivatives):
+    def _interpolate(self, P, T, everything, derivatives, out):
         P, T = np.broadcast_arrays(_doubles(P), _doubles(T))
         shape = P.shape
-        outputs = _logk.interpolate(self._table, P.ravel(), T.ravel(), everything, derivatives)
-        lk, pidx, tidx, isoerr, pterr, dT, dP = outputs
-        columns = [lk, pidx, tidx, isoerr.view("U1"), pterr.view("U1")]
-        if derivatives:
-            columns += [dT, dP]
-        if not everything:
-            columns[1:5] = [None] * 4
-        shaped = [None if column is None else _shaped(column, shape) for column in columns]
-        return Result(*shaped)
+        names = ("lk", "pidx", "tidx", "isoerr", "pterr", "dlk_dT", "dlk_dP")
+        wanted = (True,) + (everything,) * 4 + (derivatives,) * 2
+        dtypes = (np.float64, np.int32, np.int32, "U1", "U1", np.float64, np.float64)
+        if out is None:
+            columns = [np.empty(shape, dtype) if want else None for want, dtype in zip(wanted, dtypes)]
+        else:
+            columns = [getattr(out, name) if want else None for name, want in zip(names, wanted)]
+            for name, column, dtype in zip(names, columns, dtypes):
+                if column is not None and (not isinstance(column, np.ndarray) or column.shape != shape
+                                           or column.dtype != np.dtype(dtype) or not column.flags.c_contiguous
+                                           or not column.flags.writeable):
+                    raise ValueError(f"out.{name} must be a writeable, contiguous array of shape {shape} "
+                                     f"and dtype {np.dtype(dtype)}")
+        flat = [None if column is None else column.reshape(-1) for column in columns]
+        flat[3:5] = [None if column is None else column.view(np.uint32) for column in flat[3:5]]
+        _logk.interpolate(self._table, P.ravel(), T.ravel(), *flat)
+        if out is not None:
+            return out
+        return Result(*[None if column is None else column[()] for column in columns])
 
     def __eq__(self, other):
         return isinstance(other, Table) and self._table == other._table
@@ -159,10 +175,6 @@ class Table:
 
     def __repr__(self):
         return "<logk.Table 37 x 36>"
-
-
-def _shaped(column, shape):
-    return column.reshape(shape)[()] if shape == () else column.reshape(shape)
 
 
 def read_points(path):
