@@ -9,9 +9,8 @@
 #include <cstdint>
 #include <cstring>
 #include <span>
-#include <type_traits>
-#include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "logk/logk.hpp"
@@ -34,8 +33,10 @@ py::object load(const std::string& path) {
 }
 
 logk::Table from_values(const Doubles& values) {
-    if (values.size() != logk::kTableValues) throw py::value_error("1332 values are needed: 37 pressures by 36 temperatures");
-    return logk::Table::from_values(std::span<const double>(values.data(), static_cast<std::size_t>(values.size())));
+    if (values.size() != logk::kTableValues) {
+        throw py::value_error("1332 values are needed: 37 pressures by 36 temperatures");
+    }
+    return logk::Table::from_values({values.data(), static_cast<std::size_t>(values.size())});
 }
 
 // One output column: a writeable, contiguous array of n values, or None.
@@ -44,7 +45,8 @@ Value* column(const py::object& array, py::ssize_t n, const char* name) {
     if (array.is_none()) return nullptr;
     auto typed = py::array_t<Value, py::array::c_style>::ensure(array);
     if (!typed || typed.size() != n || !typed.writeable() || typed.ptr() != array.ptr()) {
-        throw py::value_error(std::string("the output ") + name + " must be a writeable, contiguous array of the points' size");
+        throw py::value_error(std::string("the output ") + name +
+                              " must be a writeable, contiguous array of the points' size");
     }
     return typed.mutable_data();
 }
@@ -82,8 +84,10 @@ void interpolate(const logk::Table& table, const Doubles& P, const Doubles& T, c
                               .dLK_dT = part(dT),
                               .dLK_dP = part(dP)};
         table.interpolate({P.data() + first, count}, {T.data() + first, count}, outputs);
-        for (std::size_t i = 0; isoerr != nullptr && i < count; ++i) isoerr[first + i] = static_cast<unsigned char>(iso[i]);
-        for (std::size_t i = 0; pterr != nullptr && i < count; ++i) pterr[first + i] = static_cast<unsigned char>(pt[i]);
+        for (std::size_t i = 0; i < count; ++i) {
+            if (isoerr != nullptr) isoerr[first + i] = static_cast<unsigned char>(iso[i]);
+            if (pterr != nullptr) pterr[first + i] = static_cast<unsigned char>(pt[i]);
+        }
     }
 }
 

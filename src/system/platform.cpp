@@ -1,6 +1,7 @@
 #include "system/platform.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -64,7 +65,18 @@ OpenResult open_read_only(const char* name) {
     OpenResult result;
     result.fd = ::open(name, O_RDONLY | O_CLOEXEC);
     result.read_only = true;
-    if (result.fd < 0) result.error = errno;
+    if (result.fd < 0) {
+        result.error = errno;
+        return result;
+    }
+    // A directory opens for reading, but not for writing as the program opens
+    // its inputs: refuse it as the program's open is refused.
+    struct stat info {};
+    if (::fstat(result.fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(result.fd);
+        result.fd = -1;
+        result.error = EISDIR;
+    }
     return result;
 }
 

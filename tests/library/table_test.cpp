@@ -1,6 +1,7 @@
 // The C++ interface as a model calls it: tables from files and from values,
 // failures as values, the batch form and the slopes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <stdexcept>
@@ -28,7 +29,7 @@ std::vector<double> made_up_values() {
 // the reader stopped.
 TEST(Table, LoadFailuresAreValues) {
     struct Row {
-        std::string content;  // "" for no file at all
+        std::string content;  // "" for no file at all, "/" for a directory
         int number;
         std::string text;  // the message line's catalogue text
         std::string system_line;
@@ -38,6 +39,7 @@ TEST(Table, LoadFailuresAreValues) {
     const std::string table = table_text(made_up);
     const std::vector<Row> rows = {
         {"", 29, "file not found", "runlib: No such file or directory\n", 0, 0},
+        {"/", 30, "open failure", "runlib: Is a directory\n", 0, 0},
         {"1 2 3\n4 5x 6\n", 59, "list-directed I/O syntax error", "", 2, 3},
         {"1 2 1E400\n", 64, "input conversion error", "", 1, 5},
         {table.substr(0, table.size() / 2), 24, "end-of-file during read", "", 19, 0},
@@ -45,7 +47,11 @@ TEST(Table, LoadFailuresAreValues) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.number);
         Workdir dir;
-        if (!row.content.empty()) dir.write("quartz.dat", row.content);
+        if (row.content == "/") {
+            ASSERT_EQ(::mkdir(dir.file("quartz.dat").c_str(), 0755), 0);
+        } else if (!row.content.empty()) {
+            dir.write("quartz.dat", row.content);
+        }
         const Read<Table> read = Table::load(dir.file("quartz.dat"));
         EXPECT_FALSE(read);
         EXPECT_EQ(read.error.number, row.number);
