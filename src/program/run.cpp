@@ -5,15 +5,15 @@
 #include <csignal>
 #include <string>
 
-#include "reader/field_scanner.h"
-#include "reader/input_file.h"
-#include "messages/catalogue.h"
-#include "system/platform.h"
-#include "result/result_file.h"
-#include "program/run_end.h"
 #include "grid/logk_table.h"
 #include "interp/intrpk.h"
+#include "messages/catalogue.h"
+#include "program/run_end.h"
+#include "reader/field_scanner.h"
+#include "reader/input_file.h"
+#include "result/result_file.h"
 #include "stencil/findpt.h"
+#include "system/platform.h"
 
 namespace logk {
 namespace {

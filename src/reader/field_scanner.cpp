@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "reader/field_chars.h"
 #include "messages/catalogue.h"
+#include "reader/field_chars.h"
 #include "reader/number_conversion.h"
 #include "reader/simple_number.h"
 
