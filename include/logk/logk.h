@@ -4,7 +4,7 @@
  *
  *   logk_error error;
  *   logk_table *table = logk_table_load("quartz.dat", &error);
- *   if (table == NULL) { fprintf(stderr, "%s\n", error.text); return error.number; }
+ *   if (table == NULL) { ... show error.text, the program's message, as the model shows its own ... }
  *   logk_interpolate(table, n, P, T, lk, pidx, tidx, isoerr, pterr);
  *   logk_table_free(table);
  *

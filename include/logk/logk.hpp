@@ -2,7 +2,7 @@
 // with exactly the results of the program, for C++ models.
 //
 //   logk::Read<logk::Table> loaded = logk::Table::load("quartz.dat");
-//   if (!loaded) { std::cerr << loaded.error.text << '\n'; return 1; }
+//   if (!loaded) { /* loaded.error: the message number, the program's text, where reading stopped */ }
 //   const logk::Table& table = *loaded.value;
 //   logk::Interpolation at = table.interpolate(500.0, 300.0);  // at.LK, at.PIDX 19, at.TIDX 13
 //
