@@ -1,5 +1,6 @@
 #include "program/command_line.h"
 
+#include <string>
 #include <string_view>
 
 #include "system/platform.h"
@@ -38,7 +39,10 @@ std::optional<int> answer_command_line(int argc, const char* const* argv) {
     } else {
         return std::nullopt;
     }
-    return platform::write_output_stream(answer) == 0 ? 0 : 1;
+    const int error = platform::write_output_stream(answer);
+    if (error == 0) return 0;
+    platform::write_error_stream("logk: cannot write to standard output: " + platform::error_text(error) + "\n");
+    return 1;
 }
 
 }  // namespace logk

@@ -42,7 +42,7 @@ platform::OpenResult open_or_stop(int unit, const char* name, const std::string&
 }
 
 int open_input(int unit, const char* name, const std::string& path) {
-    return open_or_stop(unit, name, path, platform::open_existing).fd;
+    return open_or_stop(unit, name, path, [](const char* file) { return platform::open_read_only(file); }).fd;
 }
 
 void stop_on(const ReadOutcome& outcome, InputFile& file) {
@@ -80,7 +80,7 @@ int run() {
     InputFile points(open_input(unit::points, "PT.dat", points_path), unit::points, points_path);
     const std::string result_path = platform::absolute_path("logk.out");
     const platform::OpenResult result_open =
-        open_or_stop(unit::result, "logk.out", result_path, platform::open_or_create);
+        open_or_stop(unit::result, "logk.out", result_path, platform::open_result_file);
     ResultFile result(result_open.fd, result_open.read_only, result_path);
 
     LogKTable LOGK;

@@ -15,18 +15,17 @@ namespace {
 
 bool write_refused(int error) { return error == EACCES || error == EPERM || error == EROFS; }
 
-OpenResult open_with_fallback(const char* name, int create_flags) {
-    OpenResult result;
-    result.fd = ::open(name, O_RDWR | O_CLOEXEC | create_flags, 0666);
-    if (result.fd >= 0) return result;
-    result.error = errno;
-    if (!write_refused(result.error)) return result;
-    result.fd = ::open(name, O_RDONLY | O_CLOEXEC);
-    result.read_only = result.fd >= 0;
-    // A file that is missing and may not be created stays "access denied".
-    if (result.fd < 0 && errno != ENOENT) result.error = errno;
-    if (result.fd >= 0) result.error = 0;
-    return result;
+// open(2), tried again when a signal interrupts it unless `stop` gives up.
+int open_file(const char* name, int flags, const StopCheck& stop = {}) {
+    for (;;) {
+        const int fd = ::open(name, flags | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EINTR || (stop && stop())) return fd;
+    }
+}
+
+bool is_fifo(int fd) {
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && S_ISFIFO(info.st_mode);
 }
 
 // The interrupt handler may only touch plain data: fds and preformatted text.
@@ -57,20 +56,14 @@ void on_console_event(int signal_number) {
 
 }  // namespace
 
-OpenResult open_existing(const char* name) { return open_with_fallback(name, 0); }
-
-OpenResult open_or_create(const char* name) { return open_with_fallback(name, O_CREAT); }
-
-OpenResult open_read_only(const char* name) {
+OpenResult open_read_only(const char* name, const StopCheck& stop) {
     OpenResult result;
-    result.fd = ::open(name, O_RDONLY | O_CLOEXEC);
     result.read_only = true;
+    result.fd = open_file(name, O_RDONLY, stop);
     if (result.fd < 0) {
         result.error = errno;
         return result;
     }
-    // A directory opens for reading, but not for writing as the program opens
-    // its inputs: refuse it as the program's open is refused.
     struct stat info {};
     if (::fstat(result.fd, &info) == 0 && S_ISDIR(info.st_mode)) {
         ::close(result.fd);
@@ -80,13 +73,36 @@ OpenResult open_read_only(const char* name) {
     return result;
 }
 
+OpenResult open_result_file(const char* name) {
+    OpenResult result;
+    result.fd = open_file(name, O_RDWR | O_CREAT);
+    if (result.fd >= 0) {
+        if (!is_fifo(result.fd)) return result;
+        // Open for reading too, a pipe would be its own reader: the lines
+        // would sit in it unread, and the run would stall once it is full.
+        ::close(result.fd);
+        result.fd = open_file(name, O_WRONLY);
+        if (result.fd < 0) result.error = errno;
+        return result;
+    }
+    result.error = errno;
+    if (!write_refused(result.error)) return result;
+    // Never read, so a pipe opened this way need not wait for a writer.
+    result.fd = open_file(name, O_RDONLY | O_NONBLOCK);
+    result.read_only = result.fd >= 0;
+    // A file that is missing and may not be created stays "access denied".
+    if (result.fd < 0 && errno != ENOENT) result.error = errno;
+    if (result.fd >= 0) result.error = 0;
+    return result;
+}
+
 void close_file(int fd) { ::close(fd); }
 
-std::ptrdiff_t read_some(int fd, char* buffer, std::size_t n) {
+std::ptrdiff_t read_some(int fd, char* buffer, std::size_t n, const StopCheck& stop) {
     for (;;) {
         ssize_t got = ::read(fd, buffer, n);
         if (got >= 0) return got;
-        if (errno != EINTR) return -errno;
+        if (errno != EINTR || (stop && stop())) return -errno;
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -17,23 +18,34 @@ struct OpenResult {
     bool read_only = false;
 };
 
-// Opens an existing file for reading and writing, falling back to reading
-// only when the system refuses write access (EACCES, EPERM, EROFS).
-OpenResult open_existing(const char* name);
+// Asked when a signal interrupts a wait for a file (a pipe whose writer has
+// not come, or has sent nothing yet) and between the blocks of a long read:
+// true to give up. Empty: never give up. The program leaves it empty, since
+// its signals end the process; the library lets a caller stop a read.
+using StopCheck = std::function<bool()>;
 
-// As open_existing, but a missing file is created empty (mode 0666 less the
-// umask). An existing file is left as it is and positioned at its start.
-OpenResult open_or_create(const char* name);
+// Opens an existing file for reading only, as both the program and the
+// library read their inputs: a pipe then ends when its writer closes it. A
+// directory is refused with EISDIR, as a directory never holds a table or
+// points. A named pipe waits here for its writer; when a signal interrupts
+// the wait, `stop` decides whether to give up (EINTR) or wait on.
+OpenResult open_read_only(const char* name, const StopCheck& stop = {});
 
-// Opens an existing file for reading only, as the library reads its files.
-OpenResult open_read_only(const char* name);
+// Opens the result file for reading and writing, creating a missing file
+// (mode 0666 less the umask); an existing file is left as it is, positioned
+// at its start. When the system refuses write access (EACCES, EPERM, EROFS)
+// the file is opened for reading only, so that the first write can say the
+// file is read-only. A named pipe is opened for writing only: the open waits
+// for a reader, and every line goes to that reader.
+OpenResult open_result_file(const char* name);
 
 // Closes a file that is not among the tracked files of a run.
 void close_file(int fd);
 
 // Reads up to n bytes. Returns the count (0 at the end of the file) or
-// -errno. Interrupted calls are retried.
-std::ptrdiff_t read_some(int fd, char* buffer, std::size_t n);
+// -errno. A read interrupted by a signal is tried again, unless `stop`
+// says to give up (-EINTR).
+std::ptrdiff_t read_some(int fd, char* buffer, std::size_t n, const StopCheck& stop = {});
 
 // One write call: the count the system took, or -errno; nothing is retried.
 std::ptrdiff_t write_some(int fd, const char* data, std::size_t n);

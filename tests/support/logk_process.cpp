@@ -47,7 +47,12 @@ pid_t start(const Workdir& dir, const RunOptions& options, Pipes& pipes) {
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
         ::dup2(fds[1], STDERR_FILENO);
-        ::dup2(out[1], STDOUT_FILENO);
+        if (options.output_file.empty()) {
+            ::dup2(out[1], STDOUT_FILENO);
+        } else {
+            const int file = ::open(options.output_file.c_str(), O_WRONLY);
+            if (file < 0 || ::dup2(file, STDOUT_FILENO) < 0) ::_exit(249);
+        }
         int null_fd = ::open("/dev/null", O_RDWR);
         ::dup2(null_fd, STDIN_FILENO);
         if (::chdir(where.c_str()) != 0) ::_exit(250);
@@ -65,6 +70,8 @@ pid_t start(const Workdir& dir, const RunOptions& options, Pipes& pipes) {
         }
         ::signal(SIGINT, SIG_DFL);
         ::signal(SIGPIPE, SIG_DFL);
+        ::signal(SIGALRM, SIG_DFL);
+        ::alarm(options.timeout_seconds);  // survives the exec: a hang ends as SIGALRM
         ::execv(LOGK_BINARY, const_cast<char* const*>(argv.data()));
         ::_exit(253);
     }
@@ -131,9 +138,9 @@ RunResult run_logk(const Workdir& dir, const RunOptions& options) {
     return finish(pid, pipes);
 }
 
-RunningLogk::RunningLogk(const Workdir& dir) {
+RunningLogk::RunningLogk(const Workdir& dir, const RunOptions& options) {
     Pipes pipes;
-    pid_ = start(dir, {}, pipes);
+    pid_ = start(dir, options, pipes);
     error_pipe_ = pipes.error;
     output_pipe_ = pipes.output;
 }

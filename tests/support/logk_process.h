@@ -35,6 +35,8 @@ struct RunOptions {
     uid_t run_as_uid = 0;             // 0: as the current user; else drop to this uid/gid
     unsigned long address_space = 0;  // RLIMIT_AS in bytes, 0 for none
     unsigned long file_size = 0;      // RLIMIT_FSIZE in bytes (SIGXFSZ ignored), 0 for none
+    std::string output_file;          // standard output goes there instead of to output_text
+    unsigned timeout_seconds = 120;   // then SIGALRM ends a run that hangs (term_signal SIGALRM)
 };
 
 struct RunResult {
@@ -50,7 +52,7 @@ RunResult run_logk(const Workdir& dir, const RunOptions& options = {});
 // A logk process that keeps running until the test says otherwise.
 class RunningLogk {
 public:
-    explicit RunningLogk(const Workdir& dir);
+    explicit RunningLogk(const Workdir& dir, const RunOptions& options = {});
     ~RunningLogk();
     void send(int signal_number) const;
     RunResult wait();
