@@ -79,8 +79,8 @@ int main(int argc, char** argv) {
     std::vector<double> by_set;
     for (logk::InstructionSet set : logk::available_instruction_sets()) {
         by_set.push_back(best_seconds(rounds, [&] {
-            logk::interpolate_points_with(set, LOGK, n, P.data(), T.data(), LK.data(), PIDX.data(), TIDX.data(),
-                                          ISOERR.data(), PTERR.data());
+            logk::interpolate_points_with(set, logk::values_of(LOGK), n, P.data(), T.data(),
+                                          {LK.data(), PIDX.data(), TIDX.data(), ISOERR.data(), PTERR.data()});
         }));
     }
     std::printf("points %zu, best of %d rounds\n", n, rounds);

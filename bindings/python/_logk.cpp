@@ -1,7 +1,8 @@
 // The compiled half of the Python module: logk's C++ interface over
-// contiguous NumPy arrays, the interpreter's lock released while the arrays
-// are worked on. The module logk/__init__.py makes of it what Python users
-// expect: broadcasting, dtypes, exceptions, pickling.
+// contiguous NumPy arrays. The interpreter's lock is released while files
+// are read and points computed, and control-C is answered between blocks of
+// the work. The module logk/__init__.py makes of it what Python users
+// expect: broadcasting, dtypes, masks, exceptions, pickling.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
@@ -21,15 +22,64 @@ namespace {
 
 using Doubles = py::array_t<double, py::array::c_style | py::array::forcecast>;
 
-// A failure, for logk/__init__.py to raise as the right exception.
+// A failure, for logk/__init__.py to raise as the right exception: the
+// text as bytes, since a path in it need not be UTF-8.
 py::tuple error_tuple(const logk::Error& error) {
-    return py::make_tuple(error.number, error.text, error.line, error.column);
+    return py::make_tuple(error.number, py::bytes(error.text), error.line, error.column);
 }
 
-py::object load(const std::string& path) {
-    logk::Read<logk::Table> read = logk::Table::load(path);
-    if (!read) return error_tuple(read.error);
-    return py::cast(std::move(*read.value));
+// A read with the lock released that stops when control-C (or any Python
+// signal handler) raises: the read's stop check takes the lock back to ask.
+class SignalWatch {
+public:
+    logk::StopReading check() {
+        return [this] {
+            py::gil_scoped_acquire locked;
+            raised_ = raised_ || PyErr_CheckSignals() != 0;
+            return raised_;
+        };
+    }
+    // Raises what the handler raised, once the lock is held again.
+    void rethrow() const {
+        if (raised_) throw py::error_already_set();
+    }
+
+private:
+    bool raised_ = false;
+};
+
+Doubles doubles(const std::vector<double>& values) {
+    Doubles array(static_cast<py::ssize_t>(values.size()));
+    std::memcpy(array.mutable_data(), values.data(), values.size() * sizeof(double));
+    return array;
+}
+
+// Reads a file with `read` (the lock released), and makes the Python value
+// of what was read with `make`, or returns the failure's tuple.
+template <typename Read, typename Make>
+py::object read_file(const py::bytes& path, Read read, Make make) {
+    const std::string name = path;
+    SignalWatch signals;
+    decltype(read(name, signals.check())) got;
+    {
+        py::gil_scoped_release unlocked;
+        got = read(name, signals.check());
+    }
+    signals.rethrow();
+    if (!got) return error_tuple(got.error);
+    return make(std::move(*got.value));
+}
+
+py::object load(const py::bytes& path) {
+    return read_file(
+        path, [](const std::string& name, const logk::StopReading& stop) { return logk::Table::load(name, stop); },
+        [](logk::Table table) { return py::cast(std::move(table)); });
+}
+
+py::object read_points(const py::bytes& path) {
+    return read_file(
+        path, [](const std::string& name, const logk::StopReading& stop) { return logk::read_points(name, stop); },
+        [](const logk::Points& points) -> py::object { return py::make_tuple(doubles(points.P), doubles(points.T)); });
 }
 
 logk::Table from_values(const Doubles& values) {
@@ -40,6 +90,8 @@ logk::Table from_values(const Doubles& values) {
 }
 
 // One output column: a writeable, contiguous array of n values, or None.
+// (logk/__init__.py has checked each and says what is wrong; this is the
+// last guard.)
 template <typename Value>
 Value* column(const py::object& array, py::ssize_t n, const char* name) {
     if (array.is_none()) return nullptr;
@@ -51,10 +103,13 @@ Value* column(const py::object& array, py::ssize_t n, const char* name) {
     return typed.mutable_data();
 }
 
+// Points go in blocks of this many, the lock released for each and the
+// signals checked between them: about a millisecond of work.
+constexpr std::size_t kBlock = 65536;
+
 // Fills the outputs given (each None or an array of the points' size) for
 // the n points of P and T: log K, the stencil indices (int32), the flags as
-// the code points of 'U1' strings, the slopes. The points go in blocks, so
-// the flags pass through a small buffer on their way to four bytes each.
+// the code points of 'U1' strings, the slopes.
 void interpolate(const logk::Table& table, const Doubles& P, const Doubles& T, const py::object& LK,
                  const py::object& PIDX, const py::object& TIDX, const py::object& ISOERR, const py::object& PTERR,
                  const py::object& dLK_dT, const py::object& dLK_dP) {
@@ -67,35 +122,47 @@ void interpolate(const logk::Table& table, const Doubles& P, const Doubles& T, c
     std::uint32_t* pterr = column<std::uint32_t>(PTERR, n, "pterr");
     double* dT = column<double>(dLK_dT, n, "dlk_dT");
     double* dP = column<double>(dLK_dP, n, "dlk_dP");
-    py::gil_scoped_release unlocked;
-    constexpr std::size_t kBlock = 4096;
-    char iso[kBlock], pt[kBlock];
+    std::vector<char> iso(isoerr == nullptr ? 0 : kBlock), pt(pterr == nullptr ? 0 : kBlock);
     for (std::size_t first = 0; first < static_cast<std::size_t>(n); first += kBlock) {
         const std::size_t count = std::min(kBlock, static_cast<std::size_t>(n) - first);
-        auto part = [first, count](auto* values) {
-            using Value = std::remove_pointer_t<decltype(values)>;
-            return values == nullptr ? std::span<Value>() : std::span<Value>(values + first, count);
-        };
-        logk::Outputs outputs{.LK = part(lk),
-                              .PIDX = part(reinterpret_cast<int*>(pidx)),
-                              .TIDX = part(reinterpret_cast<int*>(tidx)),
-                              .ISOERR = isoerr == nullptr ? std::span<char>() : std::span<char>(iso, count),
-                              .PTERR = pterr == nullptr ? std::span<char>() : std::span<char>(pt, count),
-                              .dLK_dT = part(dT),
-                              .dLK_dP = part(dP)};
-        table.interpolate({P.data() + first, count}, {T.data() + first, count}, outputs);
-        for (std::size_t i = 0; i < count; ++i) {
-            if (isoerr != nullptr) isoerr[first + i] = static_cast<unsigned char>(iso[i]);
-            if (pterr != nullptr) pterr[first + i] = static_cast<unsigned char>(pt[i]);
+        {
+            py::gil_scoped_release unlocked;
+            auto part = [first, count](auto* values) {
+                using Value = std::remove_pointer_t<decltype(values)>;
+                return values == nullptr ? std::span<Value>() : std::span<Value>(values + first, count);
+            };
+            const logk::Outputs outputs{.LK = part(lk),
+                                        .PIDX = part(reinterpret_cast<int*>(pidx)),
+                                        .TIDX = part(reinterpret_cast<int*>(tidx)),
+                                        .ISOERR = std::span<char>(iso).first(iso.empty() ? 0 : count),
+                                        .PTERR = std::span<char>(pt).first(pt.empty() ? 0 : count),
+                                        .dLK_dT = part(dT),
+                                        .dLK_dP = part(dP)};
+            table.interpolate({P.data() + first, count}, {T.data() + first, count}, outputs);
+            for (std::size_t i = 0; i < count; ++i) {
+                if (isoerr != nullptr) isoerr[first + i] = static_cast<unsigned char>(iso[i]);
+                if (pterr != nullptr) pterr[first + i] = static_cast<unsigned char>(pt[i]);
+            }
         }
+        if (PyErr_CheckSignals() != 0) throw py::error_already_set();
     }
 }
 
+// One point of plain numbers, for a caller that steps in Python: log K, the
+// stencil and the flags, and the slopes where asked.
+py::tuple point(const logk::Table& table, double P, double T, bool slopes) {
+    const logk::Interpolation at = table.interpolate(P, T);
+    if (!slopes) return py::make_tuple(at.LK, at.PIDX, at.TIDX, at.ISOERR, at.PTERR);
+    const logk::Slopes d = table.slopes(P, T);
+    return py::make_tuple(at.LK, at.PIDX, at.TIDX, at.ISOERR, at.PTERR, d.dLK_dT, d.dLK_dP);
+}
+
 // The bytes of logk.out for the points and their results: the header and
-// one line per point, each ending in CR LF.
+// one line per point, each ending in CR LF. The module has checked that
+// every index and flag is one the program writes.
 py::bytes format_logk_out(const Doubles& P, const Doubles& T, const Doubles& LK,
-                          const py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>& PIDX,
-                          const py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>& TIDX,
+                          const py::array_t<std::int32_t, py::array::c_style | py::array::forcecast>& PIDX,
+                          const py::array_t<std::int32_t, py::array::c_style | py::array::forcecast>& TIDX,
                           const py::array_t<std::uint32_t, py::array::c_style>& ISOERR,
                           const py::array_t<std::uint32_t, py::array::c_style>& PTERR) {
     const py::ssize_t n = P.size();
@@ -110,51 +177,33 @@ py::bytes format_logk_out(const Doubles& P, const Doubles& T, const Doubles& LK,
         text.reserve(header.size() + 2 + static_cast<std::size_t>(n) * 73);
         text.append(header).append("\r\n");
         for (py::ssize_t i = 0; i < n; ++i) {
-            const logk::Interpolation at{LK.data()[i], static_cast<int>(PIDX.data()[i]),
-                                         static_cast<int>(TIDX.data()[i]), static_cast<char>(ISOERR.data()[i]),
-                                         static_cast<char>(PTERR.data()[i])};
+            const logk::Interpolation at{LK.data()[i], PIDX.data()[i], TIDX.data()[i],
+                                         static_cast<char>(ISOERR.data()[i]), static_cast<char>(PTERR.data()[i])};
             text.append(logk::format_line(P.data()[i], T.data()[i], at)).append("\r\n");
         }
     }
     return py::bytes(text);
 }
 
-py::object read_points(const std::string& path) {
-    logk::Read<logk::Points> read = logk::read_points(path);
-    if (!read) return error_tuple(read.error);
-    const logk::Points& points = *read.value;
-    Doubles P(static_cast<py::ssize_t>(points.P.size()));
-    Doubles T(static_cast<py::ssize_t>(points.T.size()));
-    std::memcpy(P.mutable_data(), points.P.data(), points.P.size() * sizeof(double));
-    std::memcpy(T.mutable_data(), points.T.data(), points.T.size() * sizeof(double));
-    return py::make_tuple(P, T);
-}
-
-Doubles grid(const double* nodes, std::size_t count) {
-    Doubles array(static_cast<py::ssize_t>(count));
-    std::memcpy(array.mutable_data(), nodes, count * sizeof(double));
-    return array;
-}
+Doubles grid(const double* nodes, std::size_t count) { return doubles(std::vector<double>(nodes, nodes + count)); }
 
 }  // namespace
 
 PYBIND11_MODULE(_logk, module) {
     module.doc() = "The compiled half of logk; use the module logk.";
     py::class_<logk::Table>(module, "Table")
-        .def("values", [](const logk::Table& table) {
-            const std::vector<double> values = table.values();
-            Doubles array(static_cast<py::ssize_t>(values.size()));
-            std::memcpy(array.mutable_data(), values.data(), values.size() * sizeof(double));
-            return array;
-        })
+        .def("values", [](const logk::Table& table) { return doubles(table.values()); })
         .def("__eq__", [](const logk::Table& a, const logk::Table& b) { return a == b; });
     module.def("load", &load, py::arg("path"));
     module.def("from_values", &from_values, py::arg("values"));
     module.def("interpolate", &interpolate, py::arg("table"), py::arg("P"), py::arg("T"), py::arg("lk"),
                py::arg("pidx"), py::arg("tidx"), py::arg("isoerr"), py::arg("pterr"), py::arg("dlk_dT"),
                py::arg("dlk_dP"));
+    module.def("point", &point, py::arg("table"), py::arg("P"), py::arg("T"), py::arg("slopes"));
+    module.def("point_logk", [](const logk::Table& table, double P, double T) { return table.interpolate(P, T).LK; });
     module.def("format_logk_out", &format_logk_out);
     module.def("read_points", &read_points, py::arg("path"));
     module.attr("PGRID") = grid(logk::PGRID.data(), logk::PGRID.size());
     module.attr("TGRID") = grid(logk::TGRID.data(), logk::TGRID.size());
+    module.attr("LONGEST_LINE") = logk::kLongestLine;
 }

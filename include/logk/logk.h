@@ -42,9 +42,21 @@ void logk_table_free(logk_table *table);
 /* For n points P[i] (bar), T[i] (degrees Celsius): log K, the stencil's
  * PIDX (1..35) and TIDX (3..36), and the flags ISOERR and PTERR ('N', 'W'
  * or 'E'). Any output may be NULL. Nothing is done when table, P or T is
- * NULL. */
+ * NULL.
+ *
+ * An output may lie over P or T (lk == P, say): the results are those of
+ * separate arrays. Only an output that starts inside P or T past its start
+ * makes the call copy the inputs first; should memory run out for that, log
+ * K is NaN, the stencil -100 and both flags 'E' at every point. */
 void logk_interpolate(const logk_table *table, size_t n, const double *P, const double *T,
                       double *lk, int *pidx, int *tidx, char *isoerr, char *pterr);
+
+/* The slopes of the interpolant at each point, on the point's own stencil:
+ * d log K / dT per degree Celsius and d log K / dP per bar. Like log K they
+ * jump where the stencil changes. Either output may be NULL; they may lie
+ * over P or T as for logk_interpolate (on failure both are NaN). */
+void logk_slopes(const logk_table *table, size_t n, const double *P, const double *T,
+                 double *dlk_dT, double *dlk_dP);
 
 #ifdef __cplusplus
 }

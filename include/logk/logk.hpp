@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -47,7 +48,7 @@ struct Error {
     // the column in it, from 1 (0 at the end of the file or when the system
     // refused to read).
     std::int64_t line = 0;
-    int column = 0;
+    std::int64_t column = 0;
 };
 
 // A value read from a file, or the reason it could not be.
@@ -90,6 +91,18 @@ struct Outputs {
     std::span<double> dLK_dP = {};
 };
 
+// Asked while a file is read: between its blocks, and whenever a signal
+// interrupts a wait for it (a named pipe whose writer has not come, or is
+// slow). Returning true stops the read, which then fails with number 0.
+// For a caller that must answer control-C during a long read.
+using StopReading = std::function<bool()>;
+
+// A file of the library's may hold lines of at most this many bytes: far
+// beyond any table or point list, and a bound on the memory a file without
+// line ends (such as /dev/zero) can take. A longer line fails with message
+// 22, "input record too long".
+inline constexpr std::size_t kLongestLine = std::size_t{64} << 20;
+
 struct TableData;
 
 class LOGK_API Table {
@@ -97,7 +110,7 @@ public:
     // Reads a table file with the program's own reader: 37 records of 36
     // values, pressure node by pressure node, in every notation the program
     // reads. A failure comes back in the Read's error.
-    static Read<Table> load(const std::string& path);
+    static Read<Table> load(const std::string& path, const StopReading& stop = {});
 
     // A table from 1332 values in file order: the 36 temperatures of the
     // first pressure node, then those of the second, and so on. Throws
@@ -138,7 +151,7 @@ struct Points {
 // Reads a point list as the program reads PT.dat: a point from the start of
 // each line, a value left unset stays -9999.9, and a last pressure without
 // its temperature gives no point.
-LOGK_API Read<Points> read_points(const std::string& path);
+LOGK_API Read<Points> read_points(const std::string& path, const StopReading& stop = {});
 
 // The 68 characters of logk.out's header line.
 LOGK_API std::string_view header_line();

@@ -1,95 +1,27 @@
 #include "api/batch.h"
 
 #include <cstdint>
-#include <cstring>
+#include <vector>
 
-#include "grid/lanes.h"
-#include "interp/intrpk.h"
-#include "interp/intrpk_lanes.h"
-#include "stencil/findpt.h"
-#include "stencil/findpt_lanes.h"
+#include "api/batch_loop.h"
 
 namespace logk {
 namespace {
 
-struct Arrays {
-    const double* P;
-    const double* T;
-    double* LK;
-    int* PIDX;
-    int* TIDX;
-    char* ISOERR;
-    char* PTERR;
-};
-
-// One point as the program does it.
-void one_point(const LogKTable& LOGK, const Arrays& to, std::size_t i) {
-    int PIDX = -100;
-    int TIDX = -100;
-    char PTERR = 'N';
-    char ISOERR = 'N';
-    double LK;
-    FINDPT(to.P[i], to.T[i], PIDX, TIDX, PTERR, ISOERR);
-    INTRPK(to.P[i], to.T[i], PIDX, TIDX, LOGK, LK);
-    if (to.LK != nullptr) to.LK[i] = LK;
-    if (to.PIDX != nullptr) to.PIDX[i] = PIDX;
-    if (to.TIDX != nullptr) to.TIDX[i] = TIDX;
-    if (to.ISOERR != nullptr) to.ISOERR[i] = ISOERR;
-    if (to.PTERR != nullptr) to.PTERR[i] = PTERR;
-}
-
-// W points from `first` on: the stencils and log K of all of them at once,
-// then the rules, one point at a time, for any lane they do not cover.
-template <int W>
-[[gnu::always_inline]] inline void block_of_points(const LogKTable& LOGK, const Arrays& to, std::size_t first) {
-    using L = Lanes<W>;
-    const typename L::Double P = L::load(to.P + first);
-    const typename L::Double T = L::load(to.T + first);
-    StencilLanes<W> stencil;
-    findpt_lanes<W>(P, T, stencil);
-    alignas(64) std::int64_t PIDX[W];
-    alignas(64) std::int64_t TIDX[W];
-    std::memcpy(PIDX, &stencil.PIDX, sizeof PIDX);
-    std::memcpy(TIDX, &stencil.TIDX, sizeof TIDX);
-    StencilRows<W> rows;
-    gather_stencil_rows<W>(PIDX, TIDX, LOGK, rows);
-    typename L::Double LK;
-    intrpk_lanes<W>(P, T, rows, LK);
-    if (to.LK != nullptr) L::store(LK, to.LK + first);
-    if (to.PIDX != nullptr) L::store(stencil.PIDX, to.PIDX + first);
-    if (to.TIDX != nullptr) L::store(stencil.TIDX, to.TIDX + first);
-    if (to.ISOERR != nullptr) L::store(stencil.ISOERR, to.ISOERR + first);
-    if (to.PTERR != nullptr) L::store(stencil.PTERR, to.PTERR + first);
-    for (int lane = 0; lane < W; ++lane) {
-        if (stencil.covered[lane] == 0) one_point(LOGK, to, first + static_cast<std::size_t>(lane));
-    }
-}
-
-template <int W>
-[[gnu::always_inline]] inline void all_points(const LogKTable& LOGK, std::size_t n, const Arrays& to) {
-    std::size_t i = 0;
-    for (; i + W <= n; i += W) block_of_points<W>(LOGK, to, i);
-    for (; i < n; ++i) one_point(LOGK, to, i);
-}
+using batch::Work;
 
 // One build of the loop per instruction set, chosen when the library is
-// first used: eight points to a vector with AVX-512, four with AVX2, and one
-// point at a time elsewhere (two lanes of SSE2 lose more in moving values
-// between lanes than they gain).
+// first used: eight points' stencils at a time and eight tables to a vector
+// with AVX-512, four and four with AVX2; elsewhere one point at a time, and
+// two tables to a vector of SSE2 (two points to a vector lose more in moving
+// values between lanes than they gain).
 #if defined(__x86_64__) && defined(__GNUC__)
-[[gnu::target("avx512f,avx512dq,avx512vl")]] void points_avx512(const LogKTable& LOGK, std::size_t n,
-                                                                  const Arrays& to) {
-    all_points<8>(LOGK, n, to);
-}
-[[gnu::target("avx2")]] void points_avx2(const LogKTable& LOGK, std::size_t n, const Arrays& to) {
-    all_points<4>(LOGK, n, to);
-}
+[[gnu::target("avx512f,avx512dq,avx512vl")]] void points_avx512(const Work& w) { batch::all_points<8, 8>(w); }
+[[gnu::target("avx2")]] void points_avx2(const Work& w) { batch::all_points<4, 4>(w); }
 #endif
-void points_baseline(const LogKTable& LOGK, std::size_t n, const Arrays& to) {
-    for (std::size_t i = 0; i < n; ++i) one_point(LOGK, to, i);
-}
+void points_baseline(const Work& w) { batch::all_points<1, 2>(w); }
 
-using PointsFunction = void (*)(const LogKTable&, std::size_t, const Arrays&);
+using PointsFunction = void (*)(const Work&);
 
 PointsFunction function_for(InstructionSet set) {
     switch (set) {
@@ -99,6 +31,44 @@ PointsFunction function_for(InstructionSet set) {
 #endif
         default: return points_baseline;
     }
+}
+
+// Whether writing an output of `size` bytes a point, point after point,
+// each point's inputs read before its outputs are written, could overwrite
+// a value of the input `in` (8 bytes a point) that is still to be read. It
+// cannot when the two are apart, or when the output starts no later than
+// the input does, less the bytes by which it is narrower.
+bool overwrites_unread(const void* out, std::size_t size, const double* in, std::size_t n) {
+    if (out == nullptr || n == 0) return false;
+    const auto o = reinterpret_cast<std::uintptr_t>(out);
+    const auto i = reinterpret_cast<std::uintptr_t>(in);
+    if (o + size * n <= i || i + sizeof(double) * n <= o) return false;
+    return size > sizeof(double) || o > i + (sizeof(double) - size);
+}
+
+bool overwrites_unread(const Work& w) {
+    const std::size_t per_value = sizeof(double) * w.tables.count;
+    for (const double* in : {w.P, w.T}) {
+        if (overwrites_unread(w.out.LK, per_value, in, w.n) || overwrites_unread(w.out.dLK_dT, per_value, in, w.n) ||
+            overwrites_unread(w.out.dLK_dP, per_value, in, w.n) ||
+            overwrites_unread(w.out.PIDX, sizeof(int), in, w.n) ||
+            overwrites_unread(w.out.TIDX, sizeof(int), in, w.n) ||
+            overwrites_unread(w.out.ISOERR, sizeof(char), in, w.n) ||
+            overwrites_unread(w.out.PTERR, sizeof(char), in, w.n)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void run(PointsFunction function, const Work& w) {
+    if (!overwrites_unread(w)) return function(w);
+    std::vector<double> inputs(w.P, w.P + w.n);
+    inputs.insert(inputs.end(), w.T, w.T + w.n);
+    Work copied = w;
+    copied.P = inputs.data();
+    copied.T = inputs.data() + w.n;
+    function(copied);
 }
 
 }  // namespace
@@ -123,15 +93,15 @@ std::vector<InstructionSet> available_instruction_sets() {
     return sets;
 }
 
-void interpolate_points_with(InstructionSet set, const LogKTable& LOGK, std::size_t n, const double* P,
-                             const double* T, double* LK, int* PIDX, int* TIDX, char* ISOERR, char* PTERR) {
-    function_for(set)(LOGK, n, Arrays{P, T, LK, PIDX, TIDX, ISOERR, PTERR});
+void interpolate_points_with(InstructionSet set, const TableValues& tables, std::size_t n, const double* P,
+                             const double* T, const BatchOutputs& out) {
+    run(function_for(set), Work{tables, n, P, T, out});
 }
 
-void interpolate_points(const LogKTable& LOGK, std::size_t n, const double* P, const double* T, double* LK,
-                        int* PIDX, int* TIDX, char* ISOERR, char* PTERR) {
+void interpolate_points(const TableValues& tables, std::size_t n, const double* P, const double* T,
+                        const BatchOutputs& out) {
     static const PointsFunction best = function_for(best_instruction_set());
-    best(LOGK, n, Arrays{P, T, LK, PIDX, TIDX, ISOERR, PTERR});
+    run(best, Work{tables, n, P, T, out});
 }
 
 }  // namespace logk

@@ -1,5 +1,5 @@
 // Many points at once: the program's stencil selection and interpolation,
-// exactly, for each point of an array.
+// exactly, for each point of an array, on one table or on a set of tables.
 #pragma once
 
 #include <cstddef>
@@ -17,14 +17,43 @@ enum class InstructionSet { baseline, avx2, avx512 };
 InstructionSet best_instruction_set() noexcept;
 std::vector<InstructionSet> available_instruction_sets();
 
-// For i < n: FINDPT then INTRPK for P[i], T[i], as the program does for one
-// point, into whichever outputs are not null. P and T are not null. With
-// the best build this processor can run; nothing is allocated or thrown.
-void interpolate_points(const LogKTable& LOGK, std::size_t n, const double* P, const double* T, double* LK,
-                        int* PIDX, int* TIDX, char* ISOERR, char* PTERR);
+// `count` tables on the grid, stored value by value: the value of table r
+// at cell c (a LogKTable's order) is values[c * count + r]. The cells of a
+// LogKTable are a set of one.
+struct TableValues {
+    const double* values;
+    std::size_t count;
+};
+
+// Where the results go; any may be null. LK and the slopes hold `count`
+// values per point, point after point (LK[i * count + r]); the stencil and
+// the flags one per point.
+struct BatchOutputs {
+    double* LK = nullptr;
+    int* PIDX = nullptr;
+    int* TIDX = nullptr;
+    char* ISOERR = nullptr;
+    char* PTERR = nullptr;
+    double* dLK_dT = nullptr;
+    double* dLK_dP = nullptr;
+};
+
+// For i < n: FINDPT once, then INTRPK for each table, for P[i], T[i], as the
+// program does for one point; and the slopes of each table's interpolant
+// where asked. P and T are not null. Outputs may lie over the inputs: the
+// results are those of separate arrays. Nothing is allocated, except when
+// an output lies over an input in a way that would overwrite values not yet
+// read (an output starting inside an input past its start, or log K of
+// several tables over P or T): then the inputs are copied first, and
+// std::bad_alloc is thrown if memory runs out.
+void interpolate_points(const TableValues& tables, std::size_t n, const double* P, const double* T,
+                        const BatchOutputs& out);
 
 // With the build given, which must be one of available_instruction_sets().
-void interpolate_points_with(InstructionSet set, const LogKTable& LOGK, std::size_t n, const double* P,
-                             const double* T, double* LK, int* PIDX, int* TIDX, char* ISOERR, char* PTERR);
+void interpolate_points_with(InstructionSet set, const TableValues& tables, std::size_t n, const double* P,
+                             const double* T, const BatchOutputs& out);
+
+// The same for a LogKTable.
+inline TableValues values_of(const LogKTable& LOGK) { return {LOGK.cells(), 1}; }
 
 }  // namespace logk

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <limits>
 #include <new>
 #include <span>
 #include <string_view>
 
 #include "api/batch.h"
 #include "api/files.h"
+#include "api/text_cut.h"
 #include "logk/logk.h"
 #include "logk/logk.hpp"
 
@@ -23,9 +25,30 @@ namespace {
 void set_error(logk_error* error, int number, std::string_view text) {
     if (error == nullptr) return;
     error->number = number;
-    const std::size_t length = std::min(text.size(), sizeof error->text - 1);
+    const std::size_t length = logk::whole_characters(text, sizeof error->text - 1);
     std::memcpy(error->text, text.data(), length);
     error->text[length] = '\0';
+}
+
+// The batch loop, which allocates only to copy inputs that outputs lie over.
+// Should that fail, every output says so: log K and the slopes NaN, the
+// stencil the program's reset value -100, both flags 'E'.
+void interpolate_or_fail(const logk::TableValues& tables, size_t n, const double* P, const double* T,
+                         const logk::BatchOutputs& out) {
+    try {
+        logk::interpolate_points(tables, n, P, T, out);
+    } catch (...) {
+        const std::size_t values = n * tables.count;
+        for (double* column : {out.LK, out.dLK_dT, out.dLK_dP}) {
+            if (column != nullptr) std::fill_n(column, values, std::numeric_limits<double>::quiet_NaN());
+        }
+        for (int* column : {out.PIDX, out.TIDX}) {
+            if (column != nullptr) std::fill_n(column, n, -100);
+        }
+        for (char* column : {out.ISOERR, out.PTERR}) {
+            if (column != nullptr) std::fill_n(column, n, 'E');
+        }
+    }
 }
 
 }  // namespace
@@ -72,5 +95,12 @@ LOGK_EXPORT void logk_table_free(logk_table* table) { delete table; }
 LOGK_EXPORT void logk_interpolate(const logk_table* table, size_t n, const double* P, const double* T, double* lk,
                                   int* pidx, int* tidx, char* isoerr, char* pterr) {
     if (table == nullptr || P == nullptr || T == nullptr) return;
-    logk::interpolate_points(table->LOGK, n, P, T, lk, pidx, tidx, isoerr, pterr);
+    interpolate_or_fail(logk::values_of(table->LOGK), n, P, T, {lk, pidx, tidx, isoerr, pterr, nullptr, nullptr});
+}
+
+LOGK_EXPORT void logk_slopes(const logk_table* table, size_t n, const double* P, const double* T, double* dlk_dT,
+                             double* dlk_dP) {
+    if (table == nullptr || P == nullptr || T == nullptr) return;
+    interpolate_or_fail(logk::values_of(table->LOGK), n, P, T,
+                        {nullptr, nullptr, nullptr, nullptr, nullptr, dlk_dT, dlk_dP});
 }

@@ -1,7 +1,9 @@
 #include "api/files.h"
 
 #include <array>
+#include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <new>
 
 #include "messages/catalogue.h"
@@ -21,11 +23,16 @@ std::string message_text(int number, int unit, const std::string& path, int syst
     return text;
 }
 
+// What a stopped read says: no message of the program's.
+Error stopped(const std::string& path, std::int64_t line) {
+    return {RecordResult::kStopped, "logk: reading " + path + " was stopped", line, 0};
+}
+
 // A file of the library's, open for reading for as long as it lives.
 class OpenFile {
 public:
-    OpenFile(const std::string& path, int unit)
-        : path_(platform::absolute_path(path)), opened_(platform::open_read_only(path.c_str())), unit_(unit) {}
+    OpenFile(const std::string& path, int unit, const StopReading& stop)
+        : path_(platform::absolute_path(path)), opened_(platform::open_read_only(path.c_str(), stop)), unit_(unit) {}
     ~OpenFile() {
         if (opened_.fd >= 0) platform::close_file(opened_.fd);
     }
@@ -35,6 +42,10 @@ public:
     // The failure to open, if any.
     bool failed(Error& error) const {
         if (opened_.fd >= 0) return false;
+        if (opened_.error == EINTR) {
+            error = stopped(path_, 0);
+            return true;
+        }
         const int number = open_failure_message(opened_.error);
         error = {number, message_text(number, unit_, path_, opened_.error), 0, 0};
         return true;
@@ -51,16 +62,25 @@ private:
 };
 
 Error read_failure(const ReadOutcome& outcome, InputFile& file) {
+    if (outcome.message == RecordResult::kStopped) return stopped(file.path(), file.line());
     return {outcome.message, message_text(outcome.message, file.unit(), file.path(), file.take_system_error()),
             file.line(), outcome.column};
 }
 
+// The library's reading of an open file: lines of bounded length, and the
+// caller's stop check.
+void limit(InputFile& file, const StopReading& stop) {
+    file.set_longest_line(kLongestLine);
+    file.set_stop(stop);
+}
+
 }  // namespace
 
-bool load_table_file(const std::string& path, LogKTable& LOGK, Error& error) {
-    OpenFile opened(path, unit::table);
+bool load_table_file(const std::string& path, LogKTable& LOGK, Error& error, const StopReading& stop) {
+    OpenFile opened(path, unit::table, stop);
     if (opened.failed(error)) return false;
     InputFile file(opened.fd(), unit::table, opened.path());
+    limit(file, stop);
     std::array<double*, kTemperatureNodes> row{};
     for (int I = 1; I <= kPressureNodes; ++I) {
         for (int J = 1; J <= kTemperatureNodes; ++J) row[static_cast<std::size_t>(J - 1)] = &LOGK(I, J);
@@ -73,11 +93,12 @@ bool load_table_file(const std::string& path, LogKTable& LOGK, Error& error) {
     return true;
 }
 
-bool read_point_file(const std::string& path, Points& points, Error& error) {
+bool read_point_file(const std::string& path, Points& points, Error& error, const StopReading& stop) {
     constexpr double kUnsetCoordinate = -9999.9;
-    OpenFile opened(path, unit::points);
+    OpenFile opened(path, unit::points, stop);
     if (opened.failed(error)) return false;
     InputFile file(opened.fd(), unit::points, opened.path());
+    limit(file, stop);
     for (;;) {
         double P = kUnsetCoordinate;
         double T = kUnsetCoordinate;

@@ -9,10 +9,11 @@
 
 namespace logk {
 
-// Fills LOGK from a table file; false with `error` set on failure.
-bool load_table_file(const std::string& path, LogKTable& LOGK, Error& error);
+// Fills LOGK from a table file; false with `error` set on failure. Lines
+// are at most kLongestLine bytes long; `stop` may end the read.
+bool load_table_file(const std::string& path, LogKTable& LOGK, Error& error, const StopReading& stop = {});
 
 // Reads every point of a point list; false with `error` set on failure.
-bool read_point_file(const std::string& path, Points& points, Error& error);
+bool read_point_file(const std::string& path, Points& points, Error& error, const StopReading& stop = {});
 
 }  // namespace logk

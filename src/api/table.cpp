@@ -17,10 +17,10 @@ namespace logk {
 
 Table::Table(std::shared_ptr<const TableData> data) : data_(std::move(data)) {}
 
-Read<Table> Table::load(const std::string& path) {
+Read<Table> Table::load(const std::string& path, const StopReading& stop) {
     Read<Table> read;
     auto data = std::make_shared<TableData>();
-    if (load_table_file(path, data->LOGK, read.error)) read.value = Table(std::move(data));
+    if (load_table_file(path, data->LOGK, read.error, stop)) read.value = Table(std::move(data));
     return read;
 }
 
@@ -60,14 +60,9 @@ void Table::interpolate(std::span<const double> P, std::span<const double> T, co
         throw std::invalid_argument("logk::Table::interpolate: P, T and every output wanted must be equally long");
     }
     auto data = [](auto span) { return span.empty() ? nullptr : span.data(); };
-    interpolate_points(data_->LOGK, n, P.data(), T.data(), data(outputs.LK), data(outputs.PIDX),
-                       data(outputs.TIDX), data(outputs.ISOERR), data(outputs.PTERR));
-    if (outputs.dLK_dT.empty() && outputs.dLK_dP.empty()) return;
-    for (std::size_t i = 0; i < n; ++i) {
-        const Slopes at = slopes(P[i], T[i]);
-        if (!outputs.dLK_dT.empty()) outputs.dLK_dT[i] = at.dLK_dT;
-        if (!outputs.dLK_dP.empty()) outputs.dLK_dP[i] = at.dLK_dP;
-    }
+    interpolate_points(values_of(data_->LOGK), n, P.data(), T.data(),
+                       BatchOutputs{data(outputs.LK), data(outputs.PIDX), data(outputs.TIDX), data(outputs.ISOERR),
+                                    data(outputs.PTERR), data(outputs.dLK_dT), data(outputs.dLK_dP)});
 }
 
 double Table::value(int I, int J) const noexcept {
@@ -90,10 +85,10 @@ bool Table::operator==(const Table& other) const noexcept {
     return true;
 }
 
-Read<Points> read_points(const std::string& path) {
+Read<Points> read_points(const std::string& path, const StopReading& stop) {
     Read<Points> read;
     Points points;
-    if (read_point_file(path, points, read.error)) read.value = std::move(points);
+    if (read_point_file(path, points, read.error, stop)) read.value = std::move(points);
     return read;
 }
 

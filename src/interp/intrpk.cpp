@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 #include "grid/grid.h"
 
@@ -70,8 +71,6 @@ constexpr std::array<TemperatureSteps, kTemperatureNodes + 1> kTemperatureSteps 
     return steps;
 }();
 
-}  // namespace
-
 // Pressure pass: for each temperature column, the terms of PIDX+2, PIDX+1
 // and PIDX, each with its two factors in descending pressure node order,
 // summed in that order from zero. Temperature pass: the terms of the three
@@ -81,28 +80,35 @@ constexpr std::array<TemperatureSteps, kTemperatureNodes + 1> kTemperatureSteps 
 // The nine pressure terms go in pairs: columns 1 and 2 of each node share
 // their factors; column 3 pairs its PIDX+2 and PIDX+1 terms and takes the
 // PIDX term alone. The temperature pass pairs columns 1 and 2.
-void INTRPK(const double& P, const double& T, const int& PIDX, const int& TIDX, const LogKTable& LOGK,
-            double& LK) {
+//
+// The cell of node (I, J) is cells[LogKTable::offset(I, J) * stride]: a
+// LogKTable's cells with stride 1, or one table of a set with the set's
+// count as stride.
+template <typename Stride>
+[[gnu::always_inline]] inline void intrpk_at(const double& P, const double& T, const int& PIDX, const int& TIDX,
+                                             const double* cells, Stride stride, double& LK) {
     const PressureSteps& dp = kPressureSteps[static_cast<std::size_t>(PIDX)];
     const TemperatureSteps& dt = kTemperatureSteps[static_cast<std::size_t>(TIDX)];
-    // The stencil's cells: pressure node i of column j at cell[i + j * 37].
-    const double* cell = LOGK.cells() + LogKTable::offset(PIDX, TIDX - 2);
-    constexpr int kColumn = kPressureNodes;
+    // The stencil's cells: pressure node i of column j at cell[(i + j * 37) * stride].
+    const double* cell = cells + LogKTable::offset(PIDX, TIDX - 2) * stride;
+    const std::size_t kColumn = kPressureNodes * stride;
+    const std::size_t one = stride, two = 2 * stride;
     const double* pnode = PGRID.data() + (PIDX - 1);
     const double* tnode = TGRID.data() + (TIDX - 3);
     const double p0 = P - pnode[0], p1 = P - pnode[1], p2 = P - pnode[2];
 
     // Columns 1 and 2; factors M = 1, 0 for node 2; M = 2, 0 for node 1; M = 2, 1 for node 0.
-    const Pair top = factor(factor(Pair{cell[2], cell[2 + kColumn]}, both(p1), pair(dp.d21)), both(p0), pair(dp.d20));
+    const Pair top =
+        factor(factor(Pair{cell[two], cell[two + kColumn]}, both(p1), pair(dp.d21)), both(p0), pair(dp.d20));
     const Pair middle =
-        factor(factor(Pair{cell[1], cell[1 + kColumn]}, both(p2), pair(dp.d12)), both(p0), pair(dp.d10));
+        factor(factor(Pair{cell[one], cell[one + kColumn]}, both(p2), pair(dp.d12)), both(p0), pair(dp.d10));
     const Pair bottom = factor(factor(Pair{cell[0], cell[kColumn]}, both(p2), pair(dp.d02)), both(p1), pair(dp.d01));
     const Pair LKP12 = ((both(0.0) + top) + middle) + bottom;
 
     // Column 3: the node 2 and node 1 terms side by side, then the node 0 term.
     const double* column3 = cell + 2 * kColumn;
-    const Pair upper3 =
-        factor(factor(Pair{column3[2], column3[1]}, Pair{p1, p2}, pair(dp.d21_d12)), both(p0), pair(dp.d20_d10));
+    const Pair upper3 = factor(factor(Pair{column3[two], column3[one]}, Pair{p1, p2}, pair(dp.d21_d12)), both(p0),
+                               pair(dp.d20_d10));
     const double bottom3 = factor(factor(column3[0], p2, dp.d02[0]), p1, dp.d01[0]);
     const double LKP3 = ((0.0 + upper3[0]) + upper3[1]) + bottom3;
 
@@ -112,6 +118,21 @@ void INTRPK(const double& P, const double& T, const int& PIDX, const int& TIDX, 
     const Pair terms12 = factor(factor(LKP12, Pair{t1, t0}, pair(dt.d01_d10)), both(t2), pair(dt.d02_d12));
     const double term3 = factor(factor(LKP3, t0, dt.d20), t1, dt.d21);
     LK = ((0.0 + terms12[0]) + terms12[1]) + term3;
+}
+
+}  // namespace
+
+void INTRPK(const double& P, const double& T, const int& PIDX, const int& TIDX, const LogKTable& LOGK,
+            double& LK) {
+    intrpk_at(P, T, PIDX, TIDX, LOGK.cells(), std::integral_constant<std::size_t, 1>{}, LK);
+}
+
+void intrpk_cells(double P, double T, int PIDX, int TIDX, const double* cells, double& LK) {
+    intrpk_at(P, T, PIDX, TIDX, cells, std::integral_constant<std::size_t, 1>{}, LK);
+}
+
+void intrpk_strided(double P, double T, int PIDX, int TIDX, const double* cells, std::size_t stride, double& LK) {
+    intrpk_at(P, T, PIDX, TIDX, cells, stride, LK);
 }
 
 }  // namespace logk

@@ -1,6 +1,8 @@
 // Biquadratic Lagrange interpolation of log K on one stencil.
 #pragma once
 
+#include <cstddef>
+
 #include "grid/logk_table.h"
 
 namespace logk {
@@ -20,5 +22,13 @@ namespace logk {
 // never read.
 void INTRPK(const double& P, const double& T, const int& PIDX, const int& TIDX, const LogKTable& LOGK,
             double& LK);
+
+// INTRPK, with the same operations in the same order, on a table whose
+// node (I, J) is cells[LogKTable::offset(I, J) * stride]: one table of a set
+// of `stride` tables stored value by value (cells pointing at its first).
+void intrpk_strided(double P, double T, int PIDX, int TIDX, const double* cells, std::size_t stride, double& LK);
+
+// INTRPK on the cells of a LogKTable, in its order (stride 1), compiled for that.
+void intrpk_cells(double P, double T, int PIDX, int TIDX, const double* cells, double& LK);
 
 }  // namespace logk

@@ -1,5 +1,7 @@
-// INTRPK for W points at once, each on its own stencil: the very operations
-// of INTRPK, in its order, one lane per point.
+// INTRPK over W lanes: the very operations of INTRPK, in its order, in each
+// lane. The lanes may be W points, each on its own stencil, or W tables of
+// a set on the stencil of one point: each lane is rounded exactly as a lone
+// double would be, so either way every value gets the bits INTRPK gives it.
 #pragma once
 
 #include <cstddef>
@@ -11,64 +13,88 @@
 
 namespace logk {
 
-// The values a lane's stencil needs, one row of W lanes each: cell (i, j)
-// at pressure node PIDX + i and temperature node TIDX - 2 + j in row
-// i + 3 j, pressure node PIDX + i in row 9 + i, temperature node TIDX - 2 + j
-// in row 12 + j.
+// One stencil per lane: cell[i][j] is the value at pressure node PIDX + i
+// and temperature node TIDX - 2 + j, pn[i] that pressure node and tn[j] that
+// temperature node.
 template <int W>
-struct StencilRows {
-    static constexpr int kRows = 15;
-    alignas(64) double row[kRows][W];
+struct StencilLanes9 {
+    using Double = typename Lanes<W>::Double;
+    Double cell[3][3];
+    Double pn[3];
+    Double tn[3];
 };
 
-// Fills the rows for W stencils, one value at a time. (The gather
-// instructions of AVX2 and AVX-512 did the same more slowly on the machines
-// this was measured on.)
 template <int W>
-[[gnu::always_inline]] inline void gather_stencil_rows(const std::int64_t* PIDX, const std::int64_t* TIDX,
-                                                       const LogKTable& LOGK, StencilRows<W>& rows) {
-    const double* cells = LOGK.cells();
+[[gnu::always_inline]] inline typename Lanes<W>::Double intrpk_lanes(const typename Lanes<W>::Double& P,
+                                                                     const typename Lanes<W>::Double& T,
+                                                                     const StencilLanes9<W>& s) {
+    using Double = typename Lanes<W>::Double;
+    const Double p0 = P - s.pn[0], p1 = P - s.pn[1], p2 = P - s.pn[2];
+    Double LKP[3];
+    for (int j = 0; j < 3; ++j) {
+        // Terms of nodes 2, 1, 0, factors in descending node order, summed from zero.
+        const Double top = s.cell[2][j] * p1 / (s.pn[2] - s.pn[1]) * p0 / (s.pn[2] - s.pn[0]);
+        const Double middle = s.cell[1][j] * p2 / (s.pn[1] - s.pn[2]) * p0 / (s.pn[1] - s.pn[0]);
+        const Double bottom = s.cell[0][j] * p2 / (s.pn[0] - s.pn[2]) * p1 / (s.pn[0] - s.pn[1]);
+        LKP[j] = ((Lanes<W>::all(0.0) + top) + middle) + bottom;
+    }
+    // Columns in ascending order, factors in ascending node order.
+    const Double t0 = T - s.tn[0], t1 = T - s.tn[1], t2 = T - s.tn[2];
+    const Double q0 = LKP[0] * t1 / (s.tn[0] - s.tn[1]) * t2 / (s.tn[0] - s.tn[2]);
+    const Double q1 = LKP[1] * t0 / (s.tn[1] - s.tn[0]) * t2 / (s.tn[1] - s.tn[2]);
+    const Double q2 = LKP[2] * t0 / (s.tn[2] - s.tn[0]) * t1 / (s.tn[2] - s.tn[1]);
+    return ((Lanes<W>::all(0.0) + q0) + q1) + q2;
+}
+
+// W points, each on its own stencil, of one table whose node (I, J) is
+// cells[LogKTable::offset(I, J) * stride]: the stencil's values one lane at
+// a time. (The gather instructions of AVX2 and AVX-512 did the same more
+// slowly on the machines this was measured on.)
+template <int W, typename Stride>
+[[gnu::always_inline]] inline void stencils_of_points(const std::int64_t* PIDX, const std::int64_t* TIDX,
+                                                      const double* cells, Stride stride, StencilLanes9<W>& s) {
+    alignas(64) double row[15][W];
     for (int lane = 0; lane < W; ++lane) {
         const int I = static_cast<int>(PIDX[lane]);
         const int J = static_cast<int>(TIDX[lane]) - 2;
-        const std::size_t first = LogKTable::offset(I, J);
+        const double* first = cells + LogKTable::offset(I, J) * stride;
         for (int j = 0; j < 3; ++j) {
             for (int i = 0; i < 3; ++i) {
-                rows.row[i + 3 * j][lane] = cells[first + static_cast<std::size_t>(i + j * kPressureNodes)];
+                row[i + 3 * j][lane] = first[static_cast<std::size_t>(i + j * kPressureNodes) * stride];
             }
         }
-        for (int i = 0; i < 3; ++i) rows.row[9 + i][lane] = PGRID(I + i);
-        for (int j = 0; j < 3; ++j) rows.row[12 + j][lane] = TGRID(J + j);
+        for (int i = 0; i < 3; ++i) row[9 + i][lane] = PGRID(I + i);
+        for (int j = 0; j < 3; ++j) row[12 + j][lane] = TGRID(J + j);
+    }
+    for (int j = 0; j < 3; ++j) {
+        for (int i = 0; i < 3; ++i) s.cell[i][j] = Lanes<W>::load(row[i + 3 * j]);
+    }
+    for (int k = 0; k < 3; ++k) {
+        s.pn[k] = Lanes<W>::load(row[9 + k]);
+        s.tn[k] = Lanes<W>::load(row[12 + k]);
+    }
+}
+
+// W consecutive tables of a set of `count` on the stencil PIDX, TIDX of one
+// point: the set stores the values of one node side by side, table after
+// table, so each cell is one load, and the nodes are the same in every lane.
+template <int W>
+[[gnu::always_inline]] inline void stencil_of_tables(int PIDX, int TIDX, const double* first_table, std::size_t count,
+                                                     StencilLanes9<W>& s) {
+    const double* first = first_table + LogKTable::offset(PIDX, TIDX - 2) * count;
+    for (int j = 0; j < 3; ++j) {
+        for (int i = 0; i < 3; ++i) {
+            s.cell[i][j] = Lanes<W>::load(first + static_cast<std::size_t>(i + j * kPressureNodes) * count);
+        }
     }
 }
 
 template <int W>
-[[gnu::always_inline]] inline void intrpk_lanes(const typename Lanes<W>::Double& P, const typename Lanes<W>::Double& T,
-                                                const StencilRows<W>& rows, typename Lanes<W>::Double& LK) {
-    using Double = typename Lanes<W>::Double;
-    Double cell[3][3], pn[3], tn[3];
-    for (int j = 0; j < 3; ++j) {
-        for (int i = 0; i < 3; ++i) cell[i][j] = Lanes<W>::load(rows.row[i + 3 * j]);
-    }
+[[gnu::always_inline]] inline void nodes_of_stencil(int PIDX, int TIDX, StencilLanes9<W>& s) {
     for (int k = 0; k < 3; ++k) {
-        pn[k] = Lanes<W>::load(rows.row[9 + k]);
-        tn[k] = Lanes<W>::load(rows.row[12 + k]);
+        s.pn[k] = Lanes<W>::all(PGRID(PIDX + k));
+        s.tn[k] = Lanes<W>::all(TGRID(TIDX - 2 + k));
     }
-    const Double p0 = P - pn[0], p1 = P - pn[1], p2 = P - pn[2];
-    Double LKP[3];
-    for (int j = 0; j < 3; ++j) {
-        // Terms of nodes 2, 1, 0, factors in descending node order, summed from zero.
-        const Double top = cell[2][j] * p1 / (pn[2] - pn[1]) * p0 / (pn[2] - pn[0]);
-        const Double middle = cell[1][j] * p2 / (pn[1] - pn[2]) * p0 / (pn[1] - pn[0]);
-        const Double bottom = cell[0][j] * p2 / (pn[0] - pn[2]) * p1 / (pn[0] - pn[1]);
-        LKP[j] = ((Lanes<W>::all(0.0) + top) + middle) + bottom;
-    }
-    // Columns in ascending order, factors in ascending node order.
-    const Double t0 = T - tn[0], t1 = T - tn[1], t2 = T - tn[2];
-    const Double q0 = LKP[0] * t1 / (tn[0] - tn[1]) * t2 / (tn[0] - tn[2]);
-    const Double q1 = LKP[1] * t0 / (tn[1] - tn[0]) * t2 / (tn[1] - tn[2]);
-    const Double q2 = LKP[2] * t0 / (tn[2] - tn[0]) * t1 / (tn[2] - tn[1]);
-    LK = ((Lanes<W>::all(0.0) + q0) + q1) + q2;
 }
 
 }  // namespace logk

@@ -1,6 +1,8 @@
 // The slopes of the interpolating polynomial: d log K / dT and d log K / dP.
 #pragma once
 
+#include <cstddef>
+
 #include "grid/logk_table.h"
 
 namespace logk {
@@ -16,5 +18,17 @@ namespace logk {
 // Requires 1 <= PIDX <= 35 and 3 <= TIDX <= 36.
 void interpolant_slopes(double P, double T, int PIDX, int TIDX, const LogKTable& LOGK, double& dLK_dT,
                         double& dLK_dP);
+
+// The same in two steps, for many tables on one stencil: the basis
+// polynomials of the point once, then the sums for each table, whose node
+// (I, J) is cells[LogKTable::offset(I, J) * stride]. Each table gets the
+// bits interpolant_slopes gives it.
+struct StencilBasis {
+    int PIDX, TIDX;
+    double in_p[3], slope_p[3];  // L_I(P) and L_I'(P), I = PIDX .. PIDX + 2
+    double in_t[3], slope_t[3];  // L_J(T) and L_J'(T), J = TIDX - 2 .. TIDX
+};
+StencilBasis stencil_basis(double P, double T, int PIDX, int TIDX);
+void slopes_on(const StencilBasis& basis, const double* cells, std::size_t stride, double& dLK_dT, double& dLK_dP);
 
 }  // namespace logk

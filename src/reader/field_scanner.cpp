@@ -78,7 +78,7 @@ private:
     bool skip_blanks(Item& stop);
     // A failure where the scanner stands in the current line.
     Item fail(int message) {
-        column_ = static_cast<int>(pos_ - file_.record_begin()) + 1;
+        column_ = (pos_ - file_.record_begin()) + 1;
         return fail_outside_line(message);
     }
     // A failure at the end of the file or in reading a line.
@@ -92,7 +92,7 @@ private:
     const char* pos_ = nullptr;
     const char* end_ = nullptr;
     int message_ = 0;
-    int column_ = 0;
+    std::int64_t column_ = 0;
 
     std::int32_t repeat_left_ = 0;
     bool repeat_null_ = false;

@@ -1,6 +1,7 @@
 // Read requests over the free-form notation of the input files.
 #pragma once
 
+#include <cstdint>
 #include <span>
 
 #include "reader/input_file.h"
@@ -13,7 +14,7 @@ struct ReadOutcome {
     // Where in the file's current line (InputFile::line) the reader stopped
     // on a failure, counted from 1; 0 where the failure lies outside a line:
     // at the end of the file, or in the system's read.
-    int column = 0;
+    std::int64_t column = 0;
 };
 
 // Serves one read request: starts at a fresh record and assigns values to

@@ -1,5 +1,6 @@
 #include "reader/input_file.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -71,8 +72,10 @@ bool InputFile::make_room() {
         record_begin_ = record_end_ = 0;
         if (data_end_ < capacity_) return true;
     }
+    if (capacity_ >= longest_) return false;
     std::size_t grown = capacity_ == 0 ? kInitialBuffer : capacity_ * 2;
     if (grown < capacity_) return false;
+    if (grown > longest_) grown = longest_;
     char* bigger = static_cast<char*>(std::realloc(buffer_, grown));
     if (bigger == nullptr) return false;
     buffer_ = bigger;
@@ -87,7 +90,11 @@ bool InputFile::refill(RecordResult& failure) {
             return false;
         }
     }
-    std::ptrdiff_t got = platform::read_some(fd_, buffer_ + data_end_, capacity_ - data_end_);
+    std::ptrdiff_t got = platform::read_some(fd_, buffer_ + data_end_, capacity_ - data_end_, stop_);
+    if (got == -EINTR || (stop_ && stop_())) {
+        failure.message = RecordResult::kStopped;
+        return false;
+    }
     if (got < 0) {
         system_error_ = static_cast<int>(-got);
         failure.message = msg::read_error;

@@ -4,20 +4,26 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
+
+#include "system/platform.h"
 
 namespace logk {
 
 // How the next record turned out. On `failed`, `message` holds the message
 // number: 22 when the record buffer cannot grow, 39 when the system read
-// fails (the errno is then kept in the file, see take_system_error).
+// fails (the errno is then kept in the file, see take_system_error), and
+// kStopped when the file's stop check gave up.
 struct RecordResult {
     enum Status { ok, end_of_file, failed } status;
     int message = 0;
+    static constexpr int kStopped = 0;  // no message of the program's: only a caller stops a read
 };
 
 // Serves the records of one open file from a buffer that is refilled in
 // blocks as large as its free part and doubles when a line does not fit, so
-// no line is too long.
+// that no line is too long for the program, which has its memory to
+// itself. The library runs inside someone's model, and sets a limit.
 //
 // A record is the text up to the next LF; a CR directly before the LF is
 // dropped; a last line without LF is still a record; a record that is the
@@ -32,6 +38,15 @@ public:
     ~InputFile();
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
+
+    // A line of `longest` bytes or more, line end excluded, fails with
+    // message 22 (at the latest once `longest` bytes of it are read), so
+    // that a file with no line end cannot take all memory.
+    void set_longest_line(std::size_t longest) { longest_ = longest; }
+
+    // Asked after every block read and when a signal interrupts a read;
+    // true fails the read with kStopped.
+    void set_stop(platform::StopCheck stop) { stop_ = std::move(stop); }
 
     // Drops what is left of the current record and makes the next one current.
     RecordResult next_record();
@@ -85,6 +100,8 @@ private:
     int system_error_ = 0;
     std::int64_t line_ = 0;
     std::string scratch_;
+    std::size_t longest_ = static_cast<std::size_t>(-1);
+    platform::StopCheck stop_;
 };
 
 }  // namespace logk

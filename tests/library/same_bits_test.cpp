@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
@@ -120,44 +121,147 @@ TEST(SameBits, LibraryLinesAreTheProgramsLines) {
     }
 }
 
-// Each build of the batch loop this processor can run gives each point the
-// bits of the one-point route.
-TEST(SameBits, EveryInstructionSetAgrees) {
-    const Points points = generated_points();
+// Every output of the batch loop, each in an array of its own.
+struct Results {
+    std::vector<double> LK, dLK_dT, dLK_dP;
+    std::vector<int> PIDX, TIDX;
+    std::vector<char> ISOERR, PTERR;
+    Results(std::size_t n, std::size_t count)
+        : LK(n * count), dLK_dT(n * count), dLK_dP(n * count), PIDX(n), TIDX(n), ISOERR(n), PTERR(n) {}
+    BatchOutputs outputs() {
+        return {LK.data(), PIDX.data(), TIDX.data(), ISOERR.data(), PTERR.data(), dLK_dT.data(), dLK_dP.data()};
+    }
+};
+
+std::uint64_t bits(double x) { return std::bit_cast<std::uint64_t>(x); }
+
+// Each output of point i is what the one-point route gives the point.
+void expect_one_point_results(const Table& table, const std::vector<double>& P, const std::vector<double>& T,
+                              const Results& got) {
+    for (std::size_t i = 0; i < P.size(); ++i) {
+        const Interpolation one = table.interpolate(P[i], T[i]);
+        const Slopes slopes = table.slopes(P[i], T[i]);
+        ASSERT_EQ(bits(got.LK[i]), bits(one.LK)) << i;
+        ASSERT_EQ(got.PIDX[i], one.PIDX) << i;
+        ASSERT_EQ(got.TIDX[i], one.TIDX) << i;
+        ASSERT_EQ(got.ISOERR[i], one.ISOERR) << i;
+        ASSERT_EQ(got.PTERR[i], one.PTERR) << i;
+        ASSERT_EQ(bits(got.dLK_dT[i]), bits(slopes.dLK_dT)) << i;
+        ASSERT_EQ(bits(got.dLK_dP[i]), bits(slopes.dLK_dP)) << i;
+    }
+}
+
+LogKTable made_up_table() {
     LogKTable LOGK;
     for (int I = 1; I <= 37; ++I) {
         for (int J = 1; J <= 36; ++J) LOGK(I, J) = table_value(I, J);
     }
+    return LOGK;
+}
+
+Table table_of(const LogKTable& LOGK) {
     std::vector<double> values(1332);
     LOGK.get_in_file_order(values.data());
-    const Table table = Table::from_values(values);
+    return Table::from_values(values);
+}
+
+// Each build of the batch loop this processor can run gives each point the
+// bits of the one-point route, in every output; and the builds tried end
+// with the one the library chooses, so that it can never drop out unseen.
+TEST(SameBits, EveryInstructionSetAgrees) {
+    const Points points = generated_points();
+    const LogKTable LOGK = made_up_table();
+    const Table table = table_of(LOGK);
     const std::size_t n = points.P.size();
+    ASSERT_EQ(available_instruction_sets().back(), best_instruction_set());
     for (InstructionSet set : available_instruction_sets()) {
         SCOPED_TRACE(static_cast<int>(set));
-        std::vector<double> LK(n);
-        std::vector<int> PIDX(n), TIDX(n);
-        std::vector<char> ISOERR(n), PTERR(n);
-        interpolate_points_with(set, LOGK, n, points.P.data(), points.T.data(), LK.data(), PIDX.data(),
-                                TIDX.data(), ISOERR.data(), PTERR.data());
-        for (std::size_t i = 0; i < n; ++i) {
-            const Interpolation one = table.interpolate(points.P[i], points.T[i]);
-            ASSERT_EQ(std::bit_cast<std::uint64_t>(LK[i]), std::bit_cast<std::uint64_t>(one.LK)) << i;
-            ASSERT_EQ(PIDX[i], one.PIDX) << i;
-            ASSERT_EQ(TIDX[i], one.TIDX) << i;
-            ASSERT_EQ(ISOERR[i], one.ISOERR) << i;
-            ASSERT_EQ(PTERR[i], one.PTERR) << i;
+        Results got(n, 1);
+        interpolate_points_with(set, values_of(LOGK), n, points.P.data(), points.T.data(), got.outputs());
+        expect_one_point_results(table, points.P, points.T, got);
+    }
+}
+
+// Points of every kind in every lane: finite ones on the grid, and those the
+// lanes leave to the one-point route (no positive pressure, NaN, infinities,
+// the preset -9999.9), at positions that fall on every lane of a vector.
+Points mixed_points(std::size_t n) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const double odd[] = {-9999.9, 0.0, -1.0, nan, inf, -inf};
+    std::mt19937_64 random(18);
+    std::uniform_real_distribution<double> pressure(0.5, 6500.0), temperature(-5.0, 720.0);
+    Points points;
+    for (std::size_t k = 0; k < n; ++k) {
+        points.P.push_back(k % 3 == 0 ? odd[k % 6] : pressure(random));
+        points.T.push_back(k % 7 == 0 ? odd[(k / 7) % 6] : temperature(random));
+    }
+    return points;
+}
+
+// An output may lie over P or T, as NumPy's out= may be an input: the
+// results are those of separate arrays, on every build. Each output in
+// turn lies over each input, at its start and, once, three values in.
+TEST(SameBits, OutputsOverInputsGiveTheResultsOfSeparateArrays) {
+    const LogKTable LOGK = made_up_table();
+    const std::size_t n = 203;
+    const Points points = mixed_points(n);
+    enum Output { LK, dLK_dT, dLK_dP, PIDX, TIDX, ISOERR, PTERR };
+    struct Row {
+        Output output;
+        bool over_T;
+        std::size_t shift;  // values of the input before the output's start
+    };
+    std::vector<Row> rows;
+    for (Output output : {LK, dLK_dT, dLK_dP, PIDX, TIDX, ISOERR, PTERR}) {
+        for (bool over_T : {false, true}) rows.push_back({output, over_T, 0});
+    }
+    rows.push_back({LK, false, 3});
+    for (InstructionSet set : available_instruction_sets()) {
+        Results expected(n, 1);
+        interpolate_points_with(set, values_of(LOGK), n, points.P.data(), points.T.data(), expected.outputs());
+        for (const Row& row : rows) {
+            SCOPED_TRACE(::testing::Message() << "set " << static_cast<int>(set) << ", output " << row.output
+                                              << (row.over_T ? " over T" : " over P") << ", shift " << row.shift);
+            std::vector<double> shared = row.over_T ? points.T : points.P;
+            shared.resize(n + row.shift);
+            Results got(n, 1);
+            BatchOutputs outputs = got.outputs();
+            void* over = shared.data() + row.shift;
+            switch (row.output) {
+                case LK: outputs.LK = static_cast<double*>(over); break;
+                case dLK_dT: outputs.dLK_dT = static_cast<double*>(over); break;
+                case dLK_dP: outputs.dLK_dP = static_cast<double*>(over); break;
+                case PIDX: outputs.PIDX = static_cast<int*>(over); break;
+                case TIDX: outputs.TIDX = static_cast<int*>(over); break;
+                case ISOERR: outputs.ISOERR = static_cast<char*>(over); break;
+                case PTERR: outputs.PTERR = static_cast<char*>(over); break;
+            }
+            interpolate_points_with(set, values_of(LOGK), n, row.over_T ? points.P.data() : shared.data(),
+                                    row.over_T ? shared.data() : points.T.data(), outputs);
+            const auto same_bytes = [&](const auto& column, const void* where) {
+                return std::memcmp(column.data(), where, column.size() * sizeof column[0]) == 0;
+            };
+            EXPECT_TRUE(same_bytes(expected.LK, outputs.LK));
+            EXPECT_TRUE(same_bytes(expected.dLK_dT, outputs.dLK_dT));
+            EXPECT_TRUE(same_bytes(expected.dLK_dP, outputs.dLK_dP));
+            EXPECT_TRUE(same_bytes(expected.PIDX, outputs.PIDX));
+            EXPECT_TRUE(same_bytes(expected.TIDX, outputs.TIDX));
+            EXPECT_TRUE(same_bytes(expected.ISOERR, outputs.ISOERR));
+            EXPECT_TRUE(same_bytes(expected.PTERR, outputs.PTERR));
         }
     }
 }
 
 // NaN and infinities cannot be written in PT.dat; the library takes them,
-// and every face gives what one point gives.
+// and every face gives what one point gives, in every output.
 TEST(SameBits, ValuesNoFileCanHold) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
+    const LogKTable LOGK = made_up_table();
+    const Table table = table_of(LOGK);
     std::vector<double> values(1332);
-    for (int k = 0; k < 1332; ++k) values[static_cast<std::size_t>(k)] = table_value(k / 36 + 1, k % 36 + 1);
-    const Table table = Table::from_values(values);
+    LOGK.get_in_file_order(values.data());
     logk_table* c_table = logk_table_from_values(values.data(), nullptr);
     ASSERT_NE(c_table, nullptr);
     std::vector<double> P, T;
@@ -168,18 +272,15 @@ TEST(SameBits, ValuesNoFileCanHold) {
         }
     }
     const std::size_t n = P.size();
-    std::vector<double> LK(n), c_LK(n);
-    std::vector<int> PIDX(n), c_PIDX(n);
-    table.interpolate(P, T, Outputs{.LK = LK, .PIDX = PIDX});
-    logk_interpolate(c_table, n, P.data(), T.data(), c_LK.data(), c_PIDX.data(), nullptr, nullptr, nullptr);
+    Results batch(n, 1), c(n, 1);
+    table.interpolate(P, T, Outputs{batch.LK, batch.PIDX, batch.TIDX, batch.ISOERR, batch.PTERR, batch.dLK_dT,
+                                    batch.dLK_dP});
+    expect_one_point_results(table, P, T, batch);
+    logk_interpolate(c_table, n, P.data(), T.data(), c.LK.data(), c.PIDX.data(), c.TIDX.data(), c.ISOERR.data(),
+                     c.PTERR.data());
+    logk_slopes(c_table, n, P.data(), T.data(), c.dLK_dT.data(), c.dLK_dP.data());
     logk_table_free(c_table);
-    for (std::size_t i = 0; i < n; ++i) {
-        const Interpolation one = table.interpolate(P[i], T[i]);
-        EXPECT_EQ(std::bit_cast<std::uint64_t>(LK[i]), std::bit_cast<std::uint64_t>(one.LK)) << i;
-        EXPECT_EQ(std::bit_cast<std::uint64_t>(c_LK[i]), std::bit_cast<std::uint64_t>(one.LK)) << i;
-        EXPECT_EQ(PIDX[i], one.PIDX) << i;
-        EXPECT_EQ(c_PIDX[i], one.PIDX) << i;
-    }
+    expect_one_point_results(table, P, T, c);
 }
 
 }  // namespace

@@ -1,11 +1,17 @@
 // The C++ interface as a model calls it: tables from files and from values,
 // failures as values, the batch form and the slopes.
 #include <gtest/gtest.h>
+#include <pthread.h>
 #include <sys/stat.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
 
 #include <cmath>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "logk/logk.hpp"
@@ -74,20 +80,47 @@ TEST(Table, FromValuesIsTheTableOfTheFile) {
     EXPECT_THROW(Table::from_values(std::vector<double>(1331)), std::invalid_argument);
 }
 
-// Every output may be left out; sizes must agree.
+// Every output may be left out, alone or with others, over more points than
+// a vector holds (and some the lanes leave to the one-point route); sizes
+// must agree.
 TEST(Table, BatchFillsWhatIsAskedFor) {
     const Table table = Table::from_values(made_up_values());
-    const std::vector<double> P = {500, 0.5, 7000, 170};
-    const std::vector<double> T = {300, 200, 650, 375};
-    std::vector<double> LK(4);
-    std::vector<char> PTERR(4, '?');
-    table.interpolate(P, T, Outputs{.LK = LK, .PTERR = PTERR});
-    for (std::size_t i = 0; i < P.size(); ++i) {
-        const Interpolation one = table.interpolate(P[i], T[i]);
-        EXPECT_EQ(std::bit_cast<std::uint64_t>(LK[i]), std::bit_cast<std::uint64_t>(one.LK)) << i;
-        EXPECT_EQ(PTERR[i], one.PTERR) << i;
+    std::vector<double> P, T;
+    for (int k = 0; k < 29; ++k) {
+        P.push_back(k % 5 == 0 ? -1.0 : 0.5 + 240.0 * k);
+        T.push_back(k % 7 == 0 ? 705.0 : -3.0 + 24.0 * k);
     }
-    std::vector<int> short_PIDX(3);
+    const std::size_t n = P.size();
+    enum Output { LK, PIDX, TIDX, ISOERR, PTERR, dLK_dT, dLK_dP };
+    for (Output alone : {LK, PIDX, TIDX, ISOERR, PTERR, dLK_dT, dLK_dP}) {
+        SCOPED_TRACE(alone);
+        std::vector<double> lk(n, 7.0), dT(n, 7.0), dP(n, 7.0);
+        std::vector<int> pidx(n, 7), tidx(n, 7);
+        std::vector<char> isoerr(n, '?'), pterr(n, '?');
+        Outputs outputs;
+        switch (alone) {
+            case LK: outputs.LK = lk; break;
+            case PIDX: outputs.PIDX = pidx; break;
+            case TIDX: outputs.TIDX = tidx; break;
+            case ISOERR: outputs.ISOERR = isoerr; break;
+            case PTERR: outputs.PTERR = pterr; break;
+            case dLK_dT: outputs.dLK_dT = dT; break;
+            case dLK_dP: outputs.dLK_dP = dP; break;
+        }
+        table.interpolate(P, T, outputs);
+        for (std::size_t i = 0; i < n; ++i) {
+            const Interpolation one = table.interpolate(P[i], T[i]);
+            const Slopes slopes = table.slopes(P[i], T[i]);
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(lk[i]), std::bit_cast<std::uint64_t>(alone == LK ? one.LK : 7.0));
+            ASSERT_EQ(pidx[i], alone == PIDX ? one.PIDX : 7) << i;
+            ASSERT_EQ(tidx[i], alone == TIDX ? one.TIDX : 7) << i;
+            ASSERT_EQ(isoerr[i], alone == ISOERR ? one.ISOERR : '?') << i;
+            ASSERT_EQ(pterr[i], alone == PTERR ? one.PTERR : '?') << i;
+            ASSERT_EQ(dT[i], alone == dLK_dT ? slopes.dLK_dT : 7.0) << i;
+            ASSERT_EQ(dP[i], alone == dLK_dP ? slopes.dLK_dP : 7.0) << i;
+        }
+    }
+    std::vector<int> short_PIDX(n - 1);
     EXPECT_THROW(table.interpolate(P, T, Outputs{.PIDX = short_PIDX}), std::invalid_argument);
     EXPECT_THROW(table.interpolate(P, std::span(T).first(3), Outputs{}), std::invalid_argument);
 }
@@ -135,6 +168,53 @@ TEST(Table, ReadPointsAsTheProgramDoes) {
     EXPECT_EQ(failed.error.line, 2);
     EXPECT_EQ(failed.error.column, 3);
     EXPECT_NE(failed.error.text.find("unit 12"), std::string::npos);
+}
+
+// A line of kLongestLine bytes or more stops the read with message 22, also
+// where the file has no line end at all, so that memory stays bounded.
+TEST(Table, LinesBeyondTheLimitAreTooLong) {
+    Workdir dir;
+    dir.write("quartz.dat", std::string(kLongestLine, ' ') + "\n" + table_text(made_up));
+    for (const std::string& path : {dir.file("quartz.dat"), std::string("/dev/zero")}) {
+        SCOPED_TRACE(path);
+        const Read<Table> read = Table::load(path);
+        EXPECT_EQ(read.error.number, 22);
+        EXPECT_EQ(read.error.line, 0);  // the first line never came whole
+        EXPECT_NE(read.error.text.find("input record too long, unit 11"), std::string::npos);
+    }
+}
+
+void on_signal(int) {}
+
+// The caller's stop check ends a read between blocks, and a wait for a
+// named pipe's writer when a signal interrupts it.
+TEST(Table, StopCheckEndsARead) {
+    Workdir dir;
+    dir.write("quartz.dat", table_text(made_up));
+    int asked = 0;
+    const Read<Table> stopped = Table::load(dir.file("quartz.dat"), [&asked] { return ++asked > 0; });
+    EXPECT_EQ(stopped.error.number, 0);
+    EXPECT_EQ(stopped.error.text, "logk: reading " + dir.file("quartz.dat") + " was stopped");
+    EXPECT_EQ(asked, 1);
+
+    ASSERT_EQ(::mkfifo(dir.file("PT.dat").c_str(), 0644), 0);
+    struct sigaction action {};
+    action.sa_handler = on_signal;  // no SA_RESTART: the wait returns EINTR
+    struct sigaction previous {};
+    ASSERT_EQ(::sigaction(SIGUSR1, &action, &previous), 0);
+    std::atomic<bool> asked_in_wait = false;
+    Read<Points> read;
+    std::thread reader([&] {
+        read = read_points(dir.file("PT.dat"), [&asked_in_wait] { return asked_in_wait = true; });
+    });
+    while (!asked_in_wait) {
+        ::pthread_kill(reader.native_handle(), SIGUSR1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    reader.join();
+    ::sigaction(SIGUSR1, &previous, nullptr);
+    EXPECT_FALSE(read);
+    EXPECT_EQ(read.error.number, 0);
 }
 
 TEST(Table, FormattedLinesAreTheProgramsColumns) {

@@ -9,13 +9,13 @@ import logk
 from conftest import EXAMPLE_TABLE, made_up_values, table_text
 
 
-@pytest.mark.parametrize("content, kind, number, line, column", [
-    (None, FileNotFoundError, 29, 0, 0),
-    ("1 2 3\n4 5x 6\n", ValueError, 59, 2, 3),
-    ("1 2 1E400\n", ValueError, 64, 1, 5),
-    ("1 2 3\n", ValueError, 24, 1, 0),
+@pytest.mark.parametrize("content, kind, number, line, column, says", [
+    (None, FileNotFoundError, 29, 0, 0, "no such file"),
+    ("1 2 3\n4 5x 6\n", ValueError, 59, 2, 3, "a character that is no part of a number"),
+    ("1 2 1E400\n", ValueError, 64, 1, 5, "a value that cannot be converted"),
+    ("1 2 3\n", ValueError, 24, 1, 0, "the file ends before its 37 x 36 values"),
 ])
-def test_failures_carry_the_programs_message(tmp_path, content, kind, number, line, column):
+def test_failures_say_where_and_what(tmp_path, content, kind, number, line, column, says):
     path = tmp_path / "quartz.dat"
     if content is not None:
         path.write_text(content)
@@ -23,9 +23,25 @@ def test_failures_carry_the_programs_message(tmp_path, content, kind, number, li
         logk.Table.load(path)
     error = raised.value
     assert isinstance(error, logk.Error)
-    assert (error.number, error.line, error.column) == (number, line, column)
-    assert f"runlib: severe ({number}): " in str(error) and f"unit 11, file {path}" in str(error)
-    assert pickle.loads(pickle.dumps(error)).number == number
+    assert (error.number, error.line, error.column, error.path) == (number, line, column, str(path))
+    where = f"{path}, line {line}" + (f", column {column}" if column else "") if line else f"{path}"
+    assert str(error).startswith(f"{where}: {says}") and str(error).endswith(f"(message {number})")
+    assert f"runlib: severe ({number}): " in error.text and f"unit 11, file {path}" in error.text
+    again = pickle.loads(pickle.dumps(error))
+    assert type(again) is type(error) and str(again) == str(error)
+    assert (again.number, again.text, again.line, again.column) == (number, error.text, line, column)
+
+
+# Each message number is the exception a Python caller would catch for it,
+# whatever the user running the tests may read.
+@pytest.mark.parametrize("number, kinds", [
+    (9, (PermissionError, OSError)), (29, (FileNotFoundError, OSError)), (30, (OSError,)), (39, (OSError,)),
+    (22, (ValueError,)), (24, (ValueError,)), (59, (ValueError,)), (64, (ValueError,)),
+])
+def test_each_message_is_its_exception(number, kinds):
+    with pytest.raises(logk.Error) as raised:
+        logk._raise((number, b"runlib: severe", 1, 2), "quartz.dat", "table")
+    assert isinstance(raised.value, kinds) and raised.value.number == number
 
 
 def test_shapes_and_dtypes(table):
@@ -44,8 +60,23 @@ def test_shapes_and_dtypes(table):
     assert np.array_equal(table.logk(P.astype(np.float32).astype(np.float64), T), table.logk(P.astype(np.float32), T))
     assert np.array_equal(table.logk(list(P), list(T)), expected)
     assert np.array_equal(table.logk(np.repeat(P, 2)[::2], T), expected)
+    assert np.array_equal(table.logk(P.astype(">f8"), T), expected)
     assert np.array_equal(table.logk(np.asfortranarray(np.tile(P, (3, 1))), T)[1], expected)
     assert np.array_equal(table.logk(np.arange(1, 41), T), table.logk(np.arange(1.0, 41.0), T))
+
+
+# A scalar call gives what the same point gives in an array, with the same types.
+@pytest.mark.parametrize("P, T", [(500.0, 300.0), (500, np.float32(300)), (np.int64(-3), 750.0),
+                                  (np.uint8(200), np.float64("nan"))])
+def test_scalars_are_points_of_an_array(table, P, T):
+    one = table.interpolate(P, T, derivatives=True)
+    array = table.interpolate(np.array([P], dtype=np.float64), np.array([T], dtype=np.float64), derivatives=True)
+    for name in ("lk", "pidx", "tidx", "isoerr", "pterr", "dlk_dT", "dlk_dP"):
+        value, expected = getattr(one, name), getattr(array, name)[0]
+        same = value == expected or (np.isnan(value) and np.isnan(expected)) if name in ("lk", "dlk_dT", "dlk_dP") \
+            else value == expected
+        assert type(value) is type(expected) and same, name
+    assert np.array_equal(table.logk(P, T), array.lk[0], equal_nan=True)
 
 
 def test_tables_and_the_grid(tmp_path):
@@ -70,7 +101,7 @@ def test_points_and_logk_out(tmp_path):
     (tmp_path / "bad.dat").write_text("1 x\n")
     with pytest.raises(ValueError) as raised:
         logk.read_points(tmp_path / "bad.dat")
-    assert raised.value.number == 59 and "unit 12" in str(raised.value)
+    assert raised.value.number == 59 and "unit 12" in raised.value.text
     table = logk.Table.load(EXAMPLE_TABLE)
     logk.write_logk_out(tmp_path / "logk.out", P, T, table.interpolate(P, T))
     lines = (tmp_path / "logk.out").read_bytes().split(b"\r\n")
@@ -79,19 +110,22 @@ def test_points_and_logk_out(tmp_path):
     assert os.path.getsize(tmp_path / "logk.out") == 70 + 73 * 3
 
 
-def test_out_fills_the_arrays_given(table):
-    P = np.linspace(0.5, 6500.0, 24).reshape(4, 6)
-    T = np.linspace(-5.0, 720.0, 6)
-    fresh = table.interpolate(P, T, derivatives=True)
-    previous = table.interpolate(P * 0 + 500, T, derivatives=True)
-    again = table.interpolate(P, T, derivatives=True, out=previous)
-    assert again is previous
-    for name in ("lk", "pidx", "tidx", "isoerr", "pterr", "dlk_dT", "dlk_dP"):
-        assert np.array_equal(getattr(again, name), getattr(fresh, name)), name
-    lk = np.empty((4, 6))
-    assert table.logk(P, T, out=lk) is lk and np.array_equal(lk, fresh.lk)
-    with pytest.raises(ValueError):
-        table.logk(P, T, out=np.empty((6, 4)).T)  # the right shape, but not contiguous
+# What the program could never write is refused, naming the first such point.
+@pytest.mark.parametrize("name, bad, says", [
+    ("pidx", 2 ** 40, "point 1: pidx 1099511627776 is no stencil index"),
+    ("pidx", np.nan, "point 1: pidx nan is no stencil index"),
+    ("tidx", 2, "point 1: tidx 2 is no stencil index"),
+    ("isoerr", "\u20ac", "point 1: isoerr '\u20ac' is no flag"),
+    ("pterr", "", "point 1: pterr '' is no flag"),
+])
+def test_logk_out_refuses_what_the_program_never_writes(table, name, bad, says):
+    P, T = np.array([500.0, 600.0, 700.0]), np.array([300.0, 300.0, 300.0])
+    result = table.interpolate(P, T)
+    column = getattr(result, name).tolist()
+    column[1] = bad
+    setattr(result, name, np.array(column))
+    with pytest.raises(ValueError, match=says):
+        logk.format_logk_out(P, T, result)
 
 
 def test_the_example_draws_its_picture(tmp_path):

@@ -1,0 +1,265 @@
+// The batch loop's two forms, for one build of the loop each (batch.cpp
+// instantiates them once per instruction set):
+//   - points in lanes: W points side by side, each on its own stencil, one
+//     table after the other (a single table, or a set of few tables);
+//   - tables in lanes: the stencil of one point, V tables of a set side by
+//     side, the point's nodes the same in every lane.
+// Both choose the stencils of W points at once and read every input of
+// those points before they write any output, so that an output lying over
+// an input at the same place gets the results of separate arrays.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
+#include "api/batch.h"
+#include "grid/lanes.h"
+#include "interp/intrpk.h"
+#include "interp/intrpk_lanes.h"
+#include "interp/slopes.h"
+#include "stencil/findpt.h"
+#include "stencil/findpt_lanes.h"
+
+namespace logk::batch {
+
+struct Work {
+    TableValues tables;
+    std::size_t n;
+    const double* P;
+    const double* T;
+    BatchOutputs out;
+    bool slopes() const { return out.dLK_dT != nullptr || out.dLK_dP != nullptr; }
+};
+
+// W points: their coordinates, stencils and flags. A covered point has a
+// positive, finite P and a finite T: the lanes' arithmetic gives it the bits
+// of INTRPK. The others (P of zero or less, NaN, infinities) take INTRPK
+// itself, which is where the order of NaN operands could otherwise differ.
+// With W == 1 there are no lanes, and no point is covered.
+template <int W>
+struct PointBlock {
+    using L = Lanes<W>;
+    typename L::Double P_lanes, T_lanes;  // what the lanes compute with
+    StencilLanes<W> lanes;                // the lanes' stencils, right where covered
+    alignas(64) double P[W];
+    alignas(64) double T[W];
+    alignas(64) std::int64_t PIDX[W];  // every point's stencil
+    alignas(64) std::int64_t TIDX[W];
+    char ISOERR[W];
+    char PTERR[W];
+    bool covered[W];
+    bool all_covered;
+};
+
+inline bool covered_point(double P, double T) {
+    constexpr double kInfinity = __builtin_inf();
+    return P > 0.0 && P < kInfinity && T > -kInfinity && T < kInfinity;
+}
+
+// FINDPT for the W points from P and T on, into `b`. (The lanes go from
+// registers to the arrays, never the other way: a vector loaded from
+// smaller stores just made waits for them.)
+template <int W>
+[[gnu::always_inline]] inline void find_stencils(const double* P, const double* T, PointBlock<W>& b) {
+    b.all_covered = false;
+    if constexpr (W > 1) {
+        using L = Lanes<W>;
+        b.P_lanes = L::load(P);
+        b.T_lanes = L::load(T);
+        L::store(b.P_lanes, b.P);
+        L::store(b.T_lanes, b.T);
+        findpt_lanes<W>(b.P_lanes, b.T_lanes, b.lanes);
+        std::memcpy(b.PIDX, &b.lanes.PIDX, sizeof b.PIDX);
+        std::memcpy(b.TIDX, &b.lanes.TIDX, sizeof b.TIDX);
+        b.all_covered = true;
+        for (int lane = 0; lane < W; ++lane) {
+            b.covered[lane] = b.lanes.covered[lane] != 0;
+            b.all_covered = b.all_covered && b.covered[lane];
+        }
+        if (b.all_covered) return;
+        L::store(b.lanes.ISOERR, b.ISOERR);
+        L::store(b.lanes.PTERR, b.PTERR);
+    } else {
+        b.P[0] = P[0];
+        b.T[0] = T[0];
+        b.covered[0] = false;
+    }
+    for (int lane = 0; lane < W; ++lane) {
+        if (b.covered[lane]) continue;
+        int PIDX = -100, TIDX = -100;
+        char PTERR = 'N', ISOERR = 'N';
+        FINDPT(b.P[lane], b.T[lane], PIDX, TIDX, PTERR, ISOERR);
+        b.PIDX[lane] = PIDX;
+        b.TIDX[lane] = TIDX;
+        b.PTERR[lane] = PTERR;
+        b.ISOERR[lane] = ISOERR;
+    }
+}
+
+template <int W>
+[[gnu::always_inline]] inline void write_stencils(const PointBlock<W>& b, const BatchOutputs& out,
+                                                  std::size_t first) {
+    if constexpr (W > 1) {
+        if (b.all_covered) {
+            using L = Lanes<W>;
+            if (out.PIDX != nullptr) L::store(b.lanes.PIDX, out.PIDX + first);
+            if (out.TIDX != nullptr) L::store(b.lanes.TIDX, out.TIDX + first);
+            if (out.ISOERR != nullptr) L::store(b.lanes.ISOERR, out.ISOERR + first);
+            if (out.PTERR != nullptr) L::store(b.lanes.PTERR, out.PTERR + first);
+            return;
+        }
+    }
+    for (int lane = 0; lane < W; ++lane) {
+        const std::size_t i = first + static_cast<std::size_t>(lane);
+        if (out.PIDX != nullptr) out.PIDX[i] = static_cast<int>(b.PIDX[lane]);
+        if (out.TIDX != nullptr) out.TIDX[i] = static_cast<int>(b.TIDX[lane]);
+        if (out.ISOERR != nullptr) out.ISOERR[i] = b.ISOERR[lane];
+        if (out.PTERR != nullptr) out.PTERR[i] = b.PTERR[lane];
+    }
+}
+
+// INTRPK on one table of a set, or on a single table, whose node (I, J) is
+// cells[offset(I, J) * stride].
+template <typename Stride>
+[[gnu::always_inline]] inline void intrpk_on(double P, double T, std::int64_t PIDX, std::int64_t TIDX,
+                                             const double* cells, Stride stride, double& LK) {
+    if constexpr (std::is_same_v<Stride, std::size_t>) {
+        intrpk_strided(P, T, static_cast<int>(PIDX), static_cast<int>(TIDX), cells, stride, LK);
+    } else {
+        intrpk_cells(P, T, static_cast<int>(PIDX), static_cast<int>(TIDX), cells, LK);
+    }
+}
+
+// The slopes of table r at point `lane` of the block, into the outputs.
+template <int W>
+[[gnu::always_inline]] inline void write_slopes(const PointBlock<W>& b, int lane, const Work& w, std::size_t point) {
+    const StencilBasis basis = stencil_basis(b.P[lane], b.T[lane], static_cast<int>(b.PIDX[lane]),
+                                             static_cast<int>(b.TIDX[lane]));
+    const std::size_t count = w.tables.count;
+    for (std::size_t r = 0; r < count; ++r) {
+        double dT, dP;
+        slopes_on(basis, w.tables.values + r, count, dT, dP);
+        if (w.out.dLK_dT != nullptr) w.out.dLK_dT[point * count + r] = dT;
+        if (w.out.dLK_dP != nullptr) w.out.dLK_dP[point * count + r] = dP;
+    }
+}
+
+// ---- Points in lanes ----
+
+// log K of the block's points on one table (node (I, J) at
+// cells[offset(I, J) * stride]).
+template <int W, typename Stride>
+[[gnu::always_inline]] inline void logk_of_points(const PointBlock<W>& b, const double* cells, Stride stride,
+                                                  double* LK) {
+    if constexpr (W > 1) {
+        using L = Lanes<W>;
+        StencilLanes9<W> stencil;
+        stencils_of_points<W>(b.PIDX, b.TIDX, cells, stride, stencil);
+        L::store(intrpk_lanes<W>(b.P_lanes, b.T_lanes, stencil), LK);
+        if (b.all_covered) return;
+    }
+    for (int lane = 0; lane < W; ++lane) {
+        if (W > 1 && b.covered[lane]) continue;
+        intrpk_on(b.P[lane], b.T[lane], b.PIDX[lane], b.TIDX[lane], cells, stride, LK[lane]);
+    }
+}
+
+template <int W, typename Stride>
+[[gnu::always_inline]] inline void points_in_lanes_block(const Work& w, Stride stride, std::size_t first) {
+    PointBlock<W> b;
+    find_stencils<W>(w.P + first, w.T + first, b);
+    if (w.out.LK != nullptr) {
+        if constexpr (std::is_same_v<Stride, std::size_t>) {
+            for (std::size_t r = 0; r < stride; ++r) {
+                alignas(64) double LK[W];
+                logk_of_points<W>(b, w.tables.values + r, stride, LK);
+                for (int lane = 0; lane < W; ++lane) {
+                    w.out.LK[(first + static_cast<std::size_t>(lane)) * stride + r] = LK[lane];
+                }
+            }
+        } else {
+            logk_of_points<W>(b, w.tables.values, stride, w.out.LK + first);
+        }
+    }
+    if (w.slopes()) {
+        for (int lane = 0; lane < W; ++lane) write_slopes<W>(b, lane, w, first + static_cast<std::size_t>(lane));
+    }
+    write_stencils<W>(b, w.out, first);
+}
+
+// Every table, W points at a time, then the rest one by one. `stride` is
+// the set's count: a constant 1 for a single table.
+template <int W, typename Stride>
+[[gnu::always_inline]] inline void points_in_lanes(const Work& w, Stride stride) {
+    std::size_t i = 0;
+    for (; i + W <= w.n; i += W) points_in_lanes_block<W>(w, stride, i);
+    for (; i < w.n; ++i) points_in_lanes_block<1>(w, stride, i);
+}
+
+// ---- Tables in lanes ----
+
+// log K of every table of the set at one covered point, V tables at a
+// time. With a count that is no multiple of V the last V tables are done
+// once more, so every load and store is whole and stays within the point.
+template <int V>
+[[gnu::always_inline]] inline void tables_in_lanes_point(double P, double T, int PIDX, int TIDX,
+                                                         const TableValues& tables, double* LK) {
+    using L = Lanes<V>;
+    StencilLanes9<V> stencil;
+    nodes_of_stencil<V>(PIDX, TIDX, stencil);
+    const typename L::Double p = L::all(P), t = L::all(T);
+    const std::size_t count = tables.count;
+    for (std::size_t r = 0;; r += V) {
+        if (r + V > count) r = count - V;
+        stencil_of_tables<V>(PIDX, TIDX, tables.values + r, count, stencil);
+        L::store(intrpk_lanes<V>(p, t, stencil), LK + r);
+        if (r + V == count) break;
+    }
+}
+
+template <int W, int V>
+[[gnu::always_inline]] inline void tables_in_lanes_block(const Work& w, std::size_t first) {
+    PointBlock<W> b;
+    find_stencils<W>(w.P + first, w.T + first, b);
+    const std::size_t count = w.tables.count;
+    for (int lane = 0; lane < W; ++lane) {
+        const std::size_t point = first + static_cast<std::size_t>(lane);
+        const int PIDX = static_cast<int>(b.PIDX[lane]), TIDX = static_cast<int>(b.TIDX[lane]);
+        if (w.out.LK != nullptr) {
+            double* LK = w.out.LK + point * count;
+            if (W > 1 ? b.covered[lane] : covered_point(b.P[0], b.T[0])) {
+                tables_in_lanes_point<V>(b.P[lane], b.T[lane], PIDX, TIDX, w.tables, LK);
+            } else {
+                for (std::size_t r = 0; r < count; ++r) {
+                    intrpk_on(b.P[lane], b.T[lane], PIDX, TIDX, w.tables.values + r, count, LK[r]);
+                }
+            }
+        }
+        if (w.slopes()) write_slopes<W>(b, lane, w, point);
+    }
+    write_stencils<W>(b, w.out, first);
+}
+
+// A set of at least V tables, W points' stencils at a time.
+template <int W, int V>
+[[gnu::always_inline]] inline void tables_in_lanes(const Work& w) {
+    std::size_t i = 0;
+    for (; i + W <= w.n; i += W) tables_in_lanes_block<W, V>(w, i);
+    for (; i < w.n; ++i) tables_in_lanes_block<1, V>(w, i);
+}
+
+// One build: W points' stencils at a time, V tables to a vector.
+template <int W, int V>
+[[gnu::always_inline]] inline void all_points(const Work& w) {
+    if (w.tables.count == 1) {
+        points_in_lanes<W>(w, std::integral_constant<std::size_t, 1>{});
+    } else if (w.tables.count < static_cast<std::size_t>(V)) {
+        points_in_lanes<W>(w, w.tables.count);
+    } else {
+        tables_in_lanes<W, V>(w);
+    }
+}
+
+}  // namespace logk::batch

@@ -1,0 +1,121 @@
+"""Files as open() takes them, and reads that neither hold the interpreter's
+lock nor ignore control-C. Reads from named pipes run in a child process
+with a timeout, so that a read that hangs fails the test instead of the
+suite."""
+import os
+import pathlib
+import subprocess
+import sys
+import textwrap
+
+import numpy as np
+import pytest
+
+import logk
+from conftest import made_up_values, table_text
+
+
+@pytest.fixture
+def table_file(tmp_path):
+    path = tmp_path / "quartz.dat"
+    path.write_text(table_text(made_up_values()))
+    return path
+
+
+def test_paths_as_open_takes_them(table_file, tmp_path):
+    expected = logk.Table.load(str(table_file))
+    for path in (table_file, os.fsencode(table_file)):
+        assert logk.Table.load(path) == expected
+    odd = tmp_path / os.fsdecode(b"\xff-table.dat")  # a name that is no UTF-8
+    odd.write_bytes(table_file.read_bytes())
+    assert logk.Table.load(odd) == expected and logk.Table.load(os.fsencode(odd)) == expected
+    with pytest.raises(logk.FileNotFound) as raised:
+        logk.Table.load(tmp_path / os.fsdecode(b"\xfe-missing.dat"))
+    assert "\udcfe-missing.dat" in str(raised.value)
+    for bad in (None, 3, ["quartz.dat"]):
+        with pytest.raises(TypeError, match="a path is"):
+            logk.Table.load(bad)
+    with pytest.raises(ValueError, match="NUL"):
+        logk.Table.load(str(table_file) + "\0junk")
+    with pytest.raises(TypeError):
+        logk.read_points(None)
+
+
+def test_failures_in_a_directory_whose_name_is_no_utf8(table_file, tmp_path, monkeypatch):
+    where = tmp_path / os.fsdecode(b"\xff")
+    where.mkdir()
+    monkeypatch.chdir(where)
+    with pytest.raises(logk.FileNotFound) as raised:
+        logk.Table.load("quartz.dat")
+    assert raised.value.text.endswith("/\udcff/quartz.dat")
+
+
+def run_child(script, timeout=20):
+    """Runs `script` in a fresh interpreter that imports logk as this one does."""
+    environment = dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path))
+    try:
+        done = subprocess.run([sys.executable, "-c", textwrap.dedent(script)], capture_output=True, text=True,
+                              timeout=timeout, env=environment)
+    except subprocess.TimeoutExpired:
+        pytest.fail("the child hung")
+    assert done.returncode == 0, done.stderr
+    return done.stdout
+
+
+# Another thread runs while a table is read: here it is the thread that
+# writes the table into the pipe the read waits on.
+def test_reading_releases_the_lock(table_file, tmp_path):
+    fifo = tmp_path / "pipe.dat"
+    os.mkfifo(fifo)
+    out = run_child(f"""
+        import threading, logk
+        got = {{}}
+        reader = threading.Thread(target=lambda: got.update(table=logk.Table.load({str(fifo)!r})))
+        reader.start()
+        with open({str(fifo)!r}, "w") as pipe:
+            pipe.write(open({str(table_file)!r}).read())
+        reader.join()
+        print(got["table"] == logk.Table.load({str(table_file)!r}))
+    """)
+    assert out == "True\n"
+
+
+# control-C during a read that waits for a pipe's writer raises at once.
+def test_control_c_ends_a_read(tmp_path):
+    fifo = tmp_path / "pipe.dat"
+    os.mkfifo(fifo)
+    for function in ("logk.Table.load", "logk.read_points"):
+        out = run_child(f"""
+            import os, signal, threading, time, logk
+            threading.Timer(0.2, lambda: os.kill(os.getpid(), signal.SIGINT)).start()
+            start = time.monotonic()
+            try:
+                {function}({str(fifo)!r})
+            except KeyboardInterrupt:
+                print("interrupted", time.monotonic() - start < 5)
+        """)
+        assert out == "interrupted True\n", function
+
+
+# control-C during a long batch call raises between its blocks: the call
+# stops, and the last points are never computed.
+def test_control_c_ends_a_batch_call():
+    out = run_child("""
+        import os, signal, threading, time
+        import numpy as np
+        import logk
+        table = logk.Table.from_values(np.zeros((37, 36)))
+        n = 20_000_000
+        P, T = np.full(n, 500.0), np.full(n, 300.0)
+        lk = np.full(n, np.nan)
+        def interrupt():
+            while np.isnan(lk[0]):
+                time.sleep(0.001)
+            os.kill(os.getpid(), signal.SIGINT)
+        threading.Thread(target=interrupt).start()
+        try:
+            table.logk(P, T, out=lk)
+        except KeyboardInterrupt:
+            print("interrupted", lk[0] == 0.0, np.isnan(lk[-1]))
+    """)
+    assert out == "interrupted True True\n"
