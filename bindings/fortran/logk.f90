@@ -5,7 +5,7 @@ module logk
   use, intrinsic :: iso_c_binding, only: c_char, c_double, c_int, c_ptr, c_size_t
   implicit none
   private
-  public :: logk_error, logk_table_load, logk_table_from_values, logk_table_free, logk_interpolate
+  public :: logk_error, logk_table_load, logk_table_from_values, logk_table_free, logk_interpolate, logk_slopes
 
   ! number: the program's message number; text: its message, ended by c_null_char.
   type, bind(c) :: logk_error
@@ -44,5 +44,14 @@ module logk
       integer(c_int), intent(out), optional :: pidx(*), tidx(*)
       character(kind=c_char), intent(out), optional :: isoerr(*), pterr(*)
     end subroutine logk_interpolate
+
+    ! d log K / dT per degC and d log K / dP per bar; either may be left out.
+    subroutine logk_slopes(table, n, P, T, dlk_dT, dlk_dP) bind(c, name='logk_slopes')
+      import :: c_double, c_ptr, c_size_t
+      type(c_ptr), value :: table
+      integer(c_size_t), value :: n
+      real(c_double), intent(in) :: P(*), T(*)
+      real(c_double), intent(out), optional :: dlk_dT(*), dlk_dP(*)
+    end subroutine logk_slopes
   end interface
 end module logk

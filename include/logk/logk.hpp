@@ -125,7 +125,10 @@ public:
 
     // Many points, into the caller's outputs, without allocating; P and T
     // must be as long as each other and as each output that is not empty.
-    // Throws std::invalid_argument otherwise.
+    // Throws std::invalid_argument otherwise. An output may lie over P or T
+    // (LK over P, say): the results are those of separate arrays. Only an
+    // output that starts inside P or T past its start makes the call copy
+    // the inputs first (std::bad_alloc should memory run out).
     void interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs) const;
 
     // log K at PGRID(I), TGRID(J), I from 1 to 37 and J from 1 to 36.

@@ -23,10 +23,13 @@ done
 
 check_tree() {  # <prefix> <what>
   local prefix=$1 what=$2
-  for file in bin/logk bin/logk-plot lib/liblogk.a lib/liblogk.so.1 include/logk/logk.h include/logk/logk.hpp \
+  for file in bin/logk bin/logk-plot lib/liblogk.a lib/liblogk.so.2 include/logk/logk.h include/logk/logk.hpp \
               include/logk/logk.f90 share/man/man1/logk.1 share/doc/logk/README.md share/doc/logk/copyright \
               share/doc/logk/docs/example_run.png share/doc/logk/examples/quartz.dat \
-              share/doc/logk/examples/PT.dat share/doc/logk/examples/logk.out.expected; do
+              share/doc/logk/examples/PT.dat share/doc/logk/examples/logk.out.expected \
+              share/doc/logk/docs/python_geotherm.png share/doc/logk/examples/c/geotherm.c \
+              share/doc/logk/examples/cpp/geotherm.cpp share/doc/logk/examples/fortran/geotherm.f90 \
+              share/doc/logk/examples/python/geotherm.py; do
     [ -f "$prefix/$file" ] || { echo "$what: $file is missing"; exit 1; }
   done
   [ -x "$prefix/bin/logk-plot" ] || { echo "$what: logk-plot is not executable"; exit 1; }
@@ -56,12 +59,32 @@ check_library() {  # <prefix> <what>
   [ "$out" = "19 13 N N -1.917" ] || { echo "$what: the CMake consumer printed '$out'"; exit 1; }
   echo "$what: a C model built with find_package(logk) runs"
   if command -v pkg-config >/dev/null 2>&1; then
-    local flags
-    flags=$(PKG_CONFIG_PATH="$prefix/lib/pkgconfig" pkg-config --cflags --libs logk)
+    local flags libdir
+    export PKG_CONFIG_PATH="$prefix/lib/pkgconfig"
+    flags=$(pkg-config --cflags --libs logk)
     cc $model_flags "$source/tests/install/consumer/consumer.c" $flags -o "$scratch/consumer-pc-$what"
     out=$(LD_LIBRARY_PATH="$prefix/lib" "$scratch/consumer-pc-$what" "$table")
     [ "$out" = "19 13 N N -1.917" ] || { echo "$what: the pkg-config consumer printed '$out'"; exit 1; }
     echo "$what: a C model built with pkg-config runs"
+    # Where the prefix is not on the loader's path: the README's two ways
+    # that need no LD_LIBRARY_PATH, a run path and the static library.
+    libdir=$(pkg-config --variable=libdir logk)
+    cc $model_flags "$source/tests/install/consumer/consumer.c" $flags -Wl,-rpath,"$libdir" \
+       -o "$scratch/consumer-rpath-$what"
+    out=$(env -u LD_LIBRARY_PATH "$scratch/consumer-rpath-$what" "$table")
+    [ "$out" = "19 13 N N -1.917" ] || { echo "$what: the consumer with a run path printed '$out'"; exit 1; }
+    echo "$what: a C model with a run path runs"
+    if [ -z "$model_flags" ]; then  # the sanitizers' runtime is not linked statically
+      cc "$source/tests/install/consumer/consumer.c" $(pkg-config --cflags logk) \
+         -Wl,-Bstatic $(pkg-config --static --libs logk) -Wl,-Bdynamic -o "$scratch/consumer-static-$what"
+      if ldd "$scratch/consumer-static-$what" | grep -q liblogk; then
+        echo "$what: the static consumer needs liblogk.so"; exit 1
+      fi
+      out=$(env -u LD_LIBRARY_PATH "$scratch/consumer-static-$what" "$table")
+      [ "$out" = "19 13 N N -1.917" ] || { echo "$what: the static consumer printed '$out'"; exit 1; }
+      echo "$what: a C model linked with pkg-config --static runs"
+    fi
+    unset PKG_CONFIG_PATH
   else
     echo "$what: skipped the pkg-config consumer: pkg-config is not installed"
   fi

@@ -1,0 +1,33 @@
+! A Fortran caller that names the outputs it wants and leaves the others
+! out gets what a call with every output gets. Prints "same" or stops 1.
+program optional_outputs
+  use, intrinsic :: iso_c_binding
+  use logk
+  implicit none
+  integer, parameter :: n = 29
+  type(c_ptr) :: table
+  real(c_double) :: values(36, 37), P(n), T(n), lk(n), lk_alone(n), dT(n), dP(n), dP_alone(n)
+  integer(c_int) :: pidx(n), tidx(n)
+  character(kind=c_char) :: isoerr(n), pterr(n), pterr_alone(n)
+  integer :: i, j
+
+  do j = 1, 37
+    do i = 1, 36
+      values(i, j) = -4.0_c_double + 0.01_c_double * i - 0.002_c_double * j
+    end do
+  end do
+  table = logk_table_from_values(values)
+  do i = 1, n
+    P(i) = 0.5_c_double + 240.0_c_double * (i - 1)
+    T(i) = -3.0_c_double + 24.0_c_double * (i - 1)
+  end do
+  P(1) = -1.0_c_double
+
+  call logk_interpolate(table, int(n, c_size_t), P, T, lk, pidx, tidx, isoerr, pterr)
+  call logk_slopes(table, int(n, c_size_t), P, T, dT, dP)
+  call logk_interpolate(table, int(n, c_size_t), P, T, lk=lk_alone, pterr=pterr_alone)
+  call logk_slopes(table, int(n, c_size_t), P, T, dlk_dP=dP_alone)
+  call logk_table_free(table)
+  if (any(lk_alone /= lk) .or. any(pterr_alone /= pterr) .or. any(dP_alone /= dP)) stop 1
+  print '(a)', 'same'
+end program optional_outputs
