@@ -58,6 +58,46 @@ void logk_interpolate(const logk_table *table, size_t n, const double *P, const 
 void logk_slopes(const logk_table *table, size_t n, const double *P, const double *T,
                  double *dlk_dT, double *dlk_dP);
 
+/* A set of tables on the grid, for the reactions of one system: each
+ * point's stencil and flags are chosen once, and the log K of every table
+ * follows, each with the bits of its own table.
+ *
+ *   const logk_table *tables[2] = {quartz, water};
+ *   logk_table_set *set = logk_table_set_from_tables(tables, 2, &error);
+ *   logk_table_set_interpolate(set, n, P, T, lk, pidx, tidx, isoerr, pterr);  -- lk[i * 2 + r]
+ *   logk_table_set_free(set);
+ */
+typedef struct logk_table_set logk_table_set;
+
+/* A set of copies of `count` tables, in this order: the tables may be freed
+ * afterwards. NULL (number 0, with a text that says why) for a count of 0,
+ * NULL tables or a NULL among them, or no memory. */
+logk_table_set *logk_table_set_from_tables(const logk_table *const *tables, size_t count, logk_error *error);
+
+/* A set from count * 1332 values: table after table, each in file order.
+ * NULL (number 0) for a count of 0, NULL values, or no memory. */
+logk_table_set *logk_table_set_from_values(const double *values, size_t count, logk_error *error);
+
+/* The number of tables; 0 for NULL. */
+size_t logk_table_set_count(const logk_table_set *set);
+
+/* Frees a set; NULL is allowed. */
+void logk_table_set_free(logk_table_set *set);
+
+/* For n points, as logk_interpolate for each table of the set: lk holds
+ * n * count values, point after point (lk[i * count + r] for point i and
+ * table r; in Fortran an array lk(count, n)); pidx, tidx, isoerr and pterr
+ * one value a point. Any output may be NULL; outputs may lie over P or T
+ * (lk over them makes the call copy the inputs first). Nothing is done
+ * when set, P or T is NULL. */
+void logk_table_set_interpolate(const logk_table_set *set, size_t n, const double *P, const double *T,
+                                double *lk, int *pidx, int *tidx, char *isoerr, char *pterr);
+
+/* The slopes of every table's interpolant, n * count values each, point
+ * after point, as logk_slopes gives them. */
+void logk_table_set_slopes(const logk_table_set *set, size_t n, const double *P, const double *T,
+                           double *dlk_dT, double *dlk_dP);
+
 #ifdef __cplusplus
 }
 #endif

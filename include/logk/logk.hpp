@@ -49,6 +49,8 @@ struct Error {
     // refused to read).
     std::int64_t line = 0;
     std::int64_t column = 0;
+    // The path of the file, as it was given.
+    std::string path;
 };
 
 // A value read from a file, or the reason it could not be.
@@ -79,7 +81,9 @@ struct Slopes {
 };
 
 // Where the batch form writes: each span either empty (that output is not
-// wanted) or exactly as long as the points.
+// wanted) or exactly as long as the points; for a TableSet of `count`
+// tables, LK and the slopes hold count values a point, point after point
+// (LK[i * count + r] for point i and table r).
 //   table.interpolate(P, T, {.LK = lk, .PTERR = pterr});
 struct Outputs {
     std::span<double> LK = {};
@@ -104,6 +108,8 @@ using StopReading = std::function<bool()>;
 inline constexpr std::size_t kLongestLine = std::size_t{64} << 20;
 
 struct TableData;
+struct TableSetData;
+class TableSet;
 
 class LOGK_API Table {
 public:
@@ -141,8 +147,59 @@ public:
     bool operator==(const Table& other) const noexcept;
 
 private:
+    friend class TableSet;
     explicit Table(std::shared_ptr<const TableData> data);
     std::shared_ptr<const TableData> data_;
+};
+
+// Many tables on the grid, for the reactions of one system: each point's
+// stencil and flags are chosen once, and the tables' log K follow, each
+// with the bits its single Table gives. Never changes once made; share it
+// between threads freely.
+//   logk::TableSet set = logk::TableSet::from_tables(std::vector{quartz, water}, {"quartz", "water"});
+//   set.interpolate(P, T, {.LK = lk /* P.size() * 2 values */, .PTERR = pterr /* P.size() */});
+class LOGK_API TableSet {
+public:
+    // A set of copies of the tables, in this order, each with its name
+    // (names empty for none, else one per table, no two alike). Throws
+    // std::invalid_argument for no tables or names that do not fit.
+    static TableSet from_tables(std::span<const Table> tables, std::vector<std::string> names = {});
+
+    // A set from count x 1332 values: table after table, each in file order.
+    // Throws std::invalid_argument for no values, a count that is no whole
+    // number of tables, or names that do not fit.
+    static TableSet from_values(std::span<const double> values, std::vector<std::string> names = {});
+
+    // Reads each file with the program's reader. The first that fails comes
+    // back as that file's Error, its path in Error::path. Names default to
+    // the files' stems ("quartz" for "data/quartz.dat"); they must differ.
+    static Read<TableSet> load(std::span<const std::string> paths, std::vector<std::string> names = {},
+                               const StopReading& stop = {});
+
+    // The number of tables, their names (empty strings where none were
+    // given), and one table as a Table of its own.
+    std::size_t size() const noexcept;
+    const std::vector<std::string>& names() const noexcept;
+    Table table(std::size_t r) const;
+
+    // Many points, into the caller's outputs, without allocating: log K and
+    // the slopes of every table (size() values a point), the stencil and the
+    // flags once a point. Each output empty or of its size; throws
+    // std::invalid_argument otherwise. Outputs may lie over P or T; log K or
+    // the slopes over P or T, or any output starting inside one past its
+    // start, makes the call copy the inputs first.
+    void interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs) const;
+
+    // The values of every table, table after table, each in file order.
+    std::vector<double> values() const;
+
+    // Sets are equal when they hold as many tables, with the same names, and
+    // every value has the same bits.
+    bool operator==(const TableSet& other) const noexcept;
+
+private:
+    explicit TableSet(std::shared_ptr<const TableSetData> data);
+    std::shared_ptr<const TableSetData> data_;
 };
 
 // The points of a point list, P in bar and T in degrees Celsius.

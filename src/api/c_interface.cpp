@@ -1,57 +1,15 @@
 // The C interface: the C++ Table behind an opaque handle. Nothing here
 // throws into C: every failure becomes a NULL with its error, or no output.
-#include <algorithm>
-#include <cstring>
-#include <exception>
-#include <limits>
 #include <new>
-#include <span>
-#include <string_view>
 
 #include "api/batch.h"
+#include "api/c_support.h"
 #include "api/files.h"
-#include "api/text_cut.h"
 #include "logk/logk.h"
 #include "logk/logk.hpp"
 
-#define LOGK_EXPORT extern "C" __attribute__((visibility("default")))
-
-struct logk_table {
-    logk::LogKTable LOGK;
-};
-
-namespace {
-
-void set_error(logk_error* error, int number, std::string_view text) {
-    if (error == nullptr) return;
-    error->number = number;
-    const std::size_t length = logk::whole_characters(text, sizeof error->text - 1);
-    std::memcpy(error->text, text.data(), length);
-    error->text[length] = '\0';
-}
-
-// The batch loop, which allocates only to copy inputs that outputs lie over.
-// Should that fail, every output says so: log K and the slopes NaN, the
-// stencil the program's reset value -100, both flags 'E'.
-void interpolate_or_fail(const logk::TableValues& tables, size_t n, const double* P, const double* T,
-                         const logk::BatchOutputs& out) {
-    try {
-        logk::interpolate_points(tables, n, P, T, out);
-    } catch (...) {
-        const std::size_t values = n * tables.count;
-        for (double* column : {out.LK, out.dLK_dT, out.dLK_dP}) {
-            if (column != nullptr) std::fill_n(column, values, std::numeric_limits<double>::quiet_NaN());
-        }
-        for (int* column : {out.PIDX, out.TIDX}) {
-            if (column != nullptr) std::fill_n(column, n, -100);
-        }
-        for (char* column : {out.ISOERR, out.PTERR}) {
-            if (column != nullptr) std::fill_n(column, n, 'E');
-        }
-    }
-}
-
-}  // namespace
+using logk::c_support::interpolate_or_fail;
+using logk::c_support::set_error;
 
 LOGK_EXPORT logk_table* logk_table_load(const char* path, logk_error* error) {
     if (path == nullptr) {

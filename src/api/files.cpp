@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <utility>
 
 #include "messages/catalogue.h"
 #include "reader/field_scanner.h"
@@ -23,9 +24,18 @@ std::string message_text(int number, int unit, const std::string& path, int syst
     return text;
 }
 
+Error failure(int number, std::string text, std::int64_t line, std::int64_t column) {
+    Error error;
+    error.number = number;
+    error.text = std::move(text);
+    error.line = line;
+    error.column = column;
+    return error;
+}
+
 // What a stopped read says: no message of the program's.
 Error stopped(const std::string& path, std::int64_t line) {
-    return {RecordResult::kStopped, "logk: reading " + path + " was stopped", line, 0};
+    return failure(RecordResult::kStopped, "logk: reading " + path + " was stopped", line, 0);
 }
 
 // A file of the library's, open for reading for as long as it lives.
@@ -47,7 +57,7 @@ public:
             return true;
         }
         const int number = open_failure_message(opened_.error);
-        error = {number, message_text(number, unit_, path_, opened_.error), 0, 0};
+        error = failure(number, message_text(number, unit_, path_, opened_.error), 0, 0);
         return true;
     }
 
@@ -63,8 +73,9 @@ private:
 
 Error read_failure(const ReadOutcome& outcome, InputFile& file) {
     if (outcome.message == RecordResult::kStopped) return stopped(file.path(), file.line());
-    return {outcome.message, message_text(outcome.message, file.unit(), file.path(), file.take_system_error()),
-            file.line(), outcome.column};
+    return failure(outcome.message,
+                   message_text(outcome.message, file.unit(), file.path(), file.take_system_error()), file.line(),
+                   outcome.column);
 }
 
 // The library's reading of an open file: lines of bounded length, and the
@@ -74,9 +85,7 @@ void limit(InputFile& file, const StopReading& stop) {
     file.set_stop(stop);
 }
 
-}  // namespace
-
-bool load_table_file(const std::string& path, LogKTable& LOGK, Error& error, const StopReading& stop) {
+bool load_table(const std::string& path, LogKTable& LOGK, Error& error, const StopReading& stop) {
     OpenFile opened(path, unit::table, stop);
     if (opened.failed(error)) return false;
     InputFile file(opened.fd(), unit::table, opened.path());
@@ -93,7 +102,7 @@ bool load_table_file(const std::string& path, LogKTable& LOGK, Error& error, con
     return true;
 }
 
-bool read_point_file(const std::string& path, Points& points, Error& error, const StopReading& stop) {
+bool read_points(const std::string& path, Points& points, Error& error, const StopReading& stop) {
     constexpr double kUnsetCoordinate = -9999.9;
     OpenFile opened(path, unit::points, stop);
     if (opened.failed(error)) return false;
@@ -112,6 +121,20 @@ bool read_point_file(const std::string& path, Points& points, Error& error, cons
         points.P.push_back(P);
         points.T.push_back(T);
     }
+}
+
+}  // namespace
+
+bool load_table_file(const std::string& path, LogKTable& LOGK, Error& error, const StopReading& stop) {
+    if (load_table(path, LOGK, error, stop)) return true;
+    error.path = path;
+    return false;
+}
+
+bool read_point_file(const std::string& path, Points& points, Error& error, const StopReading& stop) {
+    if (read_points(path, points, error, stop)) return true;
+    error.path = path;
+    return false;
 }
 
 }  // namespace logk

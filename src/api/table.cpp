@@ -6,6 +6,7 @@
 
 #include "api/batch.h"
 #include "api/files.h"
+#include "api/outputs.h"
 #include "api/table_data.h"
 #include "interp/intrpk.h"
 #include "interp/slopes.h"
@@ -53,16 +54,8 @@ Slopes Table::slopes(double P, double T) const noexcept {
 
 void Table::interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs) const {
     const std::size_t n = P.size();
-    auto fits = [n](std::size_t size) { return size == 0 || size == n; };
-    if (T.size() != n || !fits(outputs.LK.size()) || !fits(outputs.PIDX.size()) || !fits(outputs.TIDX.size()) ||
-        !fits(outputs.ISOERR.size()) || !fits(outputs.PTERR.size()) || !fits(outputs.dLK_dT.size()) ||
-        !fits(outputs.dLK_dP.size())) {
-        throw std::invalid_argument("logk::Table::interpolate: P, T and every output wanted must be equally long");
-    }
-    auto data = [](auto span) { return span.empty() ? nullptr : span.data(); };
     interpolate_points(values_of(data_->LOGK), n, P.data(), T.data(),
-                       BatchOutputs{data(outputs.LK), data(outputs.PIDX), data(outputs.TIDX), data(outputs.ISOERR),
-                                    data(outputs.PTERR), data(outputs.dLK_dT), data(outputs.dLK_dP)});
+                       checked_outputs("logk::Table::interpolate", n, T.size(), 1, outputs));
 }
 
 double Table::value(int I, int J) const noexcept {

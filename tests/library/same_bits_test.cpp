@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "api/batch.h"
+#include "api/table_set_data.h"
 #include "logk/grid.hpp"
 #include "logk/logk.h"
 #include "logk/logk.hpp"
@@ -281,6 +282,71 @@ TEST(SameBits, ValuesNoFileCanHold) {
     logk_slopes(c_table, n, P.data(), T.data(), c.dLK_dT.data(), c.dLK_dP.data());
     logk_table_free(c_table);
     expect_one_point_results(table, P, T, c);
+}
+
+// Each table of a set, of 1, 3, 4, 7, 8 or 13 (every form of the loop, the
+// widths of the lanes and what is left over), gives each point the bits of its own table's one-point
+// route, in every output, on every build; also with log K over P and the
+// stencil over T.
+TEST(SameBits, EveryTableOfASetAgreesWithItsOwnTable) {
+    Points points = generated_points();
+    const Points odd = mixed_points(300);  // NaN, infinities and no pressure, in every lane
+    points.P.insert(points.P.end(), odd.P.begin(), odd.P.end());
+    points.T.insert(points.T.end(), odd.T.begin(), odd.T.end());
+    const std::size_t n = points.P.size();
+    constexpr std::size_t kMost = 13;
+    std::vector<LogKTable> tables(kMost);
+    std::vector<Results> expected;
+    for (std::size_t r = 0; r < kMost; ++r) {
+        for (int I = 1; I <= 37; ++I) {
+            for (int J = 1; J <= 36; ++J) tables[r](I, J) = table_value(I, J) * (1.0 + 0.1 * r) - 0.37 * r;
+        }
+        const Table table = table_of(tables[r]);
+        Results one(n, 1);
+        for (std::size_t i = 0; i < n; ++i) {
+            const Interpolation at = table.interpolate(points.P[i], points.T[i]);
+            const Slopes slopes = table.slopes(points.P[i], points.T[i]);
+            one.LK[i] = at.LK;
+            one.PIDX[i] = at.PIDX;
+            one.TIDX[i] = at.TIDX;
+            one.ISOERR[i] = at.ISOERR;
+            one.PTERR[i] = at.PTERR;
+            one.dLK_dT[i] = slopes.dLK_dT;
+            one.dLK_dP[i] = slopes.dLK_dP;
+        }
+        expected.push_back(std::move(one));
+    }
+    for (std::size_t count : {1u, 3u, 4u, 7u, 8u, 13u}) {
+        TableSetData set(count);
+        for (std::size_t r = 0; r < count; ++r) set.put(r, tables[r]);
+        for (InstructionSet build : available_instruction_sets()) {
+            for (bool over_inputs : {false, true}) {
+                SCOPED_TRACE(::testing::Message() << count << " tables, build " << static_cast<int>(build)
+                                                  << (over_inputs ? ", outputs over the inputs" : ""));
+                Results got(n, count);
+                BatchOutputs outputs = got.outputs();
+                std::vector<double> P = points.P, T = points.T;
+                if (over_inputs) {
+                    P.resize(n * count);  // log K of the first points over P
+                    outputs.LK = P.data();
+                    outputs.PIDX = reinterpret_cast<int*>(T.data());
+                }
+                interpolate_points_with(build, set.tables(), n, P.data(), T.data(), outputs);
+                for (std::size_t i = 0; i < n; ++i) {
+                    ASSERT_EQ(outputs.PIDX[i], expected[0].PIDX[i]) << i;
+                    ASSERT_EQ(got.TIDX[i], expected[0].TIDX[i]) << i;
+                    ASSERT_EQ(got.ISOERR[i], expected[0].ISOERR[i]) << i;
+                    ASSERT_EQ(got.PTERR[i], expected[0].PTERR[i]) << i;
+                    for (std::size_t r = 0; r < count; ++r) {
+                        const std::size_t k = i * count + r;
+                        ASSERT_EQ(bits(outputs.LK[k]), bits(expected[r].LK[i])) << i << " table " << r;
+                        ASSERT_EQ(bits(got.dLK_dT[k]), bits(expected[r].dLK_dT[i])) << i << " table " << r;
+                        ASSERT_EQ(bits(got.dLK_dP[k]), bits(expected[r].dLK_dP[i])) << i << " table " << r;
+                    }
+                }
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -1,0 +1,96 @@
+// Times table sets against their tables called one by one, on 10^6 random
+// points of the library benchmark's distribution, on one core.
+//   set_bench [points] [rounds] [table counts, 1 4 8 32 64 by default]
+// For sets of 1, 4, 8, 32 and 64 tables of random values: the set's call
+// (log K of every table, and the stencil and flags once a point), the
+// same through each build of the loop the processor can run, and the same
+// tables called one by one for log K alone. Prints the best round of each
+// in ns per value, a value being one point of one table.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <vector>
+
+#include "api/batch.h"
+#include "api/table_set_data.h"
+#include "logk/logk.hpp"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+template <typename Work>
+double best_seconds(int rounds, Work work) {
+    double best = 1e30;
+    for (int round = 0; round < rounds; ++round) {
+        const auto start = Clock::now();
+        work();
+        best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    return best;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::size_t n = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1000000;
+    const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
+    std::mt19937_64 random(1994);  // the points of library_bench
+    std::uniform_real_distribution<double> log_pressure(std::log(0.5), std::log(6500.0));
+    std::uniform_real_distribution<double> pressure(0.5, 6500.0);
+    std::uniform_real_distribution<double> temperature(-5.0, 720.0);
+    std::vector<double> P(n), T(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        P[i] = random() % 2 ? std::exp(log_pressure(random)) : pressure(random);
+        T[i] = temperature(random);
+    }
+    std::uniform_real_distribution<double> value(-12.0, 2.0);
+    const char* names[] = {"no vectors", "AVX2", "AVX-512"};
+    std::printf("points %zu, best of %d rounds, ns per value (a point of one table)\n", n, rounds);
+    std::printf("%6s  %9s  %9s", "tables", "set", "one by one");
+    for (logk::InstructionSet build : logk::available_instruction_sets()) {
+        std::printf("  %10s", names[static_cast<int>(build)]);
+    }
+    std::printf("\n");
+    std::vector<int> PIDX(n), TIDX(n);
+    std::vector<char> ISOERR(n), PTERR(n);
+    std::vector<std::size_t> counts = {1, 4, 8, 32, 64};
+    if (argc > 3) counts.clear();
+    for (int k = 3; k < argc; ++k) counts.push_back(std::strtoull(argv[k], nullptr, 10));
+    for (std::size_t count : counts) {
+        std::vector<double> values(count * logk::kTableValues);
+        for (double& v : values) v = value(random);
+        const logk::TableSet set = logk::TableSet::from_values(values);
+        std::vector<logk::Table> tables;
+        for (std::size_t r = 0; r < count; ++r) tables.push_back(set.table(r));
+        std::vector<double> LK(n * count);
+        const double per_value = 1e9 / static_cast<double>(n * count);
+        const double together = best_seconds(rounds, [&] {
+            set.interpolate(P, T, {.LK = LK, .PIDX = PIDX, .TIDX = TIDX, .ISOERR = ISOERR, .PTERR = PTERR});
+        });
+        const double apart = best_seconds(rounds, [&] {
+            for (std::size_t r = 0; r < count; ++r) {
+                tables[r].interpolate(P, T, {.LK = std::span(LK).subspan(r * n, n)});
+            }
+        });
+        std::printf("%6zu  %9.2f  %10.2f", count, together * per_value, apart * per_value);
+        logk::TableSetData data(count);
+        for (std::size_t r = 0; r < count; ++r) {
+            logk::LogKTable LOGK;
+            LOGK.set_in_file_order(values.data() + r * logk::kTableValues);
+            data.put(r, LOGK);
+        }
+        for (logk::InstructionSet build : logk::available_instruction_sets()) {
+            const double seconds = best_seconds(rounds, [&] {
+                logk::interpolate_points_with(build, data.tables(), n, P.data(), T.data(),
+                                              {LK.data(), PIDX.data(), TIDX.data(), ISOERR.data(), PTERR.data()});
+            });
+            std::printf("  %10.2f", seconds * per_value);
+        }
+        std::printf("\n");
+    }
+    return 0;
+}

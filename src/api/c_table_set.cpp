@@ -1,0 +1,81 @@
+// The C interface of table sets: many tables behind one opaque handle,
+// laid out for the batch loop. Nothing here throws into C.
+#include <new>
+#include <string>
+
+#include "api/batch.h"
+#include "api/c_support.h"
+#include "logk/logk.h"
+
+using logk::c_support::interpolate_or_fail;
+using logk::c_support::set_error;
+
+namespace {
+
+// A set of `count` tables, its values still to be filled; NULL with the
+// error set when there can be none.
+logk_table_set* new_set(size_t count, const char* caller, logk_error* error) {
+    if (count == 0) {
+        set_error(error, 0, std::string(caller) + ": a set needs at least one table");
+        return nullptr;
+    }
+    try {
+        auto* set = new logk_table_set{logk::TableSetData(count)};
+        set_error(error, 0, "");
+        return set;
+    } catch (...) {
+        set_error(error, 0, std::string(caller) + ": out of memory");
+        return nullptr;
+    }
+}
+
+}  // namespace
+
+LOGK_EXPORT logk_table_set* logk_table_set_from_tables(const logk_table* const* tables, size_t count,
+                                                       logk_error* error) {
+    if (tables == nullptr) {
+        set_error(error, 0, "logk_table_set_from_tables: no tables");
+        return nullptr;
+    }
+    for (size_t r = 0; r < count; ++r) {
+        if (tables[r] == nullptr) {
+            set_error(error, 0, "logk_table_set_from_tables: table " + std::to_string(r) + " is NULL");
+            return nullptr;
+        }
+    }
+    logk_table_set* set = new_set(count, "logk_table_set_from_tables", error);
+    if (set == nullptr) return nullptr;
+    for (size_t r = 0; r < count; ++r) set->data.put(r, tables[r]->LOGK);
+    return set;
+}
+
+LOGK_EXPORT logk_table_set* logk_table_set_from_values(const double* values, size_t count, logk_error* error) {
+    if (values == nullptr) {
+        set_error(error, 0, "logk_table_set_from_values: no values");
+        return nullptr;
+    }
+    logk_table_set* set = new_set(count, "logk_table_set_from_values", error);
+    if (set == nullptr) return nullptr;
+    logk::LogKTable LOGK;
+    for (size_t r = 0; r < count; ++r) {
+        LOGK.set_in_file_order(values + r * logk::LogKTable::kCells);
+        set->data.put(r, LOGK);
+    }
+    return set;
+}
+
+LOGK_EXPORT size_t logk_table_set_count(const logk_table_set* set) { return set == nullptr ? 0 : set->data.count; }
+
+LOGK_EXPORT void logk_table_set_free(logk_table_set* set) { delete set; }
+
+LOGK_EXPORT void logk_table_set_interpolate(const logk_table_set* set, size_t n, const double* P, const double* T,
+                                            double* lk, int* pidx, int* tidx, char* isoerr, char* pterr) {
+    if (set == nullptr || P == nullptr || T == nullptr) return;
+    interpolate_or_fail(set->data.tables(), n, P, T, {lk, pidx, tidx, isoerr, pterr, nullptr, nullptr});
+}
+
+LOGK_EXPORT void logk_table_set_slopes(const logk_table_set* set, size_t n, const double* P, const double* T,
+                                       double* dlk_dT, double* dlk_dP) {
+    if (set == nullptr || P == nullptr || T == nullptr) return;
+    interpolate_or_fail(set->data.tables(), n, P, T, {nullptr, nullptr, nullptr, nullptr, nullptr, dlk_dT, dlk_dP});
+}

@@ -1,0 +1,112 @@
+#include <bit>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <stdexcept>
+#include <utility>
+
+#include "api/batch.h"
+#include "api/files.h"
+#include "api/outputs.h"
+#include "api/table_data.h"
+#include "api/table_set_data.h"
+#include "logk/logk.hpp"
+
+namespace logk {
+namespace {
+
+// Names are none at all, or one per table, no two alike but for empty ones.
+std::vector<std::string> checked_names(std::vector<std::string> names, std::size_t count, const char* caller) {
+    if (names.empty()) return std::vector<std::string>(count);
+    if (names.size() != count) {
+        throw std::invalid_argument(std::string(caller) + ": give a name for every table, or none");
+    }
+    std::set<std::string> seen;
+    for (const std::string& name : names) {
+        if (!name.empty() && !seen.insert(name).second) {
+            throw std::invalid_argument(std::string(caller) + ": two tables are named " + name);
+        }
+    }
+    return names;
+}
+
+}  // namespace
+
+TableSet::TableSet(std::shared_ptr<const TableSetData> data) : data_(std::move(data)) {}
+
+TableSet TableSet::from_tables(std::span<const Table> tables, std::vector<std::string> names) {
+    if (tables.empty()) throw std::invalid_argument("logk::TableSet::from_tables: a set needs a table");
+    auto data = std::make_shared<TableSetData>(tables.size());
+    data->names = checked_names(std::move(names), tables.size(), "logk::TableSet::from_tables");
+    for (std::size_t r = 0; r < tables.size(); ++r) data->put(r, tables[r].data_->LOGK);
+    return TableSet(std::move(data));
+}
+
+TableSet TableSet::from_values(std::span<const double> values, std::vector<std::string> names) {
+    const std::size_t count = values.size() / kTableValues;
+    if (count == 0 || values.size() % kTableValues != 0) {
+        throw std::invalid_argument("logk::TableSet::from_values: 1332 values a table are needed, table after table");
+    }
+    auto data = std::make_shared<TableSetData>(count);
+    data->names = checked_names(std::move(names), count, "logk::TableSet::from_values");
+    LogKTable LOGK;
+    for (std::size_t r = 0; r < count; ++r) {
+        LOGK.set_in_file_order(values.data() + r * kTableValues);
+        data->put(r, LOGK);
+    }
+    return TableSet(std::move(data));
+}
+
+Read<TableSet> TableSet::load(std::span<const std::string> paths, std::vector<std::string> names,
+                              const StopReading& stop) {
+    if (names.empty()) {
+        for (const std::string& path : paths) names.push_back(std::filesystem::path(path).stem().string());
+    }
+    if (paths.empty()) throw std::invalid_argument("logk::TableSet::load: a set needs a table");
+    auto data = std::make_shared<TableSetData>(paths.size());
+    data->names = checked_names(std::move(names), paths.size(), "logk::TableSet::load");
+    Read<TableSet> read;
+    LogKTable LOGK;
+    for (std::size_t r = 0; r < paths.size(); ++r) {
+        if (!load_table_file(paths[r], LOGK, read.error, stop)) return read;
+        data->put(r, LOGK);
+    }
+    read.value = TableSet(std::move(data));
+    return read;
+}
+
+std::size_t TableSet::size() const noexcept { return data_->count; }
+
+const std::vector<std::string>& TableSet::names() const noexcept { return data_->names; }
+
+Table TableSet::table(std::size_t r) const {
+    if (r >= data_->count) throw std::out_of_range("logk::TableSet::table: no such table");
+    auto data = std::make_shared<TableData>();
+    data->LOGK = data_->get(r);
+    return Table(std::move(data));
+}
+
+void TableSet::interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs) const {
+    const std::size_t n = P.size();
+    interpolate_points(data_->tables(), n, P.data(), T.data(),
+                       checked_outputs("logk::TableSet::interpolate", n, T.size(), data_->count, outputs));
+}
+
+std::vector<double> TableSet::values() const {
+    std::vector<double> values(data_->count * kTableValues);
+    for (std::size_t r = 0; r < data_->count; ++r) data_->get(r).get_in_file_order(values.data() + r * kTableValues);
+    return values;
+}
+
+bool TableSet::operator==(const TableSet& other) const noexcept {
+    if (data_->count != other.data_->count || data_->names != other.data_->names) return false;
+    for (std::size_t k = 0; k < data_->values.size(); ++k) {
+        if (std::bit_cast<std::uint64_t>(data_->values[k]) != std::bit_cast<std::uint64_t>(other.data_->values[k])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace logk

@@ -1,0 +1,42 @@
+// What a logk::TableSet shares between its copies, and what a C
+// logk_table_set holds: the tables laid out for the batch loop, never
+// changed once made.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "api/batch.h"
+#include "grid/logk_table.h"
+
+namespace logk {
+
+struct TableSetData {
+    std::size_t count = 0;
+    // The values of one node side by side, table after table: table r at
+    // cell c (a LogKTable's order) is values[c * count + r], so that the
+    // loop loads one node of many tables at once.
+    std::vector<double> values;
+    std::vector<std::string> names;  // one per table, empty where none was given
+
+    static constexpr std::size_t kCells = LogKTable::kCells;
+
+    explicit TableSetData(std::size_t tables) : count(tables), values(kCells * tables) {}
+
+    TableValues tables() const { return {values.data(), count}; }
+
+    // Table r from, or into, a LogKTable.
+    void put(std::size_t r, const LogKTable& LOGK) {
+        for (std::size_t c = 0; c < kCells; ++c) values[c * count + r] = LOGK.cells()[c];
+    }
+    LogKTable get(std::size_t r) const {
+        LogKTable LOGK;
+        for (int I = 1; I <= kPressureNodes; ++I) {
+            for (int J = 1; J <= kTemperatureNodes; ++J) LOGK(I, J) = values[LogKTable::offset(I, J) * count + r];
+        }
+        return LOGK;
+    }
+};
+
+}  // namespace logk
