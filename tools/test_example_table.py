@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Checks tools/make_example_table.py against known solubilities of quartz
-and the committed examples/quartz.dat against a fresh run of the script.
+and known ionisation constants of water, and the committed
+examples/quartz.dat and examples/kw.dat against a fresh run of the script.
 Exits 77 (skipped) where python3-iapws is missing."""
 import math
 import os
@@ -44,14 +45,25 @@ class KnownSolubilities(unittest.TestCase):
             self.assertGreater(value, -3.5, (bar, celsius))
 
 
-class CommittedTable(unittest.TestCase):
-    def test_file_is_a_fresh_run(self):
-        path = os.path.join(table.ROOT, "examples", "quartz.dat")
-        committed = open(path).read()
-        rows = committed.splitlines()
-        self.assertEqual(len(rows), 37)
-        self.assertTrue(all(len(row.split()) == 36 for row in rows))
-        self.assertEqual(committed, table.table_text())
+class KnownIonisationConstants(unittest.TestCase):
+    def test_the_releases_check_value(self):
+        # The release's check value: pKw 13.906565 at 300 K and 1000 kg/m3.
+        self.assertAlmostEqual(table.log_kw(300.0, 1.0), -13.906565, places=6)
+
+    def test_room_temperature_one_bar(self):
+        # pKw 13.995 at 25 degC and 0.1 MPa: neutral water has pH 7.0.
+        self.assertAlmostEqual(table.log_kw(298.15, table.water_density(1.0, 25.0)), -13.995, delta=0.002)
+
+
+class CommittedTables(unittest.TestCase):
+    def test_files_are_a_fresh_run(self):
+        for reaction in ("quartz", "kw"):
+            with self.subTest(reaction):
+                committed = open(os.path.join(table.ROOT, "examples", f"{reaction}.dat")).read()
+                rows = committed.splitlines()
+                self.assertEqual(len(rows), 37)
+                self.assertTrue(all(len(row.split()) == 36 for row in rows))
+                self.assertEqual(committed, table.table_text(reaction))
 
 
 if __name__ == "__main__":

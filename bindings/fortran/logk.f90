@@ -1,11 +1,16 @@
 ! logk in-process for Fortran: the C interface of logk.h, declared with
 ! ISO_C_BINDING. A table is a type(c_ptr); a table of values in Fortran is
 ! an array values(36, 37), temperature first, which is the file's order.
+! A set of tables is a type(c_ptr) too; its log K and slopes for n points
+! are arrays lk(count, n), a point's tables side by side, as the C
+! interface lays them out.
 module logk
   use, intrinsic :: iso_c_binding, only: c_char, c_double, c_int, c_ptr, c_size_t
   implicit none
   private
   public :: logk_error, logk_table_load, logk_table_from_values, logk_table_free, logk_interpolate, logk_slopes
+  public :: logk_table_set_from_tables, logk_table_set_from_values, logk_table_set_count, logk_table_set_free
+  public :: logk_table_set_interpolate, logk_table_set_slopes
 
   ! number: the program's message number; text: its message, ended by c_null_char.
   type, bind(c) :: logk_error
@@ -53,5 +58,55 @@ module logk
       real(c_double), intent(in) :: P(*), T(*)
       real(c_double), intent(out), optional :: dlk_dT(*), dlk_dP(*)
     end subroutine logk_slopes
+
+    ! A set of copies of the tables: they may be freed afterwards.
+    function logk_table_set_from_tables(tables, count, error) bind(c, name='logk_table_set_from_tables') result(set)
+      import :: c_ptr, c_size_t, logk_error
+      type(c_ptr), intent(in) :: tables(*)
+      integer(c_size_t), value :: count
+      type(logk_error), intent(out), optional :: error
+      type(c_ptr) :: set
+    end function logk_table_set_from_tables
+
+    ! values(36, 37, count): table after table.
+    function logk_table_set_from_values(values, count, error) bind(c, name='logk_table_set_from_values') result(set)
+      import :: c_double, c_ptr, c_size_t, logk_error
+      real(c_double), intent(in) :: values(36, 37, *)
+      integer(c_size_t), value :: count
+      type(logk_error), intent(out), optional :: error
+      type(c_ptr) :: set
+    end function logk_table_set_from_values
+
+    function logk_table_set_count(set) bind(c, name='logk_table_set_count') result(count)
+      import :: c_ptr, c_size_t
+      type(c_ptr), value :: set
+      integer(c_size_t) :: count
+    end function logk_table_set_count
+
+    subroutine logk_table_set_free(set) bind(c, name='logk_table_set_free')
+      import :: c_ptr
+      type(c_ptr), value :: set
+    end subroutine logk_table_set_free
+
+    ! lk(count, n); pidx, tidx, isoerr and pterr one a point. Any output may be left out.
+    subroutine logk_table_set_interpolate(set, n, P, T, lk, pidx, tidx, isoerr, pterr) &
+        bind(c, name='logk_table_set_interpolate')
+      import :: c_char, c_double, c_int, c_ptr, c_size_t
+      type(c_ptr), value :: set
+      integer(c_size_t), value :: n
+      real(c_double), intent(in) :: P(*), T(*)
+      real(c_double), intent(out), optional :: lk(*)
+      integer(c_int), intent(out), optional :: pidx(*), tidx(*)
+      character(kind=c_char), intent(out), optional :: isoerr(*), pterr(*)
+    end subroutine logk_table_set_interpolate
+
+    ! dlk_dT(count, n) and dlk_dP(count, n); either may be left out.
+    subroutine logk_table_set_slopes(set, n, P, T, dlk_dT, dlk_dP) bind(c, name='logk_table_set_slopes')
+      import :: c_double, c_ptr, c_size_t
+      type(c_ptr), value :: set
+      integer(c_size_t), value :: n
+      real(c_double), intent(in) :: P(*), T(*)
+      real(c_double), intent(out), optional :: dlk_dT(*), dlk_dP(*)
+    end subroutine logk_table_set_slopes
   end interface
 end module logk

@@ -5,6 +5,7 @@
 // expect: broadcasting, dtypes, masks, exceptions, pickling.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -23,9 +24,9 @@ namespace {
 using Doubles = py::array_t<double, py::array::c_style | py::array::forcecast>;
 
 // A failure, for logk/__init__.py to raise as the right exception: the
-// text as bytes, since a path in it need not be UTF-8.
+// text and the path as bytes, since a path need not be UTF-8.
 py::tuple error_tuple(const logk::Error& error) {
-    return py::make_tuple(error.number, py::bytes(error.text), error.line, error.column);
+    return py::make_tuple(error.number, py::bytes(error.text), error.line, error.column, py::bytes(error.path));
 }
 
 // A read with the lock released that stops when control-C (or any Python
@@ -54,16 +55,15 @@ Doubles doubles(const std::vector<double>& values) {
     return array;
 }
 
-// Reads a file with `read` (the lock released), and makes the Python value
+// Reads files with `read` (the lock released), and makes the Python value
 // of what was read with `make`, or returns the failure's tuple.
 template <typename Read, typename Make>
-py::object read_file(const py::bytes& path, Read read, Make make) {
-    const std::string name = path;
+py::object read_files(Read read, Make make) {
     SignalWatch signals;
-    decltype(read(name, signals.check())) got;
+    decltype(read(signals.check())) got;
     {
         py::gil_scoped_release unlocked;
-        got = read(name, signals.check());
+        got = read(signals.check());
     }
     signals.rethrow();
     if (!got) return error_tuple(got.error);
@@ -71,14 +71,21 @@ py::object read_file(const py::bytes& path, Read read, Make make) {
 }
 
 py::object load(const py::bytes& path) {
-    return read_file(
-        path, [](const std::string& name, const logk::StopReading& stop) { return logk::Table::load(name, stop); },
-        [](logk::Table table) { return py::cast(std::move(table)); });
+    const std::string name = path;
+    return read_files([&name](const logk::StopReading& stop) { return logk::Table::load(name, stop); },
+                      [](logk::Table table) { return py::cast(std::move(table)); });
+}
+
+py::object load_set(const std::vector<py::bytes>& paths, const std::vector<std::string>& names) {
+    const std::vector<std::string> files(paths.begin(), paths.end());
+    return read_files([&](const logk::StopReading& stop) { return logk::TableSet::load(files, names, stop); },
+                      [](logk::TableSet set) { return py::cast(std::move(set)); });
 }
 
 py::object read_points(const py::bytes& path) {
-    return read_file(
-        path, [](const std::string& name, const logk::StopReading& stop) { return logk::read_points(name, stop); },
+    const std::string name = path;
+    return read_files(
+        [&name](const logk::StopReading& stop) { return logk::read_points(name, stop); },
         [](const logk::Points& points) -> py::object { return py::make_tuple(doubles(points.P), doubles(points.T)); });
 }
 
@@ -87,6 +94,14 @@ logk::Table from_values(const Doubles& values) {
         throw py::value_error("1332 values are needed: 37 pressures by 36 temperatures");
     }
     return logk::Table::from_values({values.data(), static_cast<std::size_t>(values.size())});
+}
+
+logk::TableSet set_from_values(const Doubles& values, const std::vector<std::string>& names) {
+    return logk::TableSet::from_values({values.data(), static_cast<std::size_t>(values.size())}, names);
+}
+
+logk::TableSet set_from_tables(const std::vector<logk::Table>& tables, const std::vector<std::string>& names) {
+    return logk::TableSet::from_tables(tables, names);
 }
 
 // One output column: a writeable, contiguous array of n values, or None.
@@ -107,39 +122,48 @@ Value* column(const py::object& array, py::ssize_t n, const char* name) {
 // signals checked between them: about a millisecond of work.
 constexpr std::size_t kBlock = 65536;
 
-// Fills the outputs given (each None or an array of the points' size) for
-// the n points of P and T: log K, the stencil indices (int32), the flags as
-// the code points of 'U1' strings, the slopes.
-void interpolate(const logk::Table& table, const Doubles& P, const Doubles& T, const py::object& LK,
+std::size_t table_count(const logk::Table&) { return 1; }
+std::size_t table_count(const logk::TableSet& set) { return set.size(); }
+
+// Fills the outputs given (each None or an array of the points' size, times
+// the tables' count for log K and the slopes) for the n points of P and T:
+// log K, the stencil indices (int32), the flags as the code points of 'U1'
+// strings, the slopes.
+template <typename Tables>
+void interpolate(const Tables& tables, const Doubles& P, const Doubles& T, const py::object& LK,
                  const py::object& PIDX, const py::object& TIDX, const py::object& ISOERR, const py::object& PTERR,
                  const py::object& dLK_dT, const py::object& dLK_dP) {
     const py::ssize_t n = P.size();
+    const std::size_t count = table_count(tables);
+    const auto values = static_cast<py::ssize_t>(static_cast<std::size_t>(n) * count);
     if (T.size() != n) throw py::value_error("P and T must hold as many values");
-    double* lk = column<double>(LK, n, "lk");
+    double* lk = column<double>(LK, values, "lk");
     std::int32_t* pidx = column<std::int32_t>(PIDX, n, "pidx");
     std::int32_t* tidx = column<std::int32_t>(TIDX, n, "tidx");
     std::uint32_t* isoerr = column<std::uint32_t>(ISOERR, n, "isoerr");
     std::uint32_t* pterr = column<std::uint32_t>(PTERR, n, "pterr");
-    double* dT = column<double>(dLK_dT, n, "dlk_dT");
-    double* dP = column<double>(dLK_dP, n, "dlk_dP");
+    double* dT = column<double>(dLK_dT, values, "dlk_dT");
+    double* dP = column<double>(dLK_dP, values, "dlk_dP");
     std::vector<char> iso(isoerr == nullptr ? 0 : kBlock), pt(pterr == nullptr ? 0 : kBlock);
-    for (std::size_t first = 0; first < static_cast<std::size_t>(n); first += kBlock) {
-        const std::size_t count = std::min(kBlock, static_cast<std::size_t>(n) - first);
+    const std::size_t block = std::max<std::size_t>(1, kBlock / count);  // about as many values a block
+    for (std::size_t first = 0; first < static_cast<std::size_t>(n); first += block) {
+        const std::size_t points = std::min(block, static_cast<std::size_t>(n) - first);
         {
             py::gil_scoped_release unlocked;
-            auto part = [first, count](auto* values) {
+            // Points first to first + points, each `per` values of an output.
+            auto part = [first, points](auto* values, std::size_t per) {
                 using Value = std::remove_pointer_t<decltype(values)>;
-                return values == nullptr ? std::span<Value>() : std::span<Value>(values + first, count);
+                return values == nullptr ? std::span<Value>() : std::span<Value>(values + first * per, points * per);
             };
-            const logk::Outputs outputs{.LK = part(lk),
-                                        .PIDX = part(reinterpret_cast<int*>(pidx)),
-                                        .TIDX = part(reinterpret_cast<int*>(tidx)),
-                                        .ISOERR = std::span<char>(iso).first(iso.empty() ? 0 : count),
-                                        .PTERR = std::span<char>(pt).first(pt.empty() ? 0 : count),
-                                        .dLK_dT = part(dT),
-                                        .dLK_dP = part(dP)};
-            table.interpolate({P.data() + first, count}, {T.data() + first, count}, outputs);
-            for (std::size_t i = 0; i < count; ++i) {
+            const logk::Outputs outputs{.LK = part(lk, count),
+                                        .PIDX = part(reinterpret_cast<int*>(pidx), 1),
+                                        .TIDX = part(reinterpret_cast<int*>(tidx), 1),
+                                        .ISOERR = std::span<char>(iso).first(iso.empty() ? 0 : points),
+                                        .PTERR = std::span<char>(pt).first(pt.empty() ? 0 : points),
+                                        .dLK_dT = part(dT, count),
+                                        .dLK_dP = part(dP, count)};
+            tables.interpolate({P.data() + first, points}, {T.data() + first, points}, outputs);
+            for (std::size_t i = 0; i < points; ++i) {
                 if (isoerr != nullptr) isoerr[first + i] = static_cast<unsigned char>(iso[i]);
                 if (pterr != nullptr) pterr[first + i] = static_cast<unsigned char>(pt[i]);
             }
@@ -194,11 +218,23 @@ PYBIND11_MODULE(_logk, module) {
     py::class_<logk::Table>(module, "Table")
         .def("values", [](const logk::Table& table) { return doubles(table.values()); })
         .def("__eq__", [](const logk::Table& a, const logk::Table& b) { return a == b; });
+    py::class_<logk::TableSet>(module, "TableSet")
+        .def("values", [](const logk::TableSet& set) { return doubles(set.values()); })
+        .def("names", &logk::TableSet::names)
+        .def("size", &logk::TableSet::size)
+        .def("table", &logk::TableSet::table)
+        .def("__eq__", [](const logk::TableSet& a, const logk::TableSet& b) { return a == b; });
     module.def("load", &load, py::arg("path"));
+    module.def("load_set", &load_set, py::arg("paths"), py::arg("names"));
     module.def("from_values", &from_values, py::arg("values"));
-    module.def("interpolate", &interpolate, py::arg("table"), py::arg("P"), py::arg("T"), py::arg("lk"),
+    module.def("set_from_values", &set_from_values, py::arg("values"), py::arg("names"));
+    module.def("set_from_tables", &set_from_tables, py::arg("tables"), py::arg("names"));
+    module.def("interpolate", &interpolate<logk::Table>, py::arg("table"), py::arg("P"), py::arg("T"), py::arg("lk"),
                py::arg("pidx"), py::arg("tidx"), py::arg("isoerr"), py::arg("pterr"), py::arg("dlk_dT"),
                py::arg("dlk_dP"));
+    module.def("interpolate", &interpolate<logk::TableSet>, py::arg("table"), py::arg("P"), py::arg("T"),
+               py::arg("lk"), py::arg("pidx"), py::arg("tidx"), py::arg("isoerr"), py::arg("pterr"),
+               py::arg("dlk_dT"), py::arg("dlk_dP"));
     module.def("point", &point, py::arg("table"), py::arg("P"), py::arg("T"), py::arg("slopes"));
     module.def("point_logk", [](const logk::Table& table, double P, double T) { return table.interpolate(P, T).LK; });
     module.def("format_logk_out", &format_logk_out);

@@ -29,7 +29,7 @@ check_tree() {  # <prefix> <what>
               share/doc/logk/examples/PT.dat share/doc/logk/examples/logk.out.expected \
               share/doc/logk/docs/python_geotherm.png share/doc/logk/examples/c/geotherm.c \
               share/doc/logk/examples/cpp/geotherm.cpp share/doc/logk/examples/fortran/geotherm.f90 \
-              share/doc/logk/examples/python/geotherm.py; do
+              share/doc/logk/examples/python/geotherm.py share/doc/logk/examples/kw.dat; do
     [ -f "$prefix/$file" ] || { echo "$what: $file is missing"; exit 1; }
   done
   [ -x "$prefix/bin/logk-plot" ] || { echo "$what: logk-plot is not executable"; exit 1; }
@@ -83,6 +83,16 @@ check_library() {  # <prefix> <what>
       out=$(env -u LD_LIBRARY_PATH "$scratch/consumer-static-$what" "$table")
       [ "$out" = "19 13 N N -1.917" ] || { echo "$what: the static consumer printed '$out'"; exit 1; }
       echo "$what: a C model linked with pkg-config --static runs"
+    fi
+    # A set of both example tables, from a C model, against a model written
+    # apart from the library.
+    cc $model_flags "$source/tests/install/consumer/set_client.c" $flags -Wl,-rpath,"$libdir" \
+       -o "$scratch/set-client-$what"
+    if /usr/bin/python3 -c "import numpy" 2>/dev/null; then
+      /usr/bin/python3 "$source/tests/install/check_set_client.py" "$scratch/set-client-$what" "$source" \
+        "$prefix/share/doc/logk/examples/quartz.dat" "$prefix/share/doc/logk/examples/kw.dat"
+    else
+      echo "$what: skipped the set client's check: python3-numpy is not installed"
     fi
     unset PKG_CONFIG_PATH
   else

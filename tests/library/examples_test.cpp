@@ -1,7 +1,8 @@
 // The examples of the README, built from examples/ in C++, C and Fortran,
-// run on the example table: each prints P, T and the five results of its
-// points, which must be the program's results for the same points, line for
-// line. And the README shows each example as it stands in examples/.
+// run on the two example tables: each prints P, T, the stencil, log K of
+// each table and the flags of its points, which must be the program's
+// results for the same points on each table, line for line. And the
+// README shows each example as it stands in examples/.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -38,37 +39,53 @@ const Example kExamples[] = {
     {"Fortran", LOGK_EXAMPLE_FORTRAN, "examples/fortran/geotherm.f90"},
 };
 
+// The program's logk.out for the points and the example table `table`.
+std::string program_output(const std::string& points_text, const std::string& table) {
+    Workdir dir;
+    dir.write("quartz.dat", source_file("examples/" + table));
+    dir.write("PT.dat", points_text);
+    EXPECT_EQ(run_logk(dir).exit_status, 0);
+    return dir.read("logk.out");
+}
+
 TEST(Examples, GiveTheProgramsResults) {
+    const char* kTables[2] = {"quartz.dat", "kw.dat"};
     for (const Example& example : kExamples) {
         SCOPED_TRACE(example.name);
         if (*example.binary == '\0') {
             std::printf("skipped: the %s example, for want of a compiler\n", example.name);
             continue;
         }
-        std::istringstream lines(output_of(std::string(example.binary) + " " + LOGK_SOURCE_DIR + "/examples/quartz.dat"));
+        const std::string command = std::string(example.binary) + " " + LOGK_SOURCE_DIR + "/examples/" + kTables[0] +
+                                    " " + LOGK_SOURCE_DIR + "/examples/" + kTables[1];
+        std::istringstream lines(output_of(command));
         std::vector<std::pair<double, double>> points;
-        std::vector<Interpolation> results;
+        std::vector<Interpolation> results[2];
         std::string points_text;
         for (std::string line; std::getline(lines, line);) {
             std::istringstream fields(line);
             double P, T;
-            Interpolation at;
-            ASSERT_TRUE(fields >> P >> T >> at.PIDX >> at.TIDX >> at.LK >> at.ISOERR >> at.PTERR) << line;
+            Interpolation at[2];
+            ASSERT_TRUE(fields >> P >> T >> at[0].PIDX >> at[0].TIDX >> at[0].LK >> at[1].LK >> at[0].ISOERR >>
+                        at[0].PTERR)
+                << line;
+            at[1].PIDX = at[0].PIDX, at[1].TIDX = at[0].TIDX, at[1].ISOERR = at[0].ISOERR, at[1].PTERR = at[0].PTERR;
             points.emplace_back(P, T);
-            results.push_back(at);
+            results[0].push_back(at[0]);
+            results[1].push_back(at[1]);
             char point[80];
             std::snprintf(point, sizeof point, "%.17g %.17g\n", P, T);
             points_text += point;
         }
         ASSERT_EQ(points.size(), 31u);
-        Workdir dir;
-        dir.write("quartz.dat", source_file("examples/quartz.dat"));
-        dir.write("PT.dat", points_text);
-        ASSERT_EQ(run_logk(dir).exit_status, 0);
-        const std::string out = dir.read("logk.out");
-        ASSERT_EQ(out.size(), 70 + 73 * points.size());
-        for (std::size_t i = 0; i < points.size(); ++i) {
-            EXPECT_EQ(format_line(points[i].first, points[i].second, results[i]), out.substr(70 + 73 * i, 71)) << i;
+        for (int table = 0; table < 2; ++table) {
+            SCOPED_TRACE(kTables[table]);
+            const std::string out = program_output(points_text, kTables[table]);
+            ASSERT_EQ(out.size(), 70 + 73 * points.size());
+            for (std::size_t i = 0; i < points.size(); ++i) {
+                EXPECT_EQ(format_line(points[i].first, points[i].second, results[table][i]), out.substr(70 + 73 * i, 71))
+                    << i;
+            }
         }
     }
 }

@@ -1,6 +1,7 @@
 """Beyond one process: a Dask cluster of two worker processes computes log K
 over a chunked array of 10^6 points, with the table shipped to the workers
-by pickling, and gets the bits of one direct call."""
+by pickling, and gets the bits of one direct call; and xarray datasets
+keep their flags, their chunks and those bits."""
 import numpy as np
 import pytest
 
@@ -25,12 +26,24 @@ def test_two_worker_processes_give_the_bits_of_one_call():
     assert np.array_equal(computed.view(np.uint64), direct.view(np.uint64))
 
 
-def test_the_readmes_xarray_recipe():
+def test_xarray_keeps_the_flags_and_the_chunks():
     xr = pytest.importorskip("xarray", reason="python3-xarray is not installed")
-    table = logk.Table.from_values(made_up_values())
+    reactions = logk.TableSet.from_values(np.stack([made_up_values(), made_up_values() * 2 - 1]),
+                                          names=["quartz", "water"])
     random = np.random.default_rng(15)
     P = random.uniform(0.5, 6500.0, (40, 50))
     T = random.uniform(-5.0, 720.0, (40, 50))
     ds = xr.Dataset({"pressure": (("y", "x"), P), "temperature": (("y", "x"), T)}).chunk({"y": 10})
-    lk = xr.apply_ufunc(table.logk, ds.pressure, ds.temperature, dask="parallelized", output_dtypes=["float64"])
-    assert np.array_equal(lk.values.view(np.uint64), table.logk(P, T).view(np.uint64))
+    lazy = logk.interpolate_xarray(reactions, ds.pressure, ds.temperature, derivatives=True)
+    assert lazy.lk.dims == ("y", "x", "reaction") and list(lazy.reaction.values) == ["quartz", "water"]
+    assert lazy.lk.chunks[0] == (10, 10, 10, 10) and lazy.pterr.chunks[0] == (10, 10, 10, 10)
+    assert lazy.lk.attrs["units"] == "1" and "flag" in lazy.isoerr.attrs["long_name"]
+    direct = reactions.interpolate(P, T, derivatives=True)
+    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None) as cluster:
+        with distributed.Client(cluster):
+            computed = lazy.compute()
+    for name in ("lk", "pidx", "tidx", "isoerr", "pterr", "dlk_dT", "dlk_dP"):
+        assert np.array_equal(computed[name].values, getattr(direct, name)), name
+    assert np.array_equal(computed.lk.values.view(np.uint64), direct.lk.view(np.uint64))
+    single = logk.interpolate_xarray(logk.Table.from_values(made_up_values()), ds.pressure.compute(), ds.temperature)
+    assert set(single.data_vars) == {"lk", "pidx", "tidx", "isoerr", "pterr"} and single.lk.dims == ("y", "x")

@@ -134,7 +134,7 @@ def test_the_example_draws_its_picture(tmp_path):
     import sys
     image = tmp_path / "geotherm.png"
     argv = sys.argv
-    sys.argv = ["geotherm.py", EXAMPLE_TABLE, str(image)]
+    sys.argv = ["geotherm.py", EXAMPLE_TABLE, os.path.join(os.path.dirname(EXAMPLE_TABLE), "kw.dat"), str(image)]
     try:
         runpy.run_path(os.path.join(os.path.dirname(EXAMPLE_TABLE), "python", "geotherm.py"), run_name="__main__")
     finally:

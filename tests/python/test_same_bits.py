@@ -1,10 +1,12 @@
 """The module gives the program's logk.out, byte for byte, on 100,000 and
 more points: every value that decides a stencil or a flag and the doubles
 beside it, each against each, and random points on and off the grid."""
+import os
+
 import numpy as np
 
 import logk
-from conftest import made_up_values, run_program, table_text
+from conftest import SOURCE, made_up_values, run_program, table_text
 
 
 def generated_points():
@@ -35,3 +37,28 @@ def test_logk_out_is_the_programs(tmp_path):
         one = table.interpolate(P[k], T[k])
         line = logk.format_logk_out(P[k], T[k], one)[70:]
         assert line == expected[70 + 73 * k:70 + 73 * (k + 1)], k
+
+
+# A set of the example tables and a made-up one gives, for every reaction,
+# the bits of a model written apart from the library (numpy_model), and
+# that model gives the program's logk.out for each table.
+def test_every_reaction_of_a_set_agrees_with_an_independent_model(tmp_path):
+    from numpy_model import findpt_numpy, intrpk_numpy
+    examples = os.path.join(SOURCE, "examples")
+    reactions = logk.TableSet.from_tables([logk.Table.load(os.path.join(examples, "quartz.dat")),
+                                           logk.Table.load(os.path.join(examples, "kw.dat")),
+                                           logk.Table.from_values(made_up_values())], names=["quartz", "kw", "made"])
+    P, T = generated_points()
+    result = reactions.interpolate(P, T)
+    PIDX, TIDX, ISOERR, PTERR = findpt_numpy(P, T)
+    assert np.array_equal(PIDX, result.pidx) and np.array_equal(TIDX, result.tidx)
+    assert np.array_equal(ISOERR, result.isoerr) and np.array_equal(PTERR, result.pterr)
+    for r, name in enumerate(reactions.names):
+        model = intrpk_numpy(P, T, PIDX, TIDX, reactions.values[r])
+        assert np.array_equal(model.view(np.uint64), np.ascontiguousarray(result.lk[:, r]).view(np.uint64)), name
+    # and the model's lines for one table are the program's
+    points = "".join(f"{p:.17g} {t:.17g}\n" for p, t in zip(P[:5000], T[:5000]))
+    expected = run_program(tmp_path, table_text(reactions.values[1]), points)
+    model_result = logk.Result(intrpk_numpy(P[:5000], T[:5000], PIDX[:5000], TIDX[:5000], reactions.values[1]),
+                               PIDX[:5000], TIDX[:5000], ISOERR[:5000], PTERR[:5000])
+    assert logk.format_logk_out(P[:5000], T[:5000], model_result) == expected

@@ -6,6 +6,9 @@ results of the program logk, over NumPy arrays.
     result = table.interpolate(P, T)          # P in bar, T in degC: scalars or arrays that broadcast
     result.lk, result.pidx, result.tidx, result.isoerr, result.pterr
     table.logk(P, T)                          # log K alone, for xarray.apply_ufunc or dask map_blocks
+    reactions = logk.TableSet.load(["quartz.dat", "kw.dat"])
+    reactions.logk(P, T)                      # shape P.shape + (2,): every reaction at every point
+    logk.interpolate_xarray(reactions, ds.pressure, ds.temperature)  # an xarray.Dataset, flags and all
 
 A Table never changes once made; it pickles, so Dask ships it to workers.
 Points may be masked arrays: masked points come back masked. Failures
@@ -18,8 +21,8 @@ import numpy as np
 
 from . import _logk
 
-__all__ = ["Table", "Result", "read_points", "format_logk_out", "write_logk_out", "PGRID", "TGRID", "Error",
-           "FileError", "FileNotFound", "PermissionDenied", "NotationError"]
+__all__ = ["Table", "TableSet", "Result", "interpolate_xarray", "read_points", "format_logk_out", "write_logk_out",
+           "PGRID", "TGRID", "Error", "FileError", "FileNotFound", "PermissionDenied", "NotationError"]
 
 # The grid: pressure nodes in bar, temperature nodes in degrees Celsius.
 PGRID = _logk.PGRID
@@ -118,10 +121,14 @@ def _path(path):
     return name
 
 
+def _failed(read):
+    return isinstance(read, tuple) and len(read) == 5 and isinstance(read[0], int)
+
+
 def _read(function, path, kind):
     read = function(_path(path))
-    if isinstance(read, tuple) and isinstance(read[0], int):
-        _raise(read, os.fspath(path), kind)
+    if _failed(read):
+        _raise(read[:4], os.fspath(path), kind)
     return read
 
 
@@ -259,13 +266,38 @@ _INDICES = [np.int32(k) for k in range(40)]
 _FLAGS = {flag: np.str_(flag) for flag in "NWE"}
 
 
-class Table:
+class _Tables:
+    """What a Table and a TableSet share: the batch calls over NumPy arrays."""
+
+    __slots__ = ()
+
+    def _count(self):
+        return None
+
+    def interpolate(self, P, T, derivatives=False, out=None):
+        """The program's results at the points (P, T), which broadcast together.
+        With `out`, a Result of arrays of the points' shape, every array it
+        holds is filled (the slopes too, where it has them) and it is
+        returned again: a time loop need not allocate new arrays each step.
+        It must hold the slopes' arrays where `derivatives` asks for them."""
+        wanted = _NAMES if derivatives else _NAMES[:5]
+        return _compute(self._compiled, self._count(), P, T, wanted, out)
+
+    def logk(self, P, T, out=None):
+        """log K alone at the points (P, T) (filled into `out`, a float64 array
+        of the shape of the results' lk, where given)."""
+        if out is not None:
+            out = Result(out, None, None, None, None)
+        return _compute(self._compiled, self._count(), P, T, ("lk",), out).lk
+
+
+class Table(_Tables):
     """A log K table on the grid PGRID x TGRID, 37 pressures by 36 temperatures."""
 
-    __slots__ = ("_table",)
+    __slots__ = ("_compiled",)
 
     def __init__(self, compiled):
-        self._table = compiled
+        self._compiled = compiled
 
     @classmethod
     def load(cls, path):
@@ -284,7 +316,7 @@ class Table:
     @property
     def values(self):
         """The table, read-only, shape (37, 36)."""
-        values = self._table.values().reshape(37, 36)
+        values = self._compiled.values().reshape(37, 36)
         values.flags.writeable = False
         return values
 
@@ -296,30 +328,27 @@ class Table:
         It must hold the slopes' arrays where `derivatives` asks for them."""
         if out is None and type(P) in _SCALARS and type(T) in _SCALARS:
             try:
-                at = _logk.point(self._table, P, T, bool(derivatives))
+                at = _logk.point(self._compiled, P, T, bool(derivatives))
             except TypeError:  # an int beyond the doubles: the array path says why
                 pass
             else:
                 slopes = (np.float64(at[5]), np.float64(at[6])) if derivatives else ()
                 return Result(np.float64(at[0]), _INDICES[at[1]], _INDICES[at[2]], _FLAGS[at[3]], _FLAGS[at[4]],
                               *slopes)
-        wanted = _NAMES if derivatives else _NAMES[:5]
-        return _compute(self._table, None, P, T, wanted, out)
+        return super().interpolate(P, T, derivatives, out)
 
     def logk(self, P, T, out=None):
         """log K alone at the points (P, T), an array of their broadcast shape
         (filled into `out`, a float64 array of that shape, where given)."""
         if out is None and type(P) in _SCALARS and type(T) in _SCALARS:
             try:
-                return np.float64(_logk.point_logk(self._table, P, T))
+                return np.float64(_logk.point_logk(self._compiled, P, T))
             except TypeError:  # an int beyond the doubles: the array path says why
                 pass
-        if out is not None:
-            out = Result(out, None, None, None, None)
-        return _compute(self._table, None, P, T, ("lk",), out).lk
+        return super().logk(P, T, out)
 
     def __eq__(self, other):
-        return isinstance(other, Table) and self._table == other._table
+        return isinstance(other, Table) and self._compiled == other._compiled
 
     def __hash__(self):
         return hash(self.values.tobytes())
@@ -329,6 +358,160 @@ class Table:
 
     def __repr__(self):
         return "<logk.Table 37 x 36>"
+
+
+class TableSet(_Tables):
+    """Tables of many reactions on the grid PGRID x TGRID, each with a name:
+    every point's stencil and flags are chosen once, and log K of every
+    table follows, each with the bits its own Table gives. Results hold lk
+    (and the slopes) of shape points + (number of tables,), the last axis
+    in the order of `names`; pidx, tidx, isoerr and pterr of the points'
+    shape. s["quartz"] and s[0] give a Table."""
+
+    __slots__ = ("_compiled", "_names")
+
+    def __init__(self, compiled):
+        self._compiled = compiled
+        self._names = tuple(compiled.names())
+
+    def _count(self):
+        return len(self._names)
+
+    @staticmethod
+    def _names_for(names, count):
+        if names is None:
+            return None
+        names = [str(name) for name in names]
+        if len(names) != count:
+            raise ValueError(f"{len(names)} names for {count} tables")
+        twice = sorted({name for name in names if names.count(name) > 1})
+        if twice:
+            raise ValueError(f"two tables are named {twice[0]!r}: give each its own name (names=)")
+        return names
+
+    @classmethod
+    def load(cls, paths, names=None):
+        """Reads each file with the program's reader. `paths` is a list of
+        paths (as open() takes them; names default to the files' stems) or
+        a mapping from name to path. A file that cannot be read raises its
+        logk.Error, whose path is that file's."""
+        if hasattr(paths, "keys"):
+            if names is not None:
+                raise TypeError("give the names as the mapping's keys or as names=, not both")
+            names, paths = list(paths.keys()), list(paths.values())
+        paths = list(paths)
+        if not paths:
+            raise ValueError("a set needs at least one table")
+        files = [_path(path) for path in paths]
+        if names is None:
+            names = [os.path.splitext(os.path.basename(os.fsdecode(name)))[0] for name in files]
+        read = _logk.load_set(files, cls._names_for(names, len(files)))
+        if _failed(read):
+            failed = read[4]
+            path = next((os.fspath(path) for path, name in zip(paths, files) if name == failed), failed)
+            _raise(read[:4], path, "table")
+        return cls(read)
+
+    @classmethod
+    def from_values(cls, values, names=None):
+        """A set from an array-like of shape (R, 37, 36): R tables, each a row
+        per pressure node, as in the file. Names default to "0", "1", ..."""
+        array, _ = _doubles(values, "values")
+        if array.ndim != 3 or array.shape[1:] != (37, 36) or array.shape[0] == 0:
+            raise ValueError(f"a set has shape (R, 37, 36), R tables of a row per pressure node, not {array.shape}")
+        names = cls._names_for(names, array.shape[0]) or [str(r) for r in range(array.shape[0])]
+        return cls(_logk.set_from_values(np.ascontiguousarray(array).ravel(), names))
+
+    @classmethod
+    def from_tables(cls, tables, names=None):
+        """A set of the Tables given, in their order. Names default to "0", "1", ..."""
+        tables = list(tables)
+        if not tables or not all(isinstance(table, Table) for table in tables):
+            raise TypeError("a set is made of one or more logk.Table objects")
+        names = cls._names_for(names, len(tables)) or [str(r) for r in range(len(tables))]
+        return cls(_logk.set_from_tables([table._compiled for table in tables], names))
+
+    @property
+    def names(self):
+        """The tables' names, in the order of the last axis of lk."""
+        return self._names
+
+    def __len__(self):
+        return len(self._names)
+
+    def __getitem__(self, key):
+        """The table named `key`, or the table at index `key`, as a Table."""
+        if isinstance(key, str):
+            if key not in self._names:
+                raise KeyError(key)
+            key = self._names.index(key)
+        index = range(len(self._names))[key]  # an IndexError for one out of range, and negative ones count back
+        return Table(self._compiled.table(index))
+
+    @property
+    def values(self):
+        """The tables, read-only, shape (R, 37, 36)."""
+        values = self._compiled.values().reshape(-1, 37, 36)
+        values.flags.writeable = False
+        return values
+
+    def __eq__(self, other):
+        return isinstance(other, TableSet) and self._compiled == other._compiled
+
+    def __hash__(self):
+        return hash((self._names, self.values.tobytes()))
+
+    def __reduce__(self):
+        return TableSet.from_values, (np.array(self.values), list(self._names))
+
+    def __repr__(self):
+        return f"<logk.TableSet of {len(self._names)}: {', '.join(self._names)}>"
+
+
+# What interpolate_xarray's variables hold: CF-style units and long names.
+_ATTRIBUTES = {
+    "lk": {"units": "1", "long_name": "log10 of the equilibrium constant, interpolated"},
+    "pidx": {"units": "1", "long_name": "the stencil's lowest pressure node, 1-based in logk.PGRID (1 to 35)"},
+    "tidx": {"units": "1", "long_name": "the stencil's highest temperature node, 1-based in logk.TGRID (3 to 36)"},
+    "isoerr": {"long_name": "lower pressure limit flag: N none, W stencil moved to higher pressures, "
+                            "E pressure below the limit of its temperature"},
+    "pterr": {"long_name": "range flag: N within the grid, W within the margin (extrapolated), "
+                           "E beyond it (meaningless)"},
+    "dlk_dT": {"units": "degC-1", "long_name": "d log K / dT of the interpolant on the point's stencil"},
+    "dlk_dP": {"units": "bar-1", "long_name": "d log K / dP of the interpolant on the point's stencil"},
+}
+
+
+def interpolate_xarray(tables, pressure, temperature, derivatives=False):
+    """The results of a Table or a TableSet over xarray DataArrays (pressure
+    in bar, temperature in degC, of any dimensions that broadcast), as an
+    xarray.Dataset: lk, pidx, tidx, isoerr and pterr, and dlk_dT and dlk_dP
+    where `derivatives` asks for them, each with units and a long name. For
+    a set, lk and the slopes have a last dimension "reaction" whose
+    coordinate is the tables' names. Dask-backed inputs give a lazy Dataset
+    with their chunks, computed wherever Dask runs it (tables pickle)."""
+    import xarray as xr  # only here: the module needs no xarray otherwise
+    if not isinstance(tables, (Table, TableSet)):
+        raise TypeError(f"tables must be a logk.Table or a logk.TableSet, not {type(tables).__name__}")
+    is_set = isinstance(tables, TableSet)
+    names = _NAMES if derivatives else _NAMES[:5]
+    per_table = dict(zip(_NAMES, _PER_TABLE))
+    dtypes = dict(zip(_NAMES, _DTYPES))
+
+    def compute(P, T):
+        result = tables.interpolate(P, T, derivatives=derivatives)
+        return tuple(np.asarray(getattr(result, name)) for name in names)
+
+    core = [["reaction"] if is_set and per_table[name] else [] for name in names]
+    outputs = xr.apply_ufunc(compute, pressure, temperature, output_core_dims=core, dask="parallelized",
+                             output_dtypes=[dtypes[name] for name in names],
+                             dask_gufunc_kwargs={"output_sizes": {"reaction": len(tables)}} if is_set else None)
+    dataset = xr.Dataset({name: output for name, output in zip(names, outputs)})
+    if is_set:
+        dataset = dataset.assign_coords(reaction=list(tables.names))
+    for name in names:
+        dataset[name].attrs.update(_ATTRIBUTES[name])
+    return dataset
 
 
 def read_points(path):
