@@ -1,10 +1,11 @@
 #!/usr/bin/python3
 """Times the Python module on 10^6 random points, beside the C++ batch call
 (into outputs the caller made) and beside what a Python user would write
-instead: the same stencil rules and interpolation in vectorised NumPy,
-which must agree with the module bit for bit on every point. The module is
-timed making new arrays, as a plain call does, and filling the arrays of
-an earlier result (out=), as the C++ call does.
+instead: the same stencil rules and interpolation in vectorised NumPy
+(tests/python/numpy_model.py), which must agree with the module bit for
+bit on every point. The module is timed making new arrays, as a plain call
+does, and filling the arrays of an earlier result (out=), as the C++ call
+does; also a set of 32 tables, and calls with one point of plain floats.
 
     /usr/bin/python3 bench/python_bench.py [--points 1000000] [--rounds 11]
 
@@ -40,7 +41,7 @@ def main():
     parser.add_argument("--rounds", type=int, default=11)
     args = parser.parse_args()
     subprocess.run(["cmake", "-S", ROOT, "-B", BUILD, "-DCMAKE_BUILD_TYPE=Release", "-DLOGK_BUILD_TESTS=OFF",
-                    "-DLOGK_BUILD_BENCH=ON"], check=True, stdout=subprocess.DEVNULL)
+                    "-DLOGK_BUILD_PYTHON=ON", "-DLOGK_BUILD_BENCH=ON"], check=True, stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", BUILD, "-j2", "--target", "logk_python", "logk_library_bench"], check=True,
                    stdout=subprocess.DEVNULL)
     sys.path.insert(0, os.path.join(BUILD, "python"))
@@ -62,6 +63,14 @@ def main():
     # process has not touched yet (8 log K, 4 + 4 the indices, 4 + 4 the flags).
     fresh = best(args.rounds, lambda: [np.ones(n), np.ones(n, np.int32), np.ones(n, np.int32),
                                        np.ones(n, np.uint32), np.ones(n, np.uint32)])
+    # A model that steps in Python: one point of plain floats a call.
+    calls = 100000
+    scalar_logk = best(args.rounds, lambda: [table.logk(500.0, 300.0) for _ in range(calls)])
+    scalar_interpolate = best(args.rounds, lambda: [table.interpolate(500.0, 300.0) for _ in range(calls)])
+    # A model of many reactions: 32 tables as one set, log K into an earlier result's array.
+    reactions = logk.TableSet.from_values(np.stack([np.array(table.values) + r for r in range(32)]))
+    set_lk = reactions.logk(P, T)
+    set_logk = best(max(3, args.rounds // 3), lambda: reactions.logk(P, T, out=set_lk))
     values = np.array(table.values)
     numpy_result = {}
 
@@ -84,6 +93,9 @@ def main():
     print(f"  the same into the arrays of out=     {per_point(module_out):8.2f} ns/point")
     print(f"logk.Table.logk, log K alone          {per_point(module_logk):8.2f} ns/point")
     print(f"new arrays alone (np.ones, 24 B/point) {per_point(fresh):7.2f} ns/point")
+    print(f"logk.TableSet.logk, 32 tables, out=    {per_point(set_logk) / 32:7.2f} ns/value (a point of a table)")
+    print(f"table.logk(500.0, 300.0)               {scalar_logk / calls * 1e6:7.3f} us/call")
+    print(f"table.interpolate(500.0, 300.0)        {scalar_interpolate / calls * 1e6:7.3f} us/call")
     print(f"C++ batch call, all outputs           {cpp_batch:8.2f} ns/point")
     print(f"the same in vectorised NumPy          {per_point(numpy_time):8.2f} ns/point")
     print(f"interpolate / C++ batch               {per_point(module) / cpp_batch:8.2f}")
