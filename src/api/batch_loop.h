@@ -132,7 +132,7 @@ template <typename Stride>
     }
 }
 
-// The slopes of table r at point `lane` of the block, into the outputs.
+// The slopes of every table at point `lane` of the block, into the outputs.
 template <int W>
 [[gnu::always_inline]] inline void write_slopes(const PointBlock<W>& b, int lane, const Work& w, std::size_t point) {
     const StencilBasis basis = stencil_basis(b.P[lane], b.T[lane], static_cast<int>(b.PIDX[lane]),
