@@ -173,6 +173,7 @@ public:
     // Reads each file with the program's reader. The first that fails comes
     // back as that file's Error, its path in Error::path. Names default to
     // the files' stems ("quartz" for "data/quartz.dat"); they must differ.
+    // Throws std::invalid_argument for no paths or names that do not fit.
     static Read<TableSet> load(std::span<const std::string> paths, std::vector<std::string> names = {},
                                const StopReading& stop = {});
 
