@@ -5,32 +5,16 @@
 // the rest, T uniform from -5 to 720 degC, in random order. Prints the best
 // round of each, in ns per point (ms for the load).
 #include <algorithm>
-#include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <vector>
 
 #include "api/batch.h"
+#include "bench_support.h"
 #include "logk/logk.hpp"
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-template <typename Work>
-double best_seconds(int rounds, Work work) {
-    double best = 1e30;
-    for (int round = 0; round < rounds; ++round) {
-        const auto start = Clock::now();
-        work();
-        best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
-    }
-    return best;
-}
-
-}  // namespace
+using bench::best_seconds;
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -40,14 +24,9 @@ int main(int argc, char** argv) {
     const std::size_t n = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1000000;
     const int rounds = argc > 3 ? std::atoi(argv[3]) : 11;
     std::mt19937_64 random(1994);
-    std::uniform_real_distribution<double> log_pressure(std::log(0.5), std::log(6500.0));
-    std::uniform_real_distribution<double> pressure(0.5, 6500.0);
-    std::uniform_real_distribution<double> temperature(-5.0, 720.0);
-    std::vector<double> P(n), T(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        P[i] = random() % 2 ? std::exp(log_pressure(random)) : pressure(random);
-        T[i] = temperature(random);
-    }
+    const bench::Points points = bench::library_points(n, random);
+    const std::vector<double>& P = points.P;
+    const std::vector<double>& T = points.T;
 
     if (argc > 4) {  // the same points for the program, each read back as the double it is
         FILE* out = std::fopen(argv[4], "w");

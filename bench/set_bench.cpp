@@ -7,8 +7,6 @@
 // tables called one by one for log K alone. Prints the best round of each
 // in ns per value, a value being one point of one table.
 #include <algorithm>
-#include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -16,37 +14,18 @@
 
 #include "api/batch.h"
 #include "api/table_set_data.h"
+#include "bench_support.h"
 #include "logk/logk.hpp"
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-template <typename Work>
-double best_seconds(int rounds, Work work) {
-    double best = 1e30;
-    for (int round = 0; round < rounds; ++round) {
-        const auto start = Clock::now();
-        work();
-        best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
-    }
-    return best;
-}
-
-}  // namespace
+using bench::best_seconds;
 
 int main(int argc, char** argv) {
     const std::size_t n = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1000000;
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
     std::mt19937_64 random(1994);  // the points of library_bench
-    std::uniform_real_distribution<double> log_pressure(std::log(0.5), std::log(6500.0));
-    std::uniform_real_distribution<double> pressure(0.5, 6500.0);
-    std::uniform_real_distribution<double> temperature(-5.0, 720.0);
-    std::vector<double> P(n), T(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        P[i] = random() % 2 ? std::exp(log_pressure(random)) : pressure(random);
-        T[i] = temperature(random);
-    }
+    const bench::Points points = bench::library_points(n, random);
+    const std::vector<double>& P = points.P;
+    const std::vector<double>& T = points.T;
     std::uniform_real_distribution<double> value(-12.0, 2.0);
     const char* names[] = {"no vectors", "AVX2", "AVX-512"};
     std::printf("points %zu, best of %d rounds, ns per value (a point of one table)\n", n, rounds);

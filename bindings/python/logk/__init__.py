@@ -320,12 +320,8 @@ class Table(_Tables):
         values.flags.writeable = False
         return values
 
+    # The calls of _Tables, with a quick path for two plain numbers.
     def interpolate(self, P, T, derivatives=False, out=None):
-        """The program's results at the points (P, T), which broadcast together.
-        With `out`, a Result of arrays of the points' shape, every array it
-        holds is filled (the slopes too, where it has them) and it is
-        returned again: a time loop need not allocate new arrays each step.
-        It must hold the slopes' arrays where `derivatives` asks for them."""
         if out is None and type(P) in _SCALARS and type(T) in _SCALARS:
             try:
                 at = _logk.point(self._compiled, P, T, bool(derivatives))
@@ -338,8 +334,6 @@ class Table(_Tables):
         return super().interpolate(P, T, derivatives, out)
 
     def logk(self, P, T, out=None):
-        """log K alone at the points (P, T), an array of their broadcast shape
-        (filled into `out`, a float64 array of that shape, where given)."""
         if out is None and type(P) in _SCALARS and type(T) in _SCALARS:
             try:
                 return np.float64(_logk.point_logk(self._compiled, P, T))
@@ -358,6 +352,10 @@ class Table(_Tables):
 
     def __repr__(self):
         return "<logk.Table 37 x 36>"
+
+
+Table.interpolate.__doc__ = _Tables.interpolate.__doc__
+Table.logk.__doc__ = _Tables.logk.__doc__
 
 
 class TableSet(_Tables):
