@@ -66,10 +66,13 @@ template <int W>
         packed_rows[lane] = kPackedRows[static_cast<std::size_t>(row[lane])];
         limits[lane] = kPackedRowLimits[static_cast<std::size_t>(row[lane])];
     }
+    // The fields by plain shifts: a lambda here is a function of its own,
+    // built without the caller's vector instructions, and where the build
+    // does not inline it (-O0) the two disagree on how a vector is returned.
     const Int packed = L::load(packed_rows);
-    auto field = [&packed](int at) { return (packed >> (8 * at)) & 0xFF; };
-    const Int TIDX = field(0), cap = field(1), t_verdict = field(2), from = field(3), to = field(4);
-    const Int add = field(5), floor = field(6);
+    const Int TIDX = packed & 0xFF, cap = (packed >> 8) & 0xFF, t_verdict = (packed >> 16) & 0xFF;
+    const Int from = (packed >> 24) & 0xFF, to = (packed >> 32) & 0xFF, add = (packed >> 40) & 0xFF;
+    const Int floor = (packed >> 48) & 0xFF;
 
     const Int shifted = ((k - from) >= 0) & ((k - from) < (to - from));
     const Int one = L::all(std::int64_t{1});
