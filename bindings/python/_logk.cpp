@@ -242,4 +242,5 @@ PYBIND11_MODULE(_logk, module) {
     module.attr("PGRID") = grid(logk::PGRID.data(), logk::PGRID.size());
     module.attr("TGRID") = grid(logk::TGRID.data(), logk::TGRID.size());
     module.attr("LONGEST_LINE") = logk::kLongestLine;
+    module.attr("MOST_TABLES") = logk::TableSet::kMostTables;
 }

@@ -42,7 +42,8 @@ void logk_table_free(logk_table *table);
 /* For n points P[i] (bar), T[i] (degrees Celsius): log K, the stencil's
  * PIDX (1..35) and TIDX (3..36), and the flags ISOERR and PTERR ('N', 'W'
  * or 'E'). Any output may be NULL. Nothing is done when table, P or T is
- * NULL.
+ * NULL. A log K or slope that is not a number is always the quiet NaN
+ * 0x7FF8000000000000, whatever NaN or infinity it came from.
  *
  * An output may lie over P or T (lk == P, say): the results are those of
  * separate arrays. Only an output that starts inside P or T past its start
@@ -75,7 +76,8 @@ typedef struct logk_table_set logk_table_set;
 logk_table_set *logk_table_set_from_tables(const logk_table *const *tables, size_t count, logk_error *error);
 
 /* A set from count * 1332 values: table after table, each in file order.
- * NULL (number 0) for a count of 0, NULL values, or no memory. */
+ * NULL (number 0) for a count of 0, NULL values, a count whose values no
+ * address could hold ("a count of ... tables is too large"), or no memory. */
 logk_table_set *logk_table_set_from_values(const double *values, size_t count, logk_error *error);
 
 /* The number of tables; 0 for NULL. */

@@ -62,7 +62,9 @@ struct Read {
 };
 
 // What the program writes for one point: log K and the stencil with its two
-// flags. ISOERR and PTERR are 'N', 'W' or 'E'.
+// flags. ISOERR and PTERR are 'N', 'W' or 'E'. Where log K (or a slope) is
+// not a number, as at a point of NaN or next to a table's NaN or infinite
+// values, it is the quiet NaN 0x7FF8000000000000 on every path and machine.
 struct Interpolation {
     double LK = 0.0;
     int PIDX = 0;  // the stencil's lowest pressure node, 1 to 35
@@ -160,6 +162,11 @@ private:
 //   set.interpolate(P, T, {.LK = lk /* P.size() * 2 values */, .PTERR = pterr /* P.size() */});
 class LOGK_API TableSet {
 public:
+    // The most tables a set can hold: the bytes of more would be beyond what
+    // an address can count. Every way of making a set throws
+    // std::length_error for more ("a count of ... tables is too large").
+    static constexpr std::size_t kMostTables = PTRDIFF_MAX / (kTableValues * sizeof(double));
+
     // A set of copies of the tables, in this order, each with its name
     // (names empty for none, else one per table, no two alike). Throws
     // std::invalid_argument for no tables or names that do not fit.

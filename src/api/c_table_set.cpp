@@ -1,6 +1,7 @@
 // The C interface of table sets: many tables behind one opaque handle,
 // laid out for the batch loop. Nothing here throws into C.
 #include <new>
+#include <stdexcept>
 #include <string>
 
 #include "api/batch.h"
@@ -23,6 +24,9 @@ logk_table_set* new_set(size_t count, const char* caller, logk_error* error) {
         auto* set = new logk_table_set{logk::TableSetData(count)};
         set_error(error, 0, "");
         return set;
+    } catch (const std::length_error& too_many) {
+        set_error(error, 0, std::string(caller) + ": " + too_many.what());
+        return nullptr;
     } catch (...) {
         set_error(error, 0, std::string(caller) + ": out of memory");
         return nullptr;

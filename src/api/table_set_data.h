@@ -4,11 +4,14 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "api/batch.h"
 #include "grid/logk_table.h"
+#include "logk/logk.hpp"
 
 namespace logk {
 
@@ -21,8 +24,11 @@ struct TableSetData {
     std::vector<std::string> names;  // one per table, empty where none was given
 
     static constexpr std::size_t kCells = LogKTable::kCells;
+    // Beyond TableSet::kMostTables, kCells * tables could wrap.
+    static constexpr std::size_t kMostTables = TableSet::kMostTables;
 
-    explicit TableSetData(std::size_t tables) : count(tables), values(kCells * tables) {}
+    // Throws std::length_error for more than kMostTables.
+    explicit TableSetData(std::size_t tables) : count(tables), values(cells_of(tables)) {}
 
     TableValues tables() const { return {values.data(), count}; }
 
@@ -36,6 +42,15 @@ struct TableSetData {
             for (int J = 1; J <= kTemperatureNodes; ++J) LOGK(I, J) = values[LogKTable::offset(I, J) * count + r];
         }
         return LOGK;
+    }
+
+private:
+    static std::size_t cells_of(std::size_t tables) {
+        if (tables > kMostTables) {
+            throw std::length_error("a count of " + std::to_string(tables) + " tables is too large (at most " +
+                                    std::to_string(kMostTables) + ")");
+        }
+        return kCells * tables;
     }
 };
 

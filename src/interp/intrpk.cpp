@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "grid/grid.h"
+#include "interp/one_nan.h"
 
 // Every operation must be rounded to a double on its own: no x87 extended
 // intermediates (and the build passes -ffp-contract=off, so no fused
@@ -117,7 +118,7 @@ template <typename Stride>
     const double t0 = T - tnode[0], t1 = T - tnode[1], t2 = T - tnode[2];
     const Pair terms12 = factor(factor(LKP12, Pair{t1, t0}, pair(dt.d01_d10)), both(t2), pair(dt.d02_d12));
     const double term3 = factor(factor(LKP3, t0, dt.d20), t1, dt.d21);
-    LK = ((0.0 + terms12[0]) + terms12[1]) + term3;
+    LK = one_nan(((0.0 + terms12[0]) + terms12[1]) + term3);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "grid/grid.h"
 #include "grid/lanes.h"
 #include "grid/logk_table.h"
+#include "interp/one_nan.h"
 
 namespace logk {
 
@@ -43,7 +44,7 @@ template <int W>
     const Double q0 = LKP[0] * t1 / (s.tn[0] - s.tn[1]) * t2 / (s.tn[0] - s.tn[2]);
     const Double q1 = LKP[1] * t0 / (s.tn[1] - s.tn[0]) * t2 / (s.tn[1] - s.tn[2]);
     const Double q2 = LKP[2] * t0 / (s.tn[2] - s.tn[0]) * t1 / (s.tn[2] - s.tn[1]);
-    return ((Lanes<W>::all(0.0) + q0) + q1) + q2;
+    return one_nan(((Lanes<W>::all(0.0) + q0) + q1) + q2);
 }
 
 // W points, each on its own stencil, of one table whose node (I, J) is

@@ -1,6 +1,7 @@
 #include "interp/slopes.h"
 
 #include "grid/grid.h"
+#include "interp/one_nan.h"
 
 namespace logk {
 namespace {
@@ -40,6 +41,8 @@ void slopes_on(const StencilBasis& basis, const double* cells, std::size_t strid
         dLK_dT += basis.slope_t[j] * along_p;
         dLK_dP += basis.in_t[j] * slope_p;
     }
+    dLK_dT = one_nan(dLK_dT);
+    dLK_dP = one_nan(dLK_dP);
 }
 
 void interpolant_slopes(double P, double T, int PIDX, int TIDX, const LogKTable& LOGK, double& dLK_dT,

@@ -1,11 +1,13 @@
 ! A Fortran caller that names the outputs it wants and leaves the others
-! out gets what a call with every output gets. Prints "same" or stops 1.
+! out gets what a call with every output gets; a set of more tables than
+! an address can count is refused, saying so. Prints "same" or stops.
 program optional_outputs
   use, intrinsic :: iso_c_binding
   use logk
   implicit none
   integer, parameter :: n = 29
-  type(c_ptr) :: table
+  type(c_ptr) :: table, set
+  type(logk_error) :: error
   real(c_double) :: values(36, 37), P(n), T(n), lk(n), lk_alone(n), dT(n), dP(n), dP_alone(n)
   integer(c_int) :: pidx(n), tidx(n)
   character(kind=c_char) :: isoerr(n), pterr(n), pterr_alone(n)
@@ -29,5 +31,7 @@ program optional_outputs
   call logk_slopes(table, int(n, c_size_t), P, T, dlk_dP=dP_alone)
   call logk_table_free(table)
   if (any(lk_alone /= lk) .or. any(pterr_alone /= pterr) .or. any(dP_alone /= dP)) stop 1
+  set = logk_table_set_from_values(values, 4611686018427387905_c_size_t, error)
+  if (c_associated(set) .or. index(transfer(error%text(1:80), repeat(' ', 80)), 'is too large') == 0) stop 2
   print '(a)', 'same'
 end program optional_outputs

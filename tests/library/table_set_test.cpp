@@ -71,6 +71,9 @@ TEST(TableSet, RefusesWhatDoesNotFit) {
     const std::vector<double> values = file_order(first_table);
     EXPECT_THROW(TableSet::from_tables(std::vector<Table>{}), std::invalid_argument);
     EXPECT_THROW(TableSet::from_values(std::span(values).first(1331)), std::invalid_argument);
+    // A count whose values no address can count: refused before anything is read.
+    EXPECT_THROW(TableSet::from_values(std::span(values.data(), (std::size_t{1} << 50) * kTableValues)),
+                 std::length_error);
     EXPECT_THROW(TableSet::from_tables(std::vector{table, table}, {"quartz"}), std::invalid_argument);
     EXPECT_THROW(TableSet::from_tables(std::vector{table, table}, {"quartz", "quartz"}), std::invalid_argument);
     const TableSet set = TableSet::from_tables(std::vector{table, table}, {"a", "b"});
@@ -128,15 +131,17 @@ TEST(CTableSet, NoTablesOrNullsGiveNullAndSayWhy) {
         logk_table_set* set;
         const char* says;
     };
-    logk_error errors[5];
+    logk_error errors[6];
     const Row rows[] = {
         {logk_table_set_from_tables(&with_null[0], 0, &errors[0]), "at least one table"},
         {logk_table_set_from_tables(with_null, 2, &errors[1]), "table 1 is NULL"},
         {logk_table_set_from_tables(nullptr, 1, &errors[2]), "no tables"},
         {logk_table_set_from_values(values.data(), 0, &errors[3]), "at least one table"},
         {logk_table_set_from_values(nullptr, 1, &errors[4]), "no values"},
+        {logk_table_set_from_values(values.data(), (std::size_t{1} << 62) + 1, &errors[5]),
+         "a count of 4611686018427387905 tables is too large"},
     };
-    for (std::size_t k = 0; k < 5; ++k) {
+    for (std::size_t k = 0; k < 6; ++k) {
         EXPECT_EQ(rows[k].set, nullptr);
         EXPECT_EQ(errors[k].number, 0);
         EXPECT_NE(std::string(errors[k].text).find(rows[k].says), std::string::npos) << errors[k].text;

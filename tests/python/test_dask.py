@@ -47,3 +47,9 @@ def test_xarray_keeps_the_flags_and_the_chunks():
     assert np.array_equal(computed.lk.values.view(np.uint64), direct.lk.view(np.uint64))
     single = logk.interpolate_xarray(logk.Table.from_values(made_up_values()), ds.pressure.compute(), ds.temperature)
     assert set(single.data_vars) == {"lk", "pidx", "tidx", "isoerr", "pterr"} and single.lk.dims == ("y", "x")
+    # Points that have a dimension "reaction" of their own: the tables' takes another name.
+    by_reaction = ds.pressure.compute().rename(y="reaction")
+    with pytest.raises(ValueError, match="pressure has a dimension 'reaction' already.*reaction_dim="):
+        logk.interpolate_xarray(reactions, by_reaction, ds.temperature.compute().rename(y="reaction"))
+    named = logk.interpolate_xarray(reactions, by_reaction, 300.0, reaction_dim="table")
+    assert named.lk.dims == ("reaction", "x", "table") and list(named.table.values) == ["quartz", "water"]

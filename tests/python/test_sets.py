@@ -46,6 +46,8 @@ def test_made_from_files_values_or_tables(tmp_path, tables, reactions):
     (lambda t: logk.TableSet.from_tables(t, names=["a", "a", "b"]), "two tables are named 'a'"),
     (lambda t: logk.TableSet.from_tables(t, names=["a"]), "1 names for 3 tables"),
     (lambda t: logk.TableSet.from_values(np.zeros((37, 36))), r"shape \(R, 37, 36\)"),
+    (lambda t: logk.TableSet.from_values(np.broadcast_to(np.int8(0), (2**50, 37, 36))),
+     "count of 1125899906842624 tables is too large"),
     (lambda t: logk.TableSet.load([os.path.join(EXAMPLES, "quartz.dat")] * 2), "two tables are named 'quartz'"),
 ])
 def test_refused(tables, make, says):

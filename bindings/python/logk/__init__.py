@@ -414,6 +414,9 @@ class TableSet(_Tables):
     def from_values(cls, values, names=None):
         """A set from an array-like of shape (R, 37, 36): R tables, each a row
         per pressure node, as in the file. Names default to "0", "1", ..."""
+        count = np.shape(values)[0] if np.ndim(values) == 3 else 0
+        if count > _logk.MOST_TABLES:  # before the float64 copy is tried: a broadcast view holds no memory
+            raise ValueError(f"a count of {count} tables is too large (at most {_logk.MOST_TABLES})")
         array, _ = _doubles(values, "values")
         if array.ndim != 3 or array.shape[1:] != (37, 36) or array.shape[0] == 0:
             raise ValueError(f"a set has shape (R, 37, 36), R tables of a row per pressure node, not {array.shape}")
@@ -480,18 +483,24 @@ _ATTRIBUTES = {
 }
 
 
-def interpolate_xarray(tables, pressure, temperature, derivatives=False):
+def interpolate_xarray(tables, pressure, temperature, derivatives=False, reaction_dim="reaction"):
     """The results of a Table or a TableSet over xarray DataArrays (pressure
     in bar, temperature in degC, of any dimensions that broadcast), as an
     xarray.Dataset: lk, pidx, tidx, isoerr and pterr, and dlk_dT and dlk_dP
     where `derivatives` asks for them, each with units and a long name. For
-    a set, lk and the slopes have a last dimension "reaction" whose
-    coordinate is the tables' names. Dask-backed inputs give a lazy Dataset
-    with their chunks, computed wherever Dask runs it (tables pickle)."""
+    a set, lk and the slopes have a last dimension named `reaction_dim`
+    ("reaction" unless the points have a dimension of that name already)
+    whose coordinate is the tables' names. Dask-backed inputs give a lazy
+    Dataset with their chunks, computed wherever Dask runs it (tables
+    pickle)."""
     import xarray as xr  # only here: the module needs no xarray otherwise
     if not isinstance(tables, (Table, TableSet)):
         raise TypeError(f"tables must be a logk.Table or a logk.TableSet, not {type(tables).__name__}")
     is_set = isinstance(tables, TableSet)
+    for name, points in (("pressure", pressure), ("temperature", temperature)):
+        if is_set and reaction_dim in getattr(points, "dims", ()):
+            raise ValueError(f"{name} has a dimension {reaction_dim!r} already, the name of the tables' dimension: "
+                             f"choose another with reaction_dim=")
     names = _NAMES if derivatives else _NAMES[:5]
     per_table = dict(zip(_NAMES, _PER_TABLE))
     dtypes = dict(zip(_NAMES, _DTYPES))
@@ -500,13 +509,13 @@ def interpolate_xarray(tables, pressure, temperature, derivatives=False):
         result = tables.interpolate(P, T, derivatives=derivatives)
         return tuple(np.asarray(getattr(result, name)) for name in names)
 
-    core = [["reaction"] if is_set and per_table[name] else [] for name in names]
+    core = [[reaction_dim] if is_set and per_table[name] else [] for name in names]
     outputs = xr.apply_ufunc(compute, pressure, temperature, output_core_dims=core, dask="parallelized",
                              output_dtypes=[dtypes[name] for name in names],
-                             dask_gufunc_kwargs={"output_sizes": {"reaction": len(tables)}} if is_set else None)
+                             dask_gufunc_kwargs={"output_sizes": {reaction_dim: len(tables)}} if is_set else None)
     dataset = xr.Dataset({name: output for name, output in zip(names, outputs)})
     if is_set:
-        dataset = dataset.assign_coords(reaction=list(tables.names))
+        dataset = dataset.assign_coords({reaction_dim: list(tables.names)})
     for name in names:
         dataset[name].attrs.update(_ATTRIBUTES[name])
     return dataset
