@@ -40,7 +40,7 @@ def test_failures_say_where_and_what(tmp_path, content, kind, number, line, colu
 ])
 def test_each_message_is_its_exception(number, kinds):
     with pytest.raises(logk.Error) as raised:
-        logk._raise((number, b"runlib: severe", 1, 2), "quartz.dat", "table")
+        logk._errors._raise((number, b"runlib: severe", 1, 2), "quartz.dat", "table")
     assert all(isinstance(raised.value, kind) for kind in kinds) and raised.value.number == number
 
 

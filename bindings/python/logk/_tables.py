@@ -1,0 +1,217 @@
+"""Tables and sets of tables, and their calls over NumPy arrays."""
+import os
+
+import numpy as np
+
+from . import _logk
+from ._arrays import _NAMES, Result, _compute, _doubles
+from ._errors import _failed, _path, _raise, _read
+
+# Plain numbers a scalar call takes without making arrays.
+_SCALARS = frozenset({float, int, np.float64, np.float32, np.float16, np.int64, np.int32, np.int16, np.int8,
+                      np.uint64, np.uint32, np.uint16, np.uint8})
+_INDICES = [np.int32(k) for k in range(40)]
+_FLAGS = {flag: np.str_(flag) for flag in "NWE"}
+
+
+class _Tables:
+    """What a Table and a TableSet share: the batch calls over NumPy arrays."""
+
+    __slots__ = ()
+
+    def _count(self):
+        return None
+
+    def interpolate(self, P, T, derivatives=False, out=None):
+        """The program's results at the points (P, T), which broadcast together.
+        With `out`, a Result of arrays of the points' shape, every array it
+        holds is filled (the slopes too, where it has them) and it is
+        returned again: a time loop need not allocate new arrays each step.
+        It must hold the slopes' arrays where `derivatives` asks for them."""
+        wanted = _NAMES if derivatives else _NAMES[:5]
+        return _compute(self._compiled, self._count(), P, T, wanted, out)
+
+    def logk(self, P, T, out=None):
+        """log K alone at the points (P, T) (filled into `out`, a float64 array
+        of the shape of the results' lk, where given)."""
+        if out is not None:
+            out = Result(out, None, None, None, None)
+        return _compute(self._compiled, self._count(), P, T, ("lk",), out).lk
+
+
+class Table(_Tables):
+    """A log K table on the grid PGRID x TGRID, 37 pressures by 36 temperatures."""
+
+    __slots__ = ("_compiled",)
+
+    def __init__(self, compiled):
+        self._compiled = compiled
+
+    @classmethod
+    def load(cls, path):
+        """Reads a table file with the program's reader: every notation, every
+        failure. `path` as open() takes it."""
+        return cls(_read(_logk.load, path, "table"))
+
+    @classmethod
+    def from_values(cls, values):
+        """A table from an array-like of shape (37, 36): a row per pressure node, as in the file."""
+        array, _ = _doubles(values, "values")
+        if array.shape != (37, 36):
+            raise ValueError(f"a table has shape (37, 36), one row per pressure node, not {array.shape}")
+        return cls(_logk.from_values(np.ascontiguousarray(array).ravel()))
+
+    @property
+    def values(self):
+        """The table, read-only, shape (37, 36)."""
+        values = self._compiled.values().reshape(37, 36)
+        values.flags.writeable = False
+        return values
+
+    # The calls of _Tables, with a quick path for two plain numbers.
+    def interpolate(self, P, T, derivatives=False, out=None):
+        if out is None and type(P) in _SCALARS and type(T) in _SCALARS:
+            try:
+                at = _logk.point(self._compiled, P, T, bool(derivatives))
+            except TypeError:  # an int beyond the doubles: the array path says why
+                pass
+            else:
+                slopes = (np.float64(at[5]), np.float64(at[6])) if derivatives else ()
+                return Result(np.float64(at[0]), _INDICES[at[1]], _INDICES[at[2]], _FLAGS[at[3]], _FLAGS[at[4]],
+                              *slopes)
+        return super().interpolate(P, T, derivatives, out)
+
+    def logk(self, P, T, out=None):
+        if out is None and type(P) in _SCALARS and type(T) in _SCALARS:
+            try:
+                return np.float64(_logk.point_logk(self._compiled, P, T))
+            except TypeError:  # an int beyond the doubles: the array path says why
+                pass
+        return super().logk(P, T, out)
+
+    def __eq__(self, other):
+        return isinstance(other, Table) and self._compiled == other._compiled
+
+    def __hash__(self):
+        return hash(self.values.tobytes())
+
+    def __reduce__(self):
+        return Table.from_values, (np.array(self.values),)
+
+    def __repr__(self):
+        return "<logk.Table 37 x 36>"
+
+
+Table.interpolate.__doc__ = _Tables.interpolate.__doc__
+Table.logk.__doc__ = _Tables.logk.__doc__
+
+
+class TableSet(_Tables):
+    """Tables of many reactions on the grid PGRID x TGRID, each with a name:
+    every point's stencil and flags are chosen once, and log K of every
+    table follows, each with the bits its own Table gives. Results hold lk
+    (and the slopes) of shape points + (number of tables,), the last axis
+    in the order of `names`; pidx, tidx, isoerr and pterr of the points'
+    shape. s["quartz"] and s[0] give a Table."""
+
+    __slots__ = ("_compiled", "_names")
+
+    def __init__(self, compiled):
+        self._compiled = compiled
+        self._names = tuple(compiled.names())
+
+    def _count(self):
+        return len(self._names)
+
+    @staticmethod
+    def _names_for(names, count):
+        if names is None:
+            return None
+        names = [str(name) for name in names]
+        if len(names) != count:
+            raise ValueError(f"{len(names)} names for {count} tables")
+        twice = sorted({name for name in names if names.count(name) > 1})
+        if twice:
+            raise ValueError(f"two tables are named {twice[0]!r}: give each its own name (names=)")
+        return names
+
+    @classmethod
+    def load(cls, paths, names=None):
+        """Reads each file with the program's reader. `paths` is a list of
+        paths (as open() takes them; names default to the files' stems) or
+        a mapping from name to path. A file that cannot be read raises its
+        logk.Error, whose path is that file's."""
+        if hasattr(paths, "keys"):
+            if names is not None:
+                raise TypeError("give the names as the mapping's keys or as names=, not both")
+            names, paths = list(paths.keys()), list(paths.values())
+        paths = list(paths)
+        if not paths:
+            raise ValueError("a set needs at least one table")
+        files = [_path(path) for path in paths]
+        if names is None:
+            names = [os.path.splitext(os.path.basename(os.fsdecode(name)))[0] for name in files]
+        read = _logk.load_set(files, cls._names_for(names, len(files)))
+        if _failed(read):
+            failed = read[4]
+            path = next((os.fspath(path) for path, name in zip(paths, files) if name == failed), failed)
+            _raise(read[:4], path, "table")
+        return cls(read)
+
+    @classmethod
+    def from_values(cls, values, names=None):
+        """A set from an array-like of shape (R, 37, 36): R tables, each a row
+        per pressure node, as in the file. Names default to "0", "1", ..."""
+        count = np.shape(values)[0] if np.ndim(values) == 3 else 0
+        if count > _logk.MOST_TABLES:  # before the float64 copy is tried: a broadcast view holds no memory
+            raise ValueError(f"a count of {count} tables is too large (at most {_logk.MOST_TABLES})")
+        array, _ = _doubles(values, "values")
+        if array.ndim != 3 or array.shape[1:] != (37, 36) or array.shape[0] == 0:
+            raise ValueError(f"a set has shape (R, 37, 36), R tables of a row per pressure node, not {array.shape}")
+        names = cls._names_for(names, array.shape[0]) or [str(r) for r in range(array.shape[0])]
+        return cls(_logk.set_from_values(np.ascontiguousarray(array).ravel(), names))
+
+    @classmethod
+    def from_tables(cls, tables, names=None):
+        """A set of the Tables given, in their order. Names default to "0", "1", ..."""
+        tables = list(tables)
+        if not tables or not all(isinstance(table, Table) for table in tables):
+            raise TypeError("a set is made of one or more logk.Table objects")
+        names = cls._names_for(names, len(tables)) or [str(r) for r in range(len(tables))]
+        return cls(_logk.set_from_tables([table._compiled for table in tables], names))
+
+    @property
+    def names(self):
+        """The tables' names, in the order of the last axis of lk."""
+        return self._names
+
+    def __len__(self):
+        return len(self._names)
+
+    def __getitem__(self, key):
+        """The table named `key`, or the table at index `key`, as a Table."""
+        if isinstance(key, str):
+            if key not in self._names:
+                raise KeyError(key)
+            key = self._names.index(key)
+        index = range(len(self._names))[key]  # an IndexError for one out of range, and negative ones count back
+        return Table(self._compiled.table(index))
+
+    @property
+    def values(self):
+        """The tables, read-only, shape (R, 37, 36)."""
+        values = self._compiled.values().reshape(-1, 37, 36)
+        values.flags.writeable = False
+        return values
+
+    def __eq__(self, other):
+        return isinstance(other, TableSet) and self._compiled == other._compiled
+
+    def __hash__(self):
+        return hash((self._names, self.values.tobytes()))
+
+    def __reduce__(self):
+        return TableSet.from_values, (np.array(self.values), list(self._names))
+
+    def __repr__(self):
+        return f"<logk.TableSet of {len(self._names)}: {', '.join(self._names)}>"

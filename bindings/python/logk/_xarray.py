@@ -1,0 +1,56 @@
+"""Tables over xarray DataArrays, lazily on Dask-backed data."""
+import numpy as np
+
+from ._arrays import _DTYPES, _NAMES, _PER_TABLE
+from ._tables import Table, TableSet
+
+# What interpolate_xarray's variables hold: CF-style units and long names.
+_ATTRIBUTES = {
+    "lk": {"units": "1", "long_name": "log10 of the equilibrium constant, interpolated"},
+    "pidx": {"units": "1", "long_name": "the stencil's lowest pressure node, 1-based in logk.PGRID (1 to 35)"},
+    "tidx": {"units": "1", "long_name": "the stencil's highest temperature node, 1-based in logk.TGRID (3 to 36)"},
+    "isoerr": {"long_name": "lower pressure limit flag: N none, W stencil moved to higher pressures, "
+                            "E pressure below the limit of its temperature"},
+    "pterr": {"long_name": "range flag: N within the grid, W within the margin (extrapolated), "
+                           "E beyond it (meaningless)"},
+    "dlk_dT": {"units": "degC-1", "long_name": "d log K / dT of the interpolant on the point's stencil"},
+    "dlk_dP": {"units": "bar-1", "long_name": "d log K / dP of the interpolant on the point's stencil"},
+}
+
+
+def interpolate_xarray(tables, pressure, temperature, derivatives=False, reaction_dim="reaction"):
+    """The results of a Table or a TableSet over xarray DataArrays (pressure
+    in bar, temperature in degC, of any dimensions that broadcast), as an
+    xarray.Dataset: lk, pidx, tidx, isoerr and pterr, and dlk_dT and dlk_dP
+    where `derivatives` asks for them, each with units and a long name. For
+    a set, lk and the slopes have a last dimension named `reaction_dim`
+    ("reaction" unless the points have a dimension of that name already)
+    whose coordinate is the tables' names. Dask-backed inputs give a lazy
+    Dataset with their chunks, computed wherever Dask runs it (tables
+    pickle)."""
+    import xarray as xr  # only here: the module needs no xarray otherwise
+    if not isinstance(tables, (Table, TableSet)):
+        raise TypeError(f"tables must be a logk.Table or a logk.TableSet, not {type(tables).__name__}")
+    is_set = isinstance(tables, TableSet)
+    for name, points in (("pressure", pressure), ("temperature", temperature)):
+        if is_set and reaction_dim in getattr(points, "dims", ()):
+            raise ValueError(f"{name} has a dimension {reaction_dim!r} already, the name of the tables' dimension: "
+                             f"choose another with reaction_dim=")
+    names = _NAMES if derivatives else _NAMES[:5]
+    per_table = dict(zip(_NAMES, _PER_TABLE))
+    dtypes = dict(zip(_NAMES, _DTYPES))
+
+    def compute(P, T):
+        result = tables.interpolate(P, T, derivatives=derivatives)
+        return tuple(np.asarray(getattr(result, name)) for name in names)
+
+    core = [[reaction_dim] if is_set and per_table[name] else [] for name in names]
+    outputs = xr.apply_ufunc(compute, pressure, temperature, output_core_dims=core, dask="parallelized",
+                             output_dtypes=[dtypes[name] for name in names],
+                             dask_gufunc_kwargs={"output_sizes": {reaction_dim: len(tables)}} if is_set else None)
+    dataset = xr.Dataset({name: output for name, output in zip(names, outputs)})
+    if is_set:
+        dataset = dataset.assign_coords({reaction_dim: list(tables.names)})
+    for name in names:
+        dataset[name].attrs.update(_ATTRIBUTES[name])
+    return dataset
