@@ -12,24 +12,19 @@ using batch::Work;
 
 // One build of the loop per instruction set, chosen when the library is
 // first used: eight points' stencils at a time and eight tables to a vector
-// with AVX-512, four and four with AVX2; elsewhere one point at a time, and
-// two tables to a vector of SSE2 (two points to a vector lose more in moving
-// values between lanes than they gain).
-#if defined(__x86_64__) && defined(__GNUC__)
-[[gnu::target("avx512f,avx512dq,avx512vl")]] void points_avx512(const Work& w) { batch::all_points<8, 8>(w); }
-[[gnu::target("avx2")]] void points_avx2(const Work& w) { batch::all_points<4, 4>(w); }
-#endif
-void points_baseline(const Work& w) { batch::all_points<1, 2>(w); }
-
+// with AVX-512 (batch_avx512.cpp), four and four with AVX2 (batch_avx2.cpp);
+// elsewhere one point at a time, and two tables to a vector of SSE2 (two
+// points to a vector lose more in moving values between lanes than they
+// gain).
 using PointsFunction = void (*)(const Work&);
 
 PointsFunction function_for(InstructionSet set) {
     switch (set) {
 #if defined(__x86_64__) && defined(__GNUC__)
-        case InstructionSet::avx512: return points_avx512;
-        case InstructionSet::avx2: return points_avx2;
+        case InstructionSet::avx512: return batch::points_avx512;
+        case InstructionSet::avx2: return batch::points_avx2;
 #endif
-        default: return points_baseline;
+        default: return batch::points_baseline;
     }
 }
 
@@ -72,6 +67,8 @@ void run(PointsFunction function, const Work& w) {
 }
 
 }  // namespace
+
+void batch::points_baseline(const Work& w) { all_points<1, 2>(w); }
 
 InstructionSet best_instruction_set() noexcept {
 #if defined(__x86_64__) && defined(__GNUC__)

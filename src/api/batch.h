@@ -18,8 +18,8 @@ InstructionSet best_instruction_set() noexcept;
 std::vector<InstructionSet> available_instruction_sets();
 
 // `count` tables on the grid, stored value by value: the value of table r
-// at cell c (a LogKTable's order) is values[c * count + r]. The cells of a
-// LogKTable are a set of one.
+// at cell c (a LogKTable's order) is values[c * count + r], and followed by
+// at least one more value. The cells of a LogKTable are a set of one.
 struct TableValues {
     const double* values;
     std::size_t count;

@@ -1,37 +1,26 @@
-// The batch loop's two forms, for one build of the loop each (batch.cpp
-// instantiates them once per instruction set):
+// The batch loop's two forms, for one build of the loop each (one file
+// per instruction set instantiates them):
 //   - points in lanes: W points side by side, each on its own stencil, one
 //     table after the other (a single table, or a set of few tables);
 //   - tables in lanes: the stencil of one point, V tables of a set side by
 //     side, the point's nodes the same in every lane.
 // Both choose the stencils of W points at once and read every input of
-// those points before they write any output, so that an output lying over
-// an input at the same place gets the results of separate arrays.
+// each point before they write any of its outputs, so that an output lying
+// over an input at the same place gets the results of separate arrays.
+//
+// Everything here and in the lanes' headers is inlined into the one
+// function of a build, and a build includes this file after
+// api/batch_prelude.h and under its instruction set's target pragma (see
+// batch_avx512.cpp): a helper built apart for the baseline would have its
+// vectors taken apart into single values before it is inlined.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <cstring>
-#include <type_traits>
-
-#include "api/batch.h"
+#include "api/batch_prelude.h"
 #include "grid/lanes.h"
-#include "interp/intrpk.h"
 #include "interp/intrpk_lanes.h"
-#include "interp/slopes.h"
-#include "stencil/findpt.h"
 #include "stencil/findpt_lanes.h"
 
 namespace logk::batch {
-
-struct Work {
-    TableValues tables;
-    std::size_t n;
-    const double* P;
-    const double* T;
-    BatchOutputs out;
-    bool slopes() const { return out.dLK_dT != nullptr || out.dLK_dP != nullptr; }
-};
 
 // W points: their coordinates, stencils and flags. A covered point has a
 // positive, finite P and a finite T: the lanes' arithmetic gives it the bits
@@ -40,22 +29,28 @@ struct Work {
 // With W == 1 there are no lanes, and no point is covered.
 template <int W>
 struct PointBlock {
-    using L = Lanes<W>;
-    typename L::Double P_lanes, T_lanes;  // what the lanes compute with
-    StencilLanes<W> lanes;                // the lanes' stencils, right where covered
     alignas(64) double P[W];
     alignas(64) double T[W];
-    alignas(64) std::int64_t PIDX[W];  // every point's stencil
+    alignas(64) std::int64_t PIDX[W];
     alignas(64) std::int64_t TIDX[W];
+    alignas(64) std::int64_t first_cell[W];  // of the stencil, in a LogKTable (covered lanes)
     char ISOERR[W];
     char PTERR[W];
-    bool covered[W];
+    bool covered[W];  // where not all are
     bool all_covered;
 };
 
-inline bool covered_point(double P, double T) {
+[[gnu::always_inline]] inline bool covered_point(double P, double T) {
     constexpr double kInfinity = __builtin_inf();
     return P > 0.0 && P < kInfinity && T > -kInfinity && T < kInfinity;
+}
+
+// Whether every lane of a comparison's mask holds.
+template <typename Mask>
+[[gnu::always_inline]] inline bool every_lane(const Mask& mask, int lanes) {
+    std::int64_t all = -1;
+    for (int lane = 0; lane < lanes; ++lane) all &= mask[lane];
+    return all != 0;
 }
 
 // FINDPT for the W points from P and T on, into `b`. (The lanes go from
@@ -66,21 +61,19 @@ template <int W>
     b.all_covered = false;
     if constexpr (W > 1) {
         using L = Lanes<W>;
-        b.P_lanes = L::load(P);
-        b.T_lanes = L::load(T);
-        L::store(b.P_lanes, b.P);
-        L::store(b.T_lanes, b.T);
-        findpt_lanes<W>(b.P_lanes, b.T_lanes, b.lanes);
-        std::memcpy(b.PIDX, &b.lanes.PIDX, sizeof b.PIDX);
-        std::memcpy(b.TIDX, &b.lanes.TIDX, sizeof b.TIDX);
-        b.all_covered = true;
-        for (int lane = 0; lane < W; ++lane) {
-            b.covered[lane] = b.lanes.covered[lane] != 0;
-            b.all_covered = b.all_covered && b.covered[lane];
-        }
+        const typename L::Double P_lanes = L::load(P), T_lanes = L::load(T);
+        L::store(P_lanes, b.P);
+        L::store(T_lanes, b.T);
+        StencilLanes<W> lanes;
+        findpt_lanes<W>(P_lanes, T_lanes, lanes);
+        std::memcpy(b.PIDX, &lanes.PIDX, sizeof b.PIDX);
+        std::memcpy(b.TIDX, &lanes.TIDX, sizeof b.TIDX);
+        L::store(first_cells(lanes.PIDX, lanes.TIDX), b.first_cell);
+        L::store(lanes.ISOERR, b.ISOERR);
+        L::store(lanes.PTERR, b.PTERR);
+        b.all_covered = every_lane(lanes.covered, W);
         if (b.all_covered) return;
-        L::store(b.lanes.ISOERR, b.ISOERR);
-        L::store(b.lanes.PTERR, b.PTERR);
+        for (int lane = 0; lane < W; ++lane) b.covered[lane] = lanes.covered[lane] != 0;
     } else {
         b.P[0] = P[0];
         b.T[0] = T[0];
@@ -98,18 +91,23 @@ template <int W>
     }
 }
 
+// Whether point `lane` of the block is covered.
+template <int W>
+[[gnu::always_inline]] inline bool covered(const PointBlock<W>& b, int lane) {
+    if constexpr (W > 1) return b.all_covered || b.covered[lane];
+    return covered_point(b.P[0], b.T[0]);
+}
+
 template <int W>
 [[gnu::always_inline]] inline void write_stencils(const PointBlock<W>& b, const BatchOutputs& out,
                                                   std::size_t first) {
     if constexpr (W > 1) {
-        if (b.all_covered) {
-            using L = Lanes<W>;
-            if (out.PIDX != nullptr) L::store(b.lanes.PIDX, out.PIDX + first);
-            if (out.TIDX != nullptr) L::store(b.lanes.TIDX, out.TIDX + first);
-            if (out.ISOERR != nullptr) L::store(b.lanes.ISOERR, out.ISOERR + first);
-            if (out.PTERR != nullptr) L::store(b.lanes.PTERR, out.PTERR + first);
-            return;
-        }
+        using L = Lanes<W>;
+        if (out.PIDX != nullptr) L::store(L::load(b.PIDX), out.PIDX + first);
+        if (out.TIDX != nullptr) L::store(L::load(b.TIDX), out.TIDX + first);
+        if (out.ISOERR != nullptr) std::memcpy(out.ISOERR + first, b.ISOERR, W);
+        if (out.PTERR != nullptr) std::memcpy(out.PTERR + first, b.PTERR, W);
+        return;
     }
     for (int lane = 0; lane < W; ++lane) {
         const std::size_t i = first + static_cast<std::size_t>(lane);
@@ -156,8 +154,12 @@ template <int W, typename Stride>
     if constexpr (W > 1) {
         using L = Lanes<W>;
         StencilLanes9<W> stencil;
-        stencils_of_points<W>(b.PIDX, b.TIDX, cells, stride, stencil);
-        L::store(intrpk_lanes<W>(b.P_lanes, b.T_lanes, stencil), LK);
+        if constexpr (std::is_same_v<Stride, std::size_t>) {
+            stencils_of_points<W>(b.PIDX, b.TIDX, cells, stride, stencil);
+        } else {
+            stencils_of_points<W>(b.PIDX, b.TIDX, b.first_cell, cells, stencil);
+        }
+        L::store(intrpk_lanes<W>(L::load(b.P), L::load(b.T), stencil), LK);
         if (b.all_covered) return;
     }
     for (int lane = 0; lane < W; ++lane) {
@@ -166,10 +168,10 @@ template <int W, typename Stride>
     }
 }
 
+// Every output of the block's points, from its stencils.
 template <int W, typename Stride>
-[[gnu::always_inline]] inline void points_in_lanes_block(const Work& w, Stride stride, std::size_t first) {
-    PointBlock<W> b;
-    find_stencils<W>(w.P + first, w.T + first, b);
+[[gnu::always_inline]] inline void points_in_lanes_block(const PointBlock<W>& b, const Work& w, Stride stride,
+                                                         std::size_t first) {
     if (w.out.LK != nullptr) {
         if constexpr (std::is_same_v<Stride, std::size_t>) {
             for (std::size_t r = 0; r < stride; ++r) {
@@ -191,11 +193,32 @@ template <int W, typename Stride>
 
 // Every table, W points at a time, then the rest one by one. `stride` is
 // the set's count: a constant 1 for a single table.
+//
+// A block's stencils are chosen kAhead blocks before its log K is computed:
+// the divisions of one block then run while the stencils of the next ones
+// are being chosen and fetched, which need no divisions, and the stencil
+// indices a block's loads are addressed by were stored long enough before
+// they are read back one lane at a time. Each point's inputs are still
+// read before any of its outputs are written, and its outputs never reach
+// the inputs of a later point (what an output lying over an input in
+// another way needs, the caller's copy of the inputs gives).
 template <int W, typename Stride>
 [[gnu::always_inline]] inline void points_in_lanes(const Work& w, Stride stride) {
-    std::size_t i = 0;
-    for (; i + W <= w.n; i += W) points_in_lanes_block<W>(w, stride, i);
-    for (; i < w.n; ++i) points_in_lanes_block<1>(w, stride, i);
+    constexpr std::size_t kAhead = W > 1 ? 8 : 1;
+    PointBlock<W> ahead[kAhead];
+    const std::size_t blocks = w.n / W;
+    for (std::size_t b = 0; b < kAhead && b < blocks; ++b) find_stencils<W>(w.P + b * W, w.T + b * W, ahead[b]);
+    for (std::size_t b = 0; b < blocks; ++b) {
+        PointBlock<W>& block = ahead[b % kAhead];
+        points_in_lanes_block<W>(block, w, stride, b * W);
+        const std::size_t next = (b + kAhead) * W;
+        if (b + kAhead < blocks) find_stencils<W>(w.P + next, w.T + next, block);
+    }
+    for (std::size_t i = blocks * W; i < w.n; ++i) {
+        PointBlock<1> one;
+        find_stencils<1>(w.P + i, w.T + i, one);
+        points_in_lanes_block<1>(one, w, stride, i);
+    }
 }
 
 // ---- Tables in lanes ----
@@ -229,7 +252,7 @@ template <int W, int V>
         const int PIDX = static_cast<int>(b.PIDX[lane]), TIDX = static_cast<int>(b.TIDX[lane]);
         if (w.out.LK != nullptr) {
             double* LK = w.out.LK + point * count;
-            if (W > 1 ? b.covered[lane] : covered_point(b.P[0], b.T[0])) {
+            if (covered<W>(b, lane)) {
                 tables_in_lanes_point<V>(b.P[lane], b.T[lane], PIDX, TIDX, w.tables, LK);
             } else {
                 for (std::size_t r = 0; r < count; ++r) {

@@ -27,8 +27,9 @@ struct TableSetData {
     // Beyond TableSet::kMostTables, kCells * tables could wrap.
     static constexpr std::size_t kMostTables = TableSet::kMostTables;
 
-    // Throws std::length_error for more than kMostTables.
-    explicit TableSetData(std::size_t tables) : count(tables), values(cells_of(tables)) {}
+    // Throws std::length_error for more than kMostTables. One value more
+    // than the tables hold: the batch loop's loads of four may read it.
+    explicit TableSetData(std::size_t tables) : count(tables), values(cells_of(tables) + 1) {}
 
     TableValues tables() const { return {values.data(), count}; }
 

@@ -18,7 +18,8 @@ public:
     double& operator()(int i, int j) { return cells_[offset(i, j)]; }
     double operator()(int i, int j) const { return cells_[offset(i, j)]; }
 
-    // All 1332 cells in storage order.
+    // All 1332 cells in storage order, and one zero after them (a load of
+    // four from the last stencil's column reads it).
     const double* cells() const { return cells_.data(); }
 
     // The cells from, or into, 1332 values in the order of a table file:
@@ -39,7 +40,7 @@ public:
     }
 
 private:
-    std::array<double, kCells> cells_{};
+    std::array<double, kCells + 1> cells_{};
 };
 
 static_assert(LogKTable::kCells == 1332);

@@ -4,8 +4,11 @@
 // double would be, so either way every value gets the bits INTRPK gives it.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <type_traits>
 
 #include "grid/grid.h"
 #include "grid/lanes.h"
@@ -24,6 +27,12 @@ struct StencilLanes9 {
     Double pn[3];
     Double tn[3];
 };
+
+// Each lane of x, or the one NaN where it is a NaN (interp/one_nan.h).
+template <typename Double>
+[[gnu::always_inline]] inline Double one_nan_lanes(const Double& x) {
+    return x == x ? x : Double{} + kOneNaN;
+}
 
 template <int W>
 [[gnu::always_inline]] inline typename Lanes<W>::Double intrpk_lanes(const typename Lanes<W>::Double& P,
@@ -44,16 +53,17 @@ template <int W>
     const Double q0 = LKP[0] * t1 / (s.tn[0] - s.tn[1]) * t2 / (s.tn[0] - s.tn[2]);
     const Double q1 = LKP[1] * t0 / (s.tn[1] - s.tn[0]) * t2 / (s.tn[1] - s.tn[2]);
     const Double q2 = LKP[2] * t0 / (s.tn[2] - s.tn[0]) * t1 / (s.tn[2] - s.tn[1]);
-    return one_nan(((Lanes<W>::all(0.0) + q0) + q1) + q2);
+    return one_nan_lanes(((Lanes<W>::all(0.0) + q0) + q1) + q2);
 }
 
 // W points, each on its own stencil, of one table whose node (I, J) is
 // cells[LogKTable::offset(I, J) * stride]: the stencil's values one lane at
 // a time. (The gather instructions of AVX2 and AVX-512 did the same more
 // slowly on the machines this was measured on.)
-template <int W, typename Stride>
+template <int W>
 [[gnu::always_inline]] inline void stencils_of_points(const std::int64_t* PIDX, const std::int64_t* TIDX,
-                                                      const double* cells, Stride stride, StencilLanes9<W>& s) {
+                                                      const double* cells, std::size_t stride,
+                                                      StencilLanes9<W>& s) {
     alignas(64) double row[15][W];
     for (int lane = 0; lane < W; ++lane) {
         const int I = static_cast<int>(PIDX[lane]);
@@ -74,6 +84,53 @@ template <int W, typename Stride>
         s.pn[k] = Lanes<W>::load(row[9 + k]);
         s.tn[k] = Lanes<W>::load(row[12 + k]);
     }
+}
+
+// The nodes with room for a load of four from each: the last stencil's
+// three nodes and one more.
+inline constexpr std::array<double, kPressureNodes + 1> kPGRIDAndOne = [] {
+    std::array<double, kPressureNodes + 1> nodes{};
+    for (int i = 0; i < kPressureNodes; ++i) nodes[static_cast<std::size_t>(i)] = PGRID[static_cast<std::size_t>(i)];
+    return nodes;
+}();
+inline constexpr std::array<double, kTemperatureNodes + 1> kTGRIDAndOne = [] {
+    std::array<double, kTemperatureNodes + 1> nodes{};
+    for (int j = 0; j < kTemperatureNodes; ++j) nodes[static_cast<std::size_t>(j)] = TGRID[static_cast<std::size_t>(j)];
+    return nodes;
+}();
+
+// The cell at which the stencils of W points start: LogKTable::offset(PIDX,
+// TIDX - 2) in each lane.
+template <typename Int>
+[[gnu::always_inline]] inline Int first_cells(const Int& PIDX, const Int& TIDX) {
+    return (PIDX - 1) + (TIDX - 3) * kPressureNodes;
+}
+
+// The same for a table stored as a LogKTable is (stride 1), and followed
+// by at least one more value, with the stencils' first cells (first_cells)
+// given: a stencil's column is three adjacent values, which come in one
+// load of four a lane, as do its nodes, and the lanes are then transposed
+// within registers. A fifth as many loads as one value at a time, every
+// address a register and a constant, and no vector waits for the stores
+// that would assemble it.
+template <int W>
+[[gnu::always_inline]] inline void stencils_of_points(const std::int64_t* PIDX, const std::int64_t* TIDX,
+                                                      const std::int64_t* first_cell, const double* cells,
+                                                      StencilLanes9<W>& s) {
+    Quad columns[3][W], pnodes[W], tnodes[W];
+    for (int lane = 0; lane < W; ++lane) {
+        const double* first = cells + first_cell[lane];
+        for (int j = 0; j < 3; ++j) std::memcpy(&columns[j][lane], first + j * kPressureNodes, sizeof(Quad));
+        std::memcpy(&pnodes[lane], kPGRIDAndOne.data() + (PIDX[lane] - 1), sizeof(Quad));
+        std::memcpy(&tnodes[lane], kTGRIDAndOne.data() + (TIDX[lane] - 3), sizeof(Quad));
+    }
+    for (int j = 0; j < 3; ++j) {
+        typename Lanes<W>::Double column[3];
+        LaneTransposes<W>::first_three(columns[j], column);
+        for (int i = 0; i < 3; ++i) s.cell[i][j] = column[i];
+    }
+    LaneTransposes<W>::first_three(pnodes, s.pn);
+    LaneTransposes<W>::first_three(tnodes, s.tn);
 }
 
 // W consecutive tables of a set of `count` on the stencil PIDX, TIDX of one

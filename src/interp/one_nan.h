@@ -4,7 +4,6 @@
 #include <bit>
 #include <cstdint>
 #include <limits>
-#include <type_traits>
 
 namespace logk {
 
@@ -12,18 +11,11 @@ namespace logk {
 // operand held a NaN and on the order of the operands the compiler chose,
 // so a table's NaN cells or a point at infinity would give other bits on
 // other paths. Every result that is NaN becomes this one quiet NaN, the
-// value NumPy calls np.nan.
+// value NumPy calls np.nan. (interp/intrpk_lanes.h does the same for lanes.)
 inline constexpr double kOneNaN = std::numeric_limits<double>::quiet_NaN();
 static_assert(std::bit_cast<std::uint64_t>(kOneNaN) == 0x7FF8000000000000);
 
-// x, or the one NaN where x is a NaN: a double, or a vector of doubles.
-template <typename Value>
-[[gnu::always_inline]] inline Value one_nan(Value x) {
-    if constexpr (std::is_same_v<Value, double>) {
-        return x == x ? x : kOneNaN;
-    } else {
-        return x == x ? x : Value{} + kOneNaN;
-    }
-}
+// x, or the one NaN where x is a NaN.
+inline double one_nan(double x) { return x == x ? x : kOneNaN; }
 
 }  // namespace logk

@@ -3,6 +3,7 @@
 // that depends on the data.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -22,6 +23,44 @@ struct StencilLanes {
     Int ISOERR;  // 'N', 'W' or 'E'
 };
 
+// The number of pressure nodes not above p, for a positive, finite p: by
+// the octave below 200 bar, by the 50-bar bucket from there on (see
+// grid_rows::kOctaves and nodes_of_whole_bucket).
+template <int W>
+[[gnu::always_inline]] inline typename Lanes<W>::Int nodes_not_above(const typename Lanes<W>::Double& p) {
+    using L = Lanes<W>;
+    using Int = typename L::Int;
+    using Double = typename L::Double;
+    using namespace grid_rows;
+    const Int exponent = (std::bit_cast<Int>(p) >> 52) - 1023;
+    const Int octave = exponent < 0 ? L::all(std::int64_t{0}) : (exponent > 7 ? L::all(std::int64_t{7}) : exponent);
+    const Int low = L::lookup(kOctaves.below, octave) - (p >= L::lookup(kOctaves.first, octave)) -
+                    (p >= L::lookup(kOctaves.second, octave));
+    const Double under_6000 = p < kPBelow ? p : L::all(5999.0);  // every bucket from 5000 bar counts 37
+    Double bucket = L::floor(under_6000 * 0.02);
+    bucket = p < bucket * 50.0 ? bucket - 1.0 : bucket;
+    const Double tenths = L::floor(bucket * 0.1);
+    const Double high = bucket < 20.0 ? bucket + 9.0 : (tenths + 27.0 < 37.0 ? tenths + 27.0 : L::all(37.0));
+    return p >= 200.0 ? L::truncate(high) : low;
+}
+
+// The row of kPackedRows for a finite t: T1 below 0.01 degC, T9 above 700,
+// else the row of its whole degree (see grid_rows::row_of_whole_degree).
+template <int W>
+[[gnu::always_inline]] inline typename Lanes<W>::Int row_of(const typename Lanes<W>::Double& t) {
+    using L = Lanes<W>;
+    using Double = typename L::Double;
+    using namespace grid_rows;
+    const Double degrees = t > 1.0 ? (t < kHighestT ? t : L::all(kHighestT)) : L::all(1.0);
+    const Double c = -L::floor(-degrees);
+    const Double in_tens = 13.0 + L::floor((c - 391.0) * 0.1);
+    const Double in_steps = L::floor((c + 24.0) * 0.04) - 2.0;
+    const Double row = c > 600.0 ? L::all(double{kRowT8Index})
+                                 : (c > 400.0 ? in_tens : (c > 350.0 ? L::all(13.0) : (in_steps > 0.0 ? in_steps : L::all(0.0))));
+    return t < kTAbove ? L::all(std::int64_t{kRowT1Index})
+                       : (t > kHighestT ? L::all(std::int64_t{kRowT9Index}) : L::truncate(row));
+}
+
 // The stencils of W points with a positive, finite P and a finite T; lanes
 // of any other point (P of zero or less, infinities, NaN) get a stencil
 // inside the table and are left to the caller, which gives them their own.
@@ -30,8 +69,7 @@ struct StencilLanes {
 // pressure step gives PIDX 1 and a 'W', from 6000 bar on 35 and an 'E'; a
 // temperature below 0.01 degC takes row T1, above 700 degC row T9. PTERR is
 // the more severe of the pressure's verdict and the temperature's. Every
-// test of a row is on k, the number of pressure nodes not above P: from P's
-// 50-bar bucket above 200 bar, by counting the twelve nodes below.
+// test of a row is on k, the number of pressure nodes not above P.
 template <int W>
 [[gnu::always_inline]] inline void findpt_lanes(const typename Lanes<W>::Double& P,
                                                 const typename Lanes<W>::Double& T, StencilLanes<W>& out) {
@@ -43,33 +81,14 @@ template <int W>
     out.covered = (P > 0.0) & (P < kInfinity) & (T > -kInfinity) & (T < kInfinity);
     const Double p = out.covered ? P : L::all(500.0);
     const Double t = out.covered ? T : L::all(300.0);
+    const Int k = nodes_not_above<W>(p);
+    const Int row = row_of<W>(t);
 
-    // k: the bucket of P, kept below 6000 bar where it makes no difference.
-    Int below_200 = {};
-    for (int i = 1; i <= 12; ++i) below_200 -= p >= PGRID(i);
-    const Int bucket = L::truncate((p < kPBelow ? p : L::all(5999.0)) / 50.0);
-    // The row: by the whole degrees of T within (0.01, 700], else T1 or T9.
-    const Double degrees = t > 1.0 ? (t < kHighestT ? t : L::all(kHighestT)) : L::all(1.0);
-    const Int whole = L::truncate(degrees);
-    const Int degree = whole + ((degrees > L::to_double(whole)) & 1);
-    alignas(64) std::int64_t looked_up[2][W];
-    for (int lane = 0; lane < W; ++lane) {
-        looked_up[0][lane] = kNodesOfBucket[static_cast<std::size_t>(bucket[lane])];
-        looked_up[1][lane] = kRowOfDegree[static_cast<std::size_t>(degree[lane])];
-    }
-    const Int k = p >= 200.0 ? L::load(looked_up[0]) : below_200;
-    const Int row = t < kTAbove ? L::all(std::int64_t{kRowT1Index})
-                                : (t > kHighestT ? L::all(std::int64_t{kRowT9Index}) : L::load(looked_up[1]));
-    alignas(64) std::int64_t packed_rows[W];
-    alignas(64) double limits[W];
-    for (int lane = 0; lane < W; ++lane) {
-        packed_rows[lane] = kPackedRows[static_cast<std::size_t>(row[lane])];
-        limits[lane] = kPackedRowLimits[static_cast<std::size_t>(row[lane])];
-    }
-    // The fields by plain shifts: a lambda here is a function of its own,
-    // built without the caller's vector instructions, and where the build
-    // does not inline it (-O0) the two disagree on how a vector is returned.
-    const Int packed = L::load(packed_rows);
+    // The row's fields by plain shifts: a lambda here is a function of its
+    // own, built without the caller's vector instructions, and where the
+    // build does not inline it (-O0) the two disagree on how a vector is
+    // returned.
+    const Int packed = L::lookup(kPackedRows, row);
     const Int TIDX = packed & 0xFF, cap = (packed >> 8) & 0xFF, t_verdict = (packed >> 16) & 0xFF;
     const Int from = (packed >> 24) & 0xFF, to = (packed >> 32) & 0xFF, add = (packed >> 40) & 0xFF;
     const Int floor = (packed >> 48) & 0xFF;
@@ -87,7 +106,7 @@ template <int W>
     const Int W_ = L::all(std::int64_t{'W'});
     const Int E = L::all(std::int64_t{'E'});
     out.PTERR = verdict == 2 ? E : (verdict == 1 ? W_ : N);
-    out.ISOERR = (p < L::load(limits)) ? E : (shifted ? W_ : N);
+    out.ISOERR = (p < L::lookup(kPackedRowLimits, row)) ? E : (shifted ? W_ : N);
 }
 
 }  // namespace logk

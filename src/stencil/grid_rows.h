@@ -3,6 +3,7 @@
 // lookups that find a point's row and pressure interval.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -119,7 +120,7 @@ inline constexpr std::array<std::uint8_t, 121> kNodesOfBucket = [] {
 // 2 'E' in rows T1 and T9), from, to, add, floor. The limits stand apart.
 inline constexpr int kRowT1Index = 35;
 inline constexpr int kRowT9Index = 36;
-inline constexpr int kPackedRowCount = 37;
+inline constexpr int kPackedRowCount = 40;  // 37 rows, and room to look them up eight at a time
 
 constexpr std::int64_t packed(int TIDX, int cap, int verdict, int from, int to, int add, int floor) {
     const int fields[] = {TIDX, cap, verdict, from, to, add, floor};
@@ -145,5 +146,64 @@ inline constexpr std::array<double, kPackedRowCount> kPackedRowLimits = [] {
     limits[kRowT1Index] = limits[kRowT9Index] = kNoLimit;
     return limits;
 }();
+
+// For many points at once, the same row and node count by arithmetic, with
+// no table of hundreds of entries to look each point up in.
+//
+// Below 200 bar, by P's binary octave [2^o, 2^(o+1)), o = 0..7: the nodes
+// below the octave, and the at most two nodes within it (below 200 bar),
+// +inf where there are fewer. P below 1 bar takes octave 0 and counts none.
+struct Octaves {
+    std::array<std::int64_t, 8> below;
+    std::array<double, 8> first, second;
+};
+inline constexpr Octaves kOctaves = [] {
+    Octaves octaves{};
+    for (int o = 0; o < 8; ++o) {
+        const double from = static_cast<double>(1 << o), to = 2.0 * from;
+        octaves.below[o] = 0;
+        octaves.first[o] = octaves.second[o] = __builtin_inf();
+        int within = 0;
+        for (const double node : PGRID) {
+            if (node < from) ++octaves.below[o];
+            if (node >= from && node < to && node < 200.0) (within++ == 0 ? octaves.first[o] : octaves.second[o]) = node;
+        }
+        if (within > 2) throw "an octave below 200 bar holds at most two nodes";
+    }
+    return octaves;
+}();
+
+// From 200 bar on, by the 50-bar bucket b = floor(P / 50), b = 4..119: the
+// nodes 200 .. 950 bar are 9 + b, those from 1000 bar 27 + b / 10, at most
+// 37. P / 50 is taken as P * 0.02 rounded, which may round up to b just
+// below 50 * b but never down below b from 50 * b on (0.02 is a little above
+// 1/50), so one comparison mends it. The tenths by a product too, exact for
+// these whole numbers.
+constexpr double nodes_of_whole_bucket(double b) {
+    return b < 20.0 ? b + 9.0 : std::min(27.0 + static_cast<double>(static_cast<int>(b * 0.1)), 37.0);
+}
+static_assert([] {
+    for (int b = 4; b <= 119; ++b) {
+        if (nodes_of_whole_bucket(b) != kNodesOfBucket[static_cast<std::size_t>(b)]) return false;
+    }
+    return true;
+}());
+
+// The row of a whole degree c = 1..700 (T in (c - 1, c]): TIDX 3 up to 50
+// degC, one row a 25 degC step up to 350, 16 up to 400, one a 10 degC step
+// up to 600, then row T8. Products of whole numbers in place of quotients,
+// exact here as the checks against the table of rows show.
+constexpr double row_of_whole_degree(double c) {
+    if (c > 600.0) return kRowT8Index;
+    if (c > 400.0) return 13.0 + static_cast<double>(static_cast<int>((c - 391.0) * 0.1));
+    if (c > 350.0) return 13.0;
+    return std::max(static_cast<double>(static_cast<int>((c + 24.0) * 0.04)) - 2.0, 0.0);
+}
+static_assert([] {
+    for (int c = 1; c <= 700; ++c) {
+        if (row_of_whole_degree(c) != kRowOfDegree[static_cast<std::size_t>(c)]) return false;
+    }
+    return true;
+}());
 
 }  // namespace logk::grid_rows

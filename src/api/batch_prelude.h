@@ -1,0 +1,43 @@
+// What the batch loop uses besides its own lanes: the standard headers and
+// logk's computation, built for the baseline. A build of the loop for an
+// instruction set includes this before it turns that set on, so that no
+// function defined here is built for it (an inline function built for
+// AVX-512 in one file could stand for every file's copy of it).
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <type_traits>
+
+#include "api/batch.h"
+#include "grid/grid.h"
+#include "grid/logk_table.h"
+#include "interp/intrpk.h"
+#include "interp/one_nan.h"
+#include "interp/slopes.h"
+#include "stencil/findpt.h"
+#include "stencil/grid_rows.h"
+
+namespace logk::batch {
+
+// One call of the batch loop.
+struct Work {
+    TableValues tables;
+    std::size_t n;
+    const double* P;
+    const double* T;
+    BatchOutputs out;
+    bool slopes() const { return out.dLK_dT != nullptr || out.dLK_dP != nullptr; }
+};
+
+// The builds of the loop, one per instruction set.
+void points_baseline(const Work& w);
+void points_avx2(const Work& w);
+void points_avx512(const Work& w);
+
+}  // namespace logk::batch
