@@ -45,18 +45,11 @@ struct PointBlock {
     return P > 0.0 && P < kInfinity && T > -kInfinity && T < kInfinity;
 }
 
-// Whether every lane of a comparison's mask holds.
-template <typename Mask>
-[[gnu::always_inline]] inline bool every_lane(const Mask& mask, int lanes) {
-    std::int64_t all = -1;
-    for (int lane = 0; lane < lanes; ++lane) all &= mask[lane];
-    return all != 0;
-}
-
-// FINDPT for the W points from P and T on, into `b`. (The lanes go from
-// registers to the arrays, never the other way: a vector loaded from
-// smaller stores just made waits for them.)
-template <int W>
+// FINDPT for the W points from P and T on, into `b`; the lanes' flags only
+// where kFlags asks for them (a call that wants none saves their work).
+// (The lanes go from registers to the arrays, never the other way: a
+// vector loaded from smaller stores just made waits for them.)
+template <int W, bool kFlags = true>
 [[gnu::always_inline]] inline void find_stencils(const double* P, const double* T, PointBlock<W>& b) {
     b.all_covered = false;
     if constexpr (W > 1) {
@@ -69,9 +62,11 @@ template <int W>
         std::memcpy(b.PIDX, &lanes.PIDX, sizeof b.PIDX);
         std::memcpy(b.TIDX, &lanes.TIDX, sizeof b.TIDX);
         L::store(first_cells(lanes.PIDX, lanes.TIDX), b.first_cell);
-        L::store(lanes.ISOERR, b.ISOERR);
-        L::store(lanes.PTERR, b.PTERR);
-        b.all_covered = every_lane(lanes.covered, W);
+        if constexpr (kFlags) {
+            L::store(lanes.ISOERR, b.ISOERR);
+            L::store(lanes.PTERR, b.PTERR);
+        }
+        b.all_covered = L::every(lanes.covered);
         if (b.all_covered) return;
         for (int lane = 0; lane < W; ++lane) b.covered[lane] = lanes.covered[lane] != 0;
     } else {
@@ -202,23 +197,31 @@ template <int W, typename Stride>
 // read before any of its outputs are written, and its outputs never reach
 // the inputs of a later point (what an output lying over an input in
 // another way needs, the caller's copy of the inputs gives).
-template <int W, typename Stride>
-[[gnu::always_inline]] inline void points_in_lanes(const Work& w, Stride stride) {
+template <int W, bool kFlags, typename Stride>
+[[gnu::always_inline]] inline void points_in_lanes_with(const Work& w, Stride stride) {
     constexpr std::size_t kAhead = W > 1 ? 8 : 1;
     PointBlock<W> ahead[kAhead];
     const std::size_t blocks = w.n / W;
-    for (std::size_t b = 0; b < kAhead && b < blocks; ++b) find_stencils<W>(w.P + b * W, w.T + b * W, ahead[b]);
+    for (std::size_t b = 0; b < kAhead && b < blocks; ++b) {
+        find_stencils<W, kFlags>(w.P + b * W, w.T + b * W, ahead[b]);
+    }
     for (std::size_t b = 0; b < blocks; ++b) {
         PointBlock<W>& block = ahead[b % kAhead];
         points_in_lanes_block<W>(block, w, stride, b * W);
         const std::size_t next = (b + kAhead) * W;
-        if (b + kAhead < blocks) find_stencils<W>(w.P + next, w.T + next, block);
+        if (b + kAhead < blocks) find_stencils<W, kFlags>(w.P + next, w.T + next, block);
     }
     for (std::size_t i = blocks * W; i < w.n; ++i) {
         PointBlock<1> one;
         find_stencils<1>(w.P + i, w.T + i, one);
         points_in_lanes_block<1>(one, w, stride, i);
     }
+}
+
+template <int W, typename Stride>
+[[gnu::always_inline]] inline void points_in_lanes(const Work& w, Stride stride) {
+    if (w.out.ISOERR != nullptr || w.out.PTERR != nullptr) return points_in_lanes_with<W, true>(w, stride);
+    points_in_lanes_with<W, false>(w, stride);
 }
 
 // ---- Tables in lanes ----

@@ -13,6 +13,9 @@
 #include <cstring>
 #include <limits>
 #include <type_traits>
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 #include "api/batch.h"
 #include "grid/grid.h"

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -26,7 +27,7 @@ namespace logk {
 // three times the latency.
 template <int W>
 struct LaneConversions;
-#define LOGK_LANE_CONVERSIONS(W, WHOLE, FLOOR)                                                      \
+#define LOGK_LANE_CONVERSIONS(W, WHOLE, FLOOR, EVERY)                                               \
     template <>                                                                                    \
     struct LaneConversions<W> {                                                                    \
         typedef double Double __attribute__((vector_size(8 * W)));                                 \
@@ -41,15 +42,26 @@ struct LaneConversions;
             return at_or_below;                                                                                    \
         }                                                                                                          \
         [[gnu::always_inline]] static Char to_char(const Int& x) { return __builtin_convertvector(x, Char); }       \
+        /* whether every lane of a comparison's mask holds: the lanes' sign bits at once */                       \
+        [[gnu::always_inline]] static bool every(const Int& mask) { return EVERY; }                                 \
+        [[gnu::always_inline]] static Int shift_right(const Int& x, int bits) {                                     \
+            typedef std::uint64_t Unsigned __attribute__((vector_size(8 * W)));                                    \
+            return std::bit_cast<Int>(std::bit_cast<Unsigned>(x) >> bits);                                         \
+        }                                                                                                          \
         [[gnu::always_inline]] static Double to_double(const Int& x) { return __builtin_convertvector(x, Double); } \
     };
-LOGK_LANE_CONVERSIONS(4, __builtin_convertvector(__builtin_convertvector(x, Narrow), Int), "vroundpd")
-LOGK_LANE_CONVERSIONS(8, __builtin_convertvector(x, Int), "vrndscalepd")
+LOGK_LANE_CONVERSIONS(4, __builtin_convertvector(__builtin_convertvector(x, Narrow), Int), "vroundpd",
+                      _mm256_movemask_pd(std::bit_cast<__m256d>(mask)) == 0xF)
+LOGK_LANE_CONVERSIONS(8, __builtin_convertvector(x, Int), "vrndscalepd", _mm512_movepi64_mask(std::bit_cast<__m512i>(mask)) == 0xFF)
 #undef LOGK_LANE_CONVERSIONS
 
 // Four doubles that lie side by side in memory, such as three pressure
-// nodes of a table's column and the value after them.
+// nodes of a table's column and the value after them, and one load of
+// them from wherever they lie (through a type that may alias doubles: a
+// memcpy of 32 bytes is copied in halves where AVX2's tuning prefers it).
 typedef double Quad __attribute__((vector_size(32)));
+typedef double UnalignedQuad __attribute__((vector_size(32), aligned(8), may_alias));
+[[gnu::always_inline]] inline Quad load_quad(const double* from) { return *reinterpret_cast<const UnalignedQuad*>(from); }
 
 // W quads, one a lane, turned into their first three values across the
 // lanes: columns[i][lane] = rows[lane][i]. Four lanes are the classic
@@ -114,6 +126,12 @@ struct Lanes {
     [[gnu::always_inline]] static void store(const Int& lanes, char* to) {
         const auto narrow = LaneConversions<W>::to_char(lanes);
         std::memcpy(to, &narrow, sizeof narrow);
+    }
+    [[gnu::always_inline]] static bool every(const Int& mask) { return LaneConversions<W>::every(mask); }
+    // x shifted right by `bits`, as an unsigned number: AVX2 has no
+    // arithmetic shift of 64-bit lanes.
+    [[gnu::always_inline]] static Int shift_right(const Int& x, int bits) {
+        return LaneConversions<W>::shift_right(x, bits);
     }
     [[gnu::always_inline]] static Double all(double x) { return Double{} + x; }
     [[gnu::always_inline]] static Int all(std::int64_t x) { return Int{} + x; }

@@ -120,9 +120,9 @@ template <int W>
     Quad columns[3][W], pnodes[W], tnodes[W];
     for (int lane = 0; lane < W; ++lane) {
         const double* first = cells + first_cell[lane];
-        for (int j = 0; j < 3; ++j) std::memcpy(&columns[j][lane], first + j * kPressureNodes, sizeof(Quad));
-        std::memcpy(&pnodes[lane], kPGRIDAndOne.data() + (PIDX[lane] - 1), sizeof(Quad));
-        std::memcpy(&tnodes[lane], kTGRIDAndOne.data() + (TIDX[lane] - 3), sizeof(Quad));
+        for (int j = 0; j < 3; ++j) columns[j][lane] = load_quad(first + j * kPressureNodes);
+        pnodes[lane] = load_quad(kPGRIDAndOne.data() + (PIDX[lane] - 1));
+        tnodes[lane] = load_quad(kTGRIDAndOne.data() + (TIDX[lane] - 3));
     }
     for (int j = 0; j < 3; ++j) {
         typename Lanes<W>::Double column[3];

@@ -25,17 +25,24 @@ struct StencilLanes {
 
 // The number of pressure nodes not above p, for a positive, finite p: by
 // the octave below 200 bar, by the 50-bar bucket from there on (see
-// grid_rows::kOctaves and nodes_of_whole_bucket).
+// grid_rows::kOctaves and nodes_of_whole_bucket). Four lanes, which look
+// a table up one lane at a time, count the twelve nodes below 200 bar
+// instead.
 template <int W>
 [[gnu::always_inline]] inline typename Lanes<W>::Int nodes_not_above(const typename Lanes<W>::Double& p) {
     using L = Lanes<W>;
     using Int = typename L::Int;
     using Double = typename L::Double;
     using namespace grid_rows;
-    const Int exponent = (std::bit_cast<Int>(p) >> 52) - 1023;
-    const Int octave = exponent < 0 ? L::all(std::int64_t{0}) : (exponent > 7 ? L::all(std::int64_t{7}) : exponent);
-    const Int low = L::lookup(kOctaves.below, octave) - (p >= L::lookup(kOctaves.first, octave)) -
-                    (p >= L::lookup(kOctaves.second, octave));
+    Int low{};
+    if constexpr (W == 8) {
+        const Int exponent = L::shift_right(std::bit_cast<Int>(p), 52) - 1023;
+        const Int octave = exponent < 0 ? Int{} : (exponent > 7 ? L::all(std::int64_t{7}) : exponent);
+        low = L::lookup(kOctaves.below, octave) - (p >= L::lookup(kOctaves.first, octave)) -
+              (p >= L::lookup(kOctaves.second, octave));
+    } else {
+        for (int node = 1; node <= 12; ++node) low -= p >= PGRID(node);
+    }
     const Double under_6000 = p < kPBelow ? p : L::all(5999.0);  // every bucket from 5000 bar counts 37
     Double bucket = L::floor(under_6000 * 0.02);
     bucket = p < bucket * 50.0 ? bucket - 1.0 : bucket;
@@ -89,9 +96,9 @@ template <int W>
     // build does not inline it (-O0) the two disagree on how a vector is
     // returned.
     const Int packed = L::lookup(kPackedRows, row);
-    const Int TIDX = packed & 0xFF, cap = (packed >> 8) & 0xFF, t_verdict = (packed >> 16) & 0xFF;
-    const Int from = (packed >> 24) & 0xFF, to = (packed >> 32) & 0xFF, add = (packed >> 40) & 0xFF;
-    const Int floor = (packed >> 48) & 0xFF;
+    const Int TIDX = packed & 0xFF, cap = L::shift_right(packed, 8) & 0xFF, t_verdict = L::shift_right(packed, 16) & 0xFF;
+    const Int from = L::shift_right(packed, 24) & 0xFF, to = L::shift_right(packed, 32) & 0xFF;
+    const Int add = L::shift_right(packed, 40) & 0xFF, floor = L::shift_right(packed, 48) & 0xFF;
 
     const Int shifted = ((k - from) >= 0) & ((k - from) < (to - from));
     const Int one = L::all(std::int64_t{1});

@@ -1,0 +1,5 @@
+#include "api/batch_prelude.h"
+#pragma GCC target("avx512f,avx512dq,avx512vl")
+#include "divisions_lanes.h"
+
+void bench::divisions_avx512(std::size_t n, const double* P, const double* T, double* LK) { divisions<8>(n, P, T, LK); }
