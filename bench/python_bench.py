@@ -35,25 +35,36 @@ def best(rounds, work):
     return min(times)
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--points", type=int, default=1000000)
-    parser.add_argument("--rounds", type=int, default=11)
-    args = parser.parse_args()
+def built_module():
+    """The module of build-bench/, built with the C++ benchmark beside it."""
     subprocess.run(["cmake", "-S", ROOT, "-B", BUILD, "-DCMAKE_BUILD_TYPE=Release", "-DLOGK_BUILD_TESTS=OFF",
                     "-DLOGK_BUILD_PYTHON=ON", "-DLOGK_BUILD_BENCH=ON"], check=True, stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", BUILD, "-j2", "--target", "logk_python", "logk_library_bench"], check=True,
                    stdout=subprocess.DEVNULL)
     sys.path.insert(0, os.path.join(BUILD, "python"))
     import logk
+    return logk
 
-    table_path = os.path.join(ROOT, "examples", "quartz.dat")
-    table = logk.Table.load(table_path)
+
+def library_points(n):
+    """The points of the library's benchmark: P log-uniform from 0.5 to 6500
+    bar on half of them and uniform on the rest, T uniform from -5 to 720 degC."""
     random = np.random.default_rng(1994)
-    n = args.points
     P = np.where(random.integers(0, 2, n) == 1, np.exp(random.uniform(np.log(0.5), np.log(6500.0), n)),
                  random.uniform(0.5, 6500.0, n))
-    T = random.uniform(-5.0, 720.0, n)
+    return P, random.uniform(-5.0, 720.0, n)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--points", type=int, default=1000000)
+    parser.add_argument("--rounds", type=int, default=11)
+    args = parser.parse_args()
+    logk = built_module()
+    table_path = os.path.join(ROOT, "examples", "quartz.dat")
+    table = logk.Table.load(table_path)
+    n = args.points
+    P, T = library_points(n)
 
     module = best(args.rounds, lambda: table.interpolate(P, T))
     reused = table.interpolate(P, T)

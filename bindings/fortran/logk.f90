@@ -1,5 +1,5 @@
 ! logk in-process for Fortran: the C interface of logk.h, declared with
-! ISO_C_BINDING. A table is a type(c_ptr); a table of values in Fortran is
+! ISO_C_BINDING, and the batch calls with an optional `workers`. A table is a type(c_ptr); a table of values in Fortran is
 ! an array values(36, 37), temperature first, which is the file's order.
 ! A set of tables is a type(c_ptr) too; its log K and slopes for n points
 ! are arrays lk(count, n), a point's tables side by side, as the C
@@ -39,8 +39,8 @@ module logk
       type(c_ptr), value :: table
     end subroutine logk_table_free
 
-    ! Any output may be left out.
-    subroutine logk_interpolate(table, n, P, T, lk, pidx, tidx, isoerr, pterr) bind(c, name='logk_interpolate')
+    subroutine c_interpolate(table, n, P, T, lk, pidx, tidx, isoerr, pterr, workers) &
+        bind(c, name='logk_interpolate_workers')
       import :: c_char, c_double, c_int, c_ptr, c_size_t
       type(c_ptr), value :: table
       integer(c_size_t), value :: n
@@ -48,16 +48,17 @@ module logk
       real(c_double), intent(out), optional :: lk(*)
       integer(c_int), intent(out), optional :: pidx(*), tidx(*)
       character(kind=c_char), intent(out), optional :: isoerr(*), pterr(*)
-    end subroutine logk_interpolate
+      integer(c_int), value :: workers
+    end subroutine c_interpolate
 
-    ! d log K / dT per degC and d log K / dP per bar; either may be left out.
-    subroutine logk_slopes(table, n, P, T, dlk_dT, dlk_dP) bind(c, name='logk_slopes')
-      import :: c_double, c_ptr, c_size_t
+    subroutine c_slopes(table, n, P, T, dlk_dT, dlk_dP, workers) bind(c, name='logk_slopes_workers')
+      import :: c_double, c_int, c_ptr, c_size_t
       type(c_ptr), value :: table
       integer(c_size_t), value :: n
       real(c_double), intent(in) :: P(*), T(*)
       real(c_double), intent(out), optional :: dlk_dT(*), dlk_dP(*)
-    end subroutine logk_slopes
+      integer(c_int), value :: workers
+    end subroutine c_slopes
 
     ! A set of copies of the tables: they may be freed afterwards.
     function logk_table_set_from_tables(tables, count, error) bind(c, name='logk_table_set_from_tables') result(set)
@@ -88,9 +89,8 @@ module logk
       type(c_ptr), value :: set
     end subroutine logk_table_set_free
 
-    ! lk(count, n); pidx, tidx, isoerr and pterr one a point. Any output may be left out.
-    subroutine logk_table_set_interpolate(set, n, P, T, lk, pidx, tidx, isoerr, pterr) &
-        bind(c, name='logk_table_set_interpolate')
+    subroutine c_set_interpolate(set, n, P, T, lk, pidx, tidx, isoerr, pterr, workers) &
+        bind(c, name='logk_table_set_interpolate_workers')
       import :: c_char, c_double, c_int, c_ptr, c_size_t
       type(c_ptr), value :: set
       integer(c_size_t), value :: n
@@ -98,15 +98,72 @@ module logk
       real(c_double), intent(out), optional :: lk(*)
       integer(c_int), intent(out), optional :: pidx(*), tidx(*)
       character(kind=c_char), intent(out), optional :: isoerr(*), pterr(*)
-    end subroutine logk_table_set_interpolate
+      integer(c_int), value :: workers
+    end subroutine c_set_interpolate
 
-    ! dlk_dT(count, n) and dlk_dP(count, n); either may be left out.
-    subroutine logk_table_set_slopes(set, n, P, T, dlk_dT, dlk_dP) bind(c, name='logk_table_set_slopes')
-      import :: c_double, c_ptr, c_size_t
+    subroutine c_set_slopes(set, n, P, T, dlk_dT, dlk_dP, workers) bind(c, name='logk_table_set_slopes_workers')
+      import :: c_double, c_int, c_ptr, c_size_t
       type(c_ptr), value :: set
       integer(c_size_t), value :: n
       real(c_double), intent(in) :: P(*), T(*)
       real(c_double), intent(out), optional :: dlk_dT(*), dlk_dP(*)
-    end subroutine logk_table_set_slopes
+      integer(c_int), value :: workers
+    end subroutine c_set_slopes
   end interface
+
+contains
+
+  ! The calls with an optional `workers`: 1 (the default) the calling
+  ! thread alone, more up to that many threads, 0 or below one per core;
+  ! inside an OpenMP parallel region the call keeps to its own thread.
+  ! The results are the same bits whatever it is.
+  integer(c_int) function threads(workers)
+    integer, intent(in), optional :: workers
+    threads = 1
+    if (present(workers)) threads = int(workers, c_int)
+  end function threads
+
+  ! Any output may be left out.
+  subroutine logk_interpolate(table, n, P, T, lk, pidx, tidx, isoerr, pterr, workers)
+    type(c_ptr), value :: table
+    integer(c_size_t), value :: n
+    real(c_double), intent(in) :: P(*), T(*)
+    real(c_double), intent(out), optional :: lk(*)
+    integer(c_int), intent(out), optional :: pidx(*), tidx(*)
+    character(kind=c_char), intent(out), optional :: isoerr(*), pterr(*)
+    integer, intent(in), optional :: workers
+    call c_interpolate(table, n, P, T, lk, pidx, tidx, isoerr, pterr, threads(workers))
+  end subroutine logk_interpolate
+
+  ! d log K / dT per degC and d log K / dP per bar; either may be left out.
+  subroutine logk_slopes(table, n, P, T, dlk_dT, dlk_dP, workers)
+    type(c_ptr), value :: table
+    integer(c_size_t), value :: n
+    real(c_double), intent(in) :: P(*), T(*)
+    real(c_double), intent(out), optional :: dlk_dT(*), dlk_dP(*)
+    integer, intent(in), optional :: workers
+    call c_slopes(table, n, P, T, dlk_dT, dlk_dP, threads(workers))
+  end subroutine logk_slopes
+
+  ! lk(count, n); pidx, tidx, isoerr and pterr one a point. Any output may be left out.
+  subroutine logk_table_set_interpolate(set, n, P, T, lk, pidx, tidx, isoerr, pterr, workers)
+    type(c_ptr), value :: set
+    integer(c_size_t), value :: n
+    real(c_double), intent(in) :: P(*), T(*)
+    real(c_double), intent(out), optional :: lk(*)
+    integer(c_int), intent(out), optional :: pidx(*), tidx(*)
+    character(kind=c_char), intent(out), optional :: isoerr(*), pterr(*)
+    integer, intent(in), optional :: workers
+    call c_set_interpolate(set, n, P, T, lk, pidx, tidx, isoerr, pterr, threads(workers))
+  end subroutine logk_table_set_interpolate
+
+  ! dlk_dT(count, n) and dlk_dP(count, n); either may be left out.
+  subroutine logk_table_set_slopes(set, n, P, T, dlk_dT, dlk_dP, workers)
+    type(c_ptr), value :: set
+    integer(c_size_t), value :: n
+    real(c_double), intent(in) :: P(*), T(*)
+    real(c_double), intent(out), optional :: dlk_dT(*), dlk_dP(*)
+    integer, intent(in), optional :: workers
+    call c_set_slopes(set, n, P, T, dlk_dT, dlk_dP, threads(workers))
+  end subroutine logk_table_set_slopes
 end module logk

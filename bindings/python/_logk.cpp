@@ -12,6 +12,7 @@
 #include <cstring>
 #include <span>
 #include <string>
+#include <thread>
 #include <type_traits>
 #include <vector>
 
@@ -118,8 +119,9 @@ Value* column(const py::object& array, py::ssize_t n, const char* name) {
     return typed.mutable_data();
 }
 
-// Points go in blocks of this many, the lock released for each and the
-// signals checked between them: about a millisecond of work.
+// Points go in blocks of this many (times the threads), the lock released
+// for each and the signals checked between them: about a millisecond of
+// work.
 constexpr std::size_t kBlock = 65536;
 
 std::size_t table_count(const logk::Table&) { return 1; }
@@ -132,7 +134,7 @@ std::size_t table_count(const logk::TableSet& set) { return set.size(); }
 template <typename Tables>
 void interpolate(const Tables& tables, const Doubles& P, const Doubles& T, const py::object& LK,
                  const py::object& PIDX, const py::object& TIDX, const py::object& ISOERR, const py::object& PTERR,
-                 const py::object& dLK_dT, const py::object& dLK_dP) {
+                 const py::object& dLK_dT, const py::object& dLK_dP, int workers) {
     const py::ssize_t n = P.size();
     const std::size_t count = table_count(tables);
     const auto values = static_cast<py::ssize_t>(static_cast<std::size_t>(n) * count);
@@ -144,8 +146,11 @@ void interpolate(const Tables& tables, const Doubles& P, const Doubles& T, const
     std::uint32_t* pterr = column<std::uint32_t>(PTERR, n, "pterr");
     double* dT = column<double>(dLK_dT, values, "dlk_dT");
     double* dP = column<double>(dLK_dP, values, "dlk_dP");
-    std::vector<char> iso(isoerr == nullptr ? 0 : kBlock), pt(pterr == nullptr ? 0 : kBlock);
-    const std::size_t block = std::max<std::size_t>(1, kBlock / count);  // about as many values a block
+    // About as many values a block, times the threads that share it.
+    const auto threads = std::clamp<unsigned>(static_cast<unsigned>(std::max(1, workers)), 1,
+                                              std::max(1u, std::thread::hardware_concurrency()));
+    const std::size_t block = std::max<std::size_t>(1, kBlock / count) * threads;
+    std::vector<char> iso(isoerr == nullptr ? 0 : block), pt(pterr == nullptr ? 0 : block);
     for (std::size_t first = 0; first < static_cast<std::size_t>(n); first += block) {
         const std::size_t points = std::min(block, static_cast<std::size_t>(n) - first);
         {
@@ -162,7 +167,7 @@ void interpolate(const Tables& tables, const Doubles& P, const Doubles& T, const
                                         .PTERR = std::span<char>(pt).first(pt.empty() ? 0 : points),
                                         .dLK_dT = part(dT, count),
                                         .dLK_dP = part(dP, count)};
-            tables.interpolate({P.data() + first, points}, {T.data() + first, points}, outputs);
+            tables.interpolate({P.data() + first, points}, {T.data() + first, points}, outputs, workers);
             for (std::size_t i = 0; i < points; ++i) {
                 if (isoerr != nullptr) isoerr[first + i] = static_cast<unsigned char>(iso[i]);
                 if (pterr != nullptr) pterr[first + i] = static_cast<unsigned char>(pt[i]);
@@ -231,10 +236,10 @@ PYBIND11_MODULE(_logk, module) {
     module.def("set_from_tables", &set_from_tables, py::arg("tables"), py::arg("names"));
     module.def("interpolate", &interpolate<logk::Table>, py::arg("table"), py::arg("P"), py::arg("T"), py::arg("lk"),
                py::arg("pidx"), py::arg("tidx"), py::arg("isoerr"), py::arg("pterr"), py::arg("dlk_dT"),
-               py::arg("dlk_dP"));
+               py::arg("dlk_dP"), py::arg("workers"));
     module.def("interpolate", &interpolate<logk::TableSet>, py::arg("table"), py::arg("P"), py::arg("T"),
                py::arg("lk"), py::arg("pidx"), py::arg("tidx"), py::arg("isoerr"), py::arg("pterr"),
-               py::arg("dlk_dT"), py::arg("dlk_dP"));
+               py::arg("dlk_dT"), py::arg("dlk_dP"), py::arg("workers"));
     module.def("point", &point, py::arg("table"), py::arg("P"), py::arg("T"), py::arg("slopes"));
     module.def("point_logk", [](const logk::Table& table, double P, double T) { return table.interpolate(P, T).LK; });
     module.def("format_logk_out", &format_logk_out);

@@ -59,6 +59,24 @@ void logk_interpolate(const logk_table *table, size_t n, const double *P, const 
 void logk_slopes(const logk_table *table, size_t n, const double *P, const double *T,
                  double *dlk_dT, double *dlk_dP);
 
+/* The same on several threads: workers 1, the calling thread alone (the
+ * calls above); more, up to that many threads; 0 or below, one per core
+ * the process may run on (its CPU affinity). Every result has the same
+ * bits whatever the number. The threads come from one pool that every
+ * call shares, made at the first call that wants them and kept until the
+ * library is unloaded, so that calls from many threads at once share the
+ * cores rather than multiply threads. A call of fewer than 16384 values
+ * (points times tables) runs on the calling thread: waking others would
+ * cost more. Inside an OpenMP parallel region (omp_in_parallel()), the
+ * call runs on the calling thread alone: the model's threads have the
+ * cores already, so call it from each of them, or from outside the region
+ * with workers 0. An output over P or T anywhere but at its very place
+ * (lk == P) makes the call copy the inputs first. */
+void logk_interpolate_workers(const logk_table *table, size_t n, const double *P, const double *T,
+                              double *lk, int *pidx, int *tidx, char *isoerr, char *pterr, int workers);
+void logk_slopes_workers(const logk_table *table, size_t n, const double *P, const double *T,
+                         double *dlk_dT, double *dlk_dP, int workers);
+
 /* A set of tables on the grid, for the reactions of one system: each
  * point's stencil and flags are chosen once, and the log K of every table
  * follows, each with the bits of its own table.
@@ -99,6 +117,12 @@ void logk_table_set_interpolate(const logk_table_set *set, size_t n, const doubl
  * after point, as logk_slopes gives them. */
 void logk_table_set_slopes(const logk_table_set *set, size_t n, const double *P, const double *T,
                            double *dlk_dT, double *dlk_dP);
+
+/* Both on several threads, as logk_interpolate_workers. */
+void logk_table_set_interpolate_workers(const logk_table_set *set, size_t n, const double *P, const double *T,
+                                        double *lk, int *pidx, int *tidx, char *isoerr, char *pterr, int workers);
+void logk_table_set_slopes_workers(const logk_table_set *set, size_t n, const double *P, const double *T,
+                                   double *dlk_dT, double *dlk_dP, int workers);
 
 #ifdef __cplusplus
 }

@@ -103,6 +103,11 @@ struct Outputs {
 // For a caller that must answer control-C during a long read.
 using StopReading = std::function<bool()>;
 
+// Calls of the batch form that compute fewer values than this (points times
+// tables) run on the calling thread whatever their `workers`: waking other
+// threads would cost more than they save.
+inline constexpr std::size_t kLeastValuesForWorkers = 16384;
+
 // A file of the library's may hold lines of at most this many bytes: far
 // beyond any table or point list, and a bound on the memory a file without
 // line ends (such as /dev/zero) can take. A longer line fails with message
@@ -138,6 +143,17 @@ public:
     // output that starts inside P or T past its start makes the call copy
     // the inputs first (std::bad_alloc should memory run out).
     void interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs) const;
+
+    // The same on up to `workers` threads: 1 the calling thread alone, 0 or
+    // below one per core the process may run on (its CPU affinity). Every
+    // result has the same bits whatever the number. The threads come from
+    // one pool that every call shares, made at the first call that wants
+    // them; a call of fewer than kLeastValuesForWorkers values, or one made
+    // inside an OpenMP parallel region, runs on the calling thread alone.
+    // With workers other than 1, an output over P or T anywhere but at its
+    // very place (LK over P) makes the call copy the inputs first.
+    void interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs,
+                     int workers) const;
 
     // log K at PGRID(I), TGRID(J), I from 1 to 37 and J from 1 to 36.
     double value(int I, int J) const noexcept;
@@ -197,6 +213,11 @@ public:
     // the slopes over P or T, or any output starting inside one past its
     // start, makes the call copy the inputs first.
     void interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs) const;
+
+    // The same on up to `workers` threads, as Table's (any output over P or
+    // T then makes the call copy the inputs first).
+    void interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs,
+                     int workers) const;
 
     // The values of every table, table after table, each in file order.
     std::vector<double> values() const;

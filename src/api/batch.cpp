@@ -1,9 +1,11 @@
 #include "api/batch.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
 #include "api/batch_loop.h"
+#include "api/workers.h"
 
 namespace logk {
 namespace {
@@ -32,38 +34,69 @@ PointsFunction function_for(InstructionSet set) {
 // each point's inputs read before its outputs are written, could overwrite
 // a value of the input `in` (8 bytes a point) that is still to be read. It
 // cannot when the two are apart, or when the output starts no later than
-// the input does, less the bytes by which it is narrower.
-bool overwrites_unread(const void* out, std::size_t size, const double* in, std::size_t n) {
+// the input does, less the bytes by which it is narrower. Points in slices
+// on several threads are read in no order across the slices: there only
+// an output of 8 bytes a point at the input's very place is safe, as each
+// point's output then lies over that point's input alone.
+bool overwrites_unread(const void* out, std::size_t size, const double* in, std::size_t n, bool sliced) {
     if (out == nullptr || n == 0) return false;
     const auto o = reinterpret_cast<std::uintptr_t>(out);
     const auto i = reinterpret_cast<std::uintptr_t>(in);
     if (o + size * n <= i || i + sizeof(double) * n <= o) return false;
+    if (sliced) return size != sizeof(double) || o != i;
     return size > sizeof(double) || o > i + (sizeof(double) - size);
 }
 
-bool overwrites_unread(const Work& w) {
+bool overwrites_unread(const Work& w, bool sliced) {
     const std::size_t per_value = sizeof(double) * w.tables.count;
+    const BatchOutputs& out = w.out;
     for (const double* in : {w.P, w.T}) {
-        if (overwrites_unread(w.out.LK, per_value, in, w.n) || overwrites_unread(w.out.dLK_dT, per_value, in, w.n) ||
-            overwrites_unread(w.out.dLK_dP, per_value, in, w.n) ||
-            overwrites_unread(w.out.PIDX, sizeof(int), in, w.n) ||
-            overwrites_unread(w.out.TIDX, sizeof(int), in, w.n) ||
-            overwrites_unread(w.out.ISOERR, sizeof(char), in, w.n) ||
-            overwrites_unread(w.out.PTERR, sizeof(char), in, w.n)) {
+        if (overwrites_unread(out.LK, per_value, in, w.n, sliced) ||
+            overwrites_unread(out.dLK_dT, per_value, in, w.n, sliced) ||
+            overwrites_unread(out.dLK_dP, per_value, in, w.n, sliced) ||
+            overwrites_unread(out.PIDX, sizeof(int), in, w.n, sliced) ||
+            overwrites_unread(out.TIDX, sizeof(int), in, w.n, sliced) ||
+            overwrites_unread(out.ISOERR, sizeof(char), in, w.n, sliced) ||
+            overwrites_unread(out.PTERR, sizeof(char), in, w.n, sliced)) {
             return true;
         }
     }
     return false;
 }
 
-void run(PointsFunction function, const Work& w) {
-    if (!overwrites_unread(w)) return function(w);
-    std::vector<double> inputs(w.P, w.P + w.n);
-    inputs.insert(inputs.end(), w.T, w.T + w.n);
-    Work copied = w;
-    copied.P = inputs.data();
-    copied.T = inputs.data() + w.n;
-    function(copied);
+// Points first to first + n of the work.
+Work slice(const Work& w, std::size_t first, std::size_t n) {
+    const std::size_t values = first * w.tables.count;
+    auto from = [](auto* output, std::size_t at) { return output == nullptr ? output : output + at; };
+    const BatchOutputs& out = w.out;
+    return {w.tables, n, w.P + first, w.T + first,
+            {from(out.LK, values), from(out.PIDX, first), from(out.TIDX, first), from(out.ISOERR, first),
+             from(out.PTERR, first), from(out.dLK_dT, values), from(out.dLK_dP, values)}};
+}
+
+// The work on `threads` threads, in contiguous slices of about equal size,
+// several a thread (each of a few thousand points at least) so that a
+// thread slowed by others, or woken late, does not hold up the end.
+void run_sliced(PointsFunction function, const Work& w, int threads) {
+    constexpr std::size_t kSlicesPerThread = 16, kLeastPoints = 2048;
+    const std::size_t parts = std::clamp<std::size_t>(w.n / kLeastPoints, 1, kSlicesPerThread * threads);
+    run_parts(parts, threads, [&](std::size_t k) {
+        const std::size_t first = w.n * k / parts, last = w.n * (k + 1) / parts;
+        function(slice(w, first, last - first));
+    });
+}
+
+void run(PointsFunction function, const Work& w, int workers) {
+    const int threads = threads_for(workers, w.n * w.tables.count);
+    if (overwrites_unread(w, threads > 1)) {
+        std::vector<double> inputs(w.P, w.P + w.n);
+        inputs.insert(inputs.end(), w.T, w.T + w.n);
+        Work copied = w;
+        copied.P = inputs.data();
+        copied.T = inputs.data() + w.n;
+        return threads > 1 ? run_sliced(function, copied, threads) : function(copied);
+    }
+    threads > 1 ? run_sliced(function, w, threads) : function(w);
 }
 
 }  // namespace
@@ -91,14 +124,14 @@ std::vector<InstructionSet> available_instruction_sets() {
 }
 
 void interpolate_points_with(InstructionSet set, const TableValues& tables, std::size_t n, const double* P,
-                             const double* T, const BatchOutputs& out) {
-    run(function_for(set), Work{tables, n, P, T, out});
+                             const double* T, const BatchOutputs& out, int workers) {
+    run(function_for(set), Work{tables, n, P, T, out}, workers);
 }
 
 void interpolate_points(const TableValues& tables, std::size_t n, const double* P, const double* T,
-                        const BatchOutputs& out) {
+                        const BatchOutputs& out, int workers) {
     static const PointsFunction best = function_for(best_instruction_set());
-    run(best, Work{tables, n, P, T, out});
+    run(best, Work{tables, n, P, T, out}, workers);
 }
 
 }  // namespace logk

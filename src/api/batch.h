@@ -44,14 +44,18 @@ struct BatchOutputs {
 // results are those of separate arrays. Nothing is allocated, except when
 // an output lies over an input in a way that would overwrite values not yet
 // read (an output starting inside an input past its start, or log K of
-// several tables over P or T): then the inputs are copied first, and
-// std::bad_alloc is thrown if memory runs out.
+// several tables over P or T; on several threads, any output over an input
+// but at its very place, 8 bytes a point): then the inputs are copied
+// first, and std::bad_alloc is thrown if memory runs out.
+//
+// `workers`: 1 the calling thread alone, more up to that many threads, 0
+// or below one per core (api/workers.h); the results are the same bits.
 void interpolate_points(const TableValues& tables, std::size_t n, const double* P, const double* T,
-                        const BatchOutputs& out);
+                        const BatchOutputs& out, int workers = 1);
 
 // With the build given, which must be one of available_instruction_sets().
 void interpolate_points_with(InstructionSet set, const TableValues& tables, std::size_t n, const double* P,
-                             const double* T, const BatchOutputs& out);
+                             const double* T, const BatchOutputs& out, int workers = 1);
 
 // The same for a LogKTable.
 inline TableValues values_of(const LogKTable& LOGK) { return {LOGK.cells(), 1}; }

@@ -50,15 +50,26 @@ LOGK_EXPORT logk_table* logk_table_from_values(const double values[1332], logk_e
 
 LOGK_EXPORT void logk_table_free(logk_table* table) { delete table; }
 
+LOGK_EXPORT void logk_interpolate_workers(const logk_table* table, size_t n, const double* P, const double* T,
+                                          double* lk, int* pidx, int* tidx, char* isoerr, char* pterr, int workers) {
+    if (table == nullptr || P == nullptr || T == nullptr) return;
+    interpolate_or_fail(logk::values_of(table->LOGK), n, P, T, {lk, pidx, tidx, isoerr, pterr, nullptr, nullptr},
+                        workers);
+}
+
+LOGK_EXPORT void logk_slopes_workers(const logk_table* table, size_t n, const double* P, const double* T,
+                                     double* dlk_dT, double* dlk_dP, int workers) {
+    if (table == nullptr || P == nullptr || T == nullptr) return;
+    interpolate_or_fail(logk::values_of(table->LOGK), n, P, T,
+                        {nullptr, nullptr, nullptr, nullptr, nullptr, dlk_dT, dlk_dP}, workers);
+}
+
 LOGK_EXPORT void logk_interpolate(const logk_table* table, size_t n, const double* P, const double* T, double* lk,
                                   int* pidx, int* tidx, char* isoerr, char* pterr) {
-    if (table == nullptr || P == nullptr || T == nullptr) return;
-    interpolate_or_fail(logk::values_of(table->LOGK), n, P, T, {lk, pidx, tidx, isoerr, pterr, nullptr, nullptr});
+    logk_interpolate_workers(table, n, P, T, lk, pidx, tidx, isoerr, pterr, 1);
 }
 
 LOGK_EXPORT void logk_slopes(const logk_table* table, size_t n, const double* P, const double* T, double* dlk_dT,
                              double* dlk_dP) {
-    if (table == nullptr || P == nullptr || T == nullptr) return;
-    interpolate_or_fail(logk::values_of(table->LOGK), n, P, T,
-                        {nullptr, nullptr, nullptr, nullptr, nullptr, dlk_dT, dlk_dP});
+    logk_slopes_workers(table, n, P, T, dlk_dT, dlk_dP, 1);
 }

@@ -40,9 +40,9 @@ inline void set_error(logk_error* error, int number, std::string_view text) {
 // Should that fail, every output says so: log K and the slopes NaN, the
 // stencil the program's reset value -100, both flags 'E'.
 inline void interpolate_or_fail(const TableValues& tables, std::size_t n, const double* P, const double* T,
-                                const BatchOutputs& out) {
+                                const BatchOutputs& out, int workers) {
     try {
-        interpolate_points(tables, n, P, T, out);
+        interpolate_points(tables, n, P, T, out, workers);
     } catch (...) {
         const std::size_t values = n * tables.count;
         for (double* column : {out.LK, out.dLK_dT, out.dLK_dP}) {

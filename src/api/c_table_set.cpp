@@ -72,14 +72,26 @@ LOGK_EXPORT size_t logk_table_set_count(const logk_table_set* set) { return set 
 
 LOGK_EXPORT void logk_table_set_free(logk_table_set* set) { delete set; }
 
+LOGK_EXPORT void logk_table_set_interpolate_workers(const logk_table_set* set, size_t n, const double* P,
+                                                    const double* T, double* lk, int* pidx, int* tidx, char* isoerr,
+                                                    char* pterr, int workers) {
+    if (set == nullptr || P == nullptr || T == nullptr) return;
+    interpolate_or_fail(set->data.tables(), n, P, T, {lk, pidx, tidx, isoerr, pterr, nullptr, nullptr}, workers);
+}
+
+LOGK_EXPORT void logk_table_set_slopes_workers(const logk_table_set* set, size_t n, const double* P, const double* T,
+                                               double* dlk_dT, double* dlk_dP, int workers) {
+    if (set == nullptr || P == nullptr || T == nullptr) return;
+    interpolate_or_fail(set->data.tables(), n, P, T, {nullptr, nullptr, nullptr, nullptr, nullptr, dlk_dT, dlk_dP},
+                        workers);
+}
+
 LOGK_EXPORT void logk_table_set_interpolate(const logk_table_set* set, size_t n, const double* P, const double* T,
                                             double* lk, int* pidx, int* tidx, char* isoerr, char* pterr) {
-    if (set == nullptr || P == nullptr || T == nullptr) return;
-    interpolate_or_fail(set->data.tables(), n, P, T, {lk, pidx, tidx, isoerr, pterr, nullptr, nullptr});
+    logk_table_set_interpolate_workers(set, n, P, T, lk, pidx, tidx, isoerr, pterr, 1);
 }
 
 LOGK_EXPORT void logk_table_set_slopes(const logk_table_set* set, size_t n, const double* P, const double* T,
                                        double* dlk_dT, double* dlk_dP) {
-    if (set == nullptr || P == nullptr || T == nullptr) return;
-    interpolate_or_fail(set->data.tables(), n, P, T, {nullptr, nullptr, nullptr, nullptr, nullptr, dlk_dT, dlk_dP});
+    logk_table_set_slopes_workers(set, n, P, T, dlk_dT, dlk_dP, 1);
 }

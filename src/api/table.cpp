@@ -53,9 +53,14 @@ Slopes Table::slopes(double P, double T) const noexcept {
 }
 
 void Table::interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs) const {
+    interpolate(P, T, outputs, 1);
+}
+
+void Table::interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs,
+                        int workers) const {
     const std::size_t n = P.size();
     interpolate_points(values_of(data_->LOGK), n, P.data(), T.data(),
-                       checked_outputs("logk::Table::interpolate", n, T.size(), 1, outputs));
+                       checked_outputs("logk::Table::interpolate", n, T.size(), 1, outputs), workers);
 }
 
 double Table::value(int I, int J) const noexcept {

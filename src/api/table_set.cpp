@@ -88,9 +88,14 @@ Table TableSet::table(std::size_t r) const {
 }
 
 void TableSet::interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs) const {
+    interpolate(P, T, outputs, 1);
+}
+
+void TableSet::interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs,
+                           int workers) const {
     const std::size_t n = P.size();
     interpolate_points(data_->tables(), n, P.data(), T.data(),
-                       checked_outputs("logk::TableSet::interpolate", n, T.size(), data_->count, outputs));
+                       checked_outputs("logk::TableSet::interpolate", n, T.size(), data_->count, outputs), workers);
 }
 
 std::vector<double> TableSet::values() const {

@@ -1,6 +1,7 @@
 ! A Fortran caller that names the outputs it wants and leaves the others
-! out gets what a call with every output gets; a set of more tables than
-! an address can count is refused, saying so. Prints "same" or stops.
+! out gets what a call with every output gets, and the same on two threads;
+! a set of more tables than an address can count is refused, saying so.
+! Prints "same" or stops.
 program optional_outputs
   use, intrinsic :: iso_c_binding
   use logk
@@ -12,6 +13,8 @@ program optional_outputs
   integer(c_int) :: pidx(n), tidx(n)
   character(kind=c_char) :: isoerr(n), pterr(n), pterr_alone(n)
   integer :: i, j
+  integer, parameter :: many = 20000  ! enough values for the workers
+  real(c_double), allocatable :: P2(:), T2(:), lk2(:), lk_two(:), dT2(:), dT_two(:)
 
   do j = 1, 37
     do i = 1, 36
@@ -29,6 +32,17 @@ program optional_outputs
   call logk_slopes(table, int(n, c_size_t), P, T, dT, dP)
   call logk_interpolate(table, int(n, c_size_t), P, T, lk=lk_alone, pterr=pterr_alone)
   call logk_slopes(table, int(n, c_size_t), P, T, dlk_dP=dP_alone)
+  allocate(P2(many), T2(many), lk2(many), lk_two(many), dT2(many), dT_two(many))
+  do i = 1, many
+    P2(i) = 0.5_c_double + 0.31_c_double * i
+    T2(i) = -3.0_c_double + 0.0361_c_double * i
+  end do
+  call logk_interpolate(table, int(many, c_size_t), P2, T2, lk2)
+  call logk_interpolate(table, int(many, c_size_t), P2, T2, lk_two, workers=2)
+  call logk_slopes(table, int(many, c_size_t), P2, T2, dT2)
+  call logk_slopes(table, int(many, c_size_t), P2, T2, dT_two, workers=0)
+  if (any(transfer(lk2, 0_c_int64_t, many) /= transfer(lk_two, 0_c_int64_t, many))) stop 3
+  if (any(transfer(dT2, 0_c_int64_t, many) /= transfer(dT_two, 0_c_int64_t, many))) stop 4
   call logk_table_free(table)
   if (any(lk_alone /= lk) .or. any(pterr_alone /= pterr) .or. any(dP_alone /= dP)) stop 1
   set = logk_table_set_from_values(values, 4611686018427387905_c_size_t, error)

@@ -219,11 +219,12 @@ Points mixed_points(std::size_t n) {
 }
 
 // An output may lie over P or T, as NumPy's out= may be an input: the
-// results are those of separate arrays, on every build. Each output in
-// turn lies over each input, at its start and, once, three values in.
+// results are those of separate arrays, on every build and on one thread
+// or two. Each output in turn lies over each input, at its start and,
+// once, three values in.
 TEST(SameBits, OutputsOverInputsGiveTheResultsOfSeparateArrays) {
     const LogKTable LOGK = made_up_table();
-    const std::size_t n = 203;
+    const std::size_t n = kLeastValuesForWorkers + 203;  // enough for two threads
     const Points points = mixed_points(n);
     enum Output { LK, dLK_dT, dLK_dP, PIDX, TIDX, ISOERR, PTERR };
     struct Row {
@@ -240,34 +241,37 @@ TEST(SameBits, OutputsOverInputsGiveTheResultsOfSeparateArrays) {
         Results expected(n, 1);
         interpolate_points_with(set, values_of(LOGK), n, points.P.data(), points.T.data(), expected.outputs());
         for (const Row& row : rows) {
-            SCOPED_TRACE(::testing::Message() << "set " << static_cast<int>(set) << ", output " << row.output
-                                              << (row.over_T ? " over T" : " over P") << ", shift " << row.shift);
-            std::vector<double> shared = row.over_T ? points.T : points.P;
-            shared.resize(n + row.shift);
-            Results got(n, 1);
-            BatchOutputs outputs = got.outputs();
-            void* over = shared.data() + row.shift;
-            switch (row.output) {
-                case LK: outputs.LK = static_cast<double*>(over); break;
-                case dLK_dT: outputs.dLK_dT = static_cast<double*>(over); break;
-                case dLK_dP: outputs.dLK_dP = static_cast<double*>(over); break;
-                case PIDX: outputs.PIDX = static_cast<int*>(over); break;
-                case TIDX: outputs.TIDX = static_cast<int*>(over); break;
-                case ISOERR: outputs.ISOERR = static_cast<char*>(over); break;
-                case PTERR: outputs.PTERR = static_cast<char*>(over); break;
+            for (int workers : {1, 2}) {
+                SCOPED_TRACE(::testing::Message() << "set " << static_cast<int>(set) << ", output " << row.output
+                                                  << (row.over_T ? " over T" : " over P") << ", shift " << row.shift
+                                                  << ", workers " << workers);
+                std::vector<double> shared = row.over_T ? points.T : points.P;
+                shared.resize(n + row.shift);
+                Results got(n, 1);
+                BatchOutputs outputs = got.outputs();
+                void* over = shared.data() + row.shift;
+                switch (row.output) {
+                    case LK: outputs.LK = static_cast<double*>(over); break;
+                    case dLK_dT: outputs.dLK_dT = static_cast<double*>(over); break;
+                    case dLK_dP: outputs.dLK_dP = static_cast<double*>(over); break;
+                    case PIDX: outputs.PIDX = static_cast<int*>(over); break;
+                    case TIDX: outputs.TIDX = static_cast<int*>(over); break;
+                    case ISOERR: outputs.ISOERR = static_cast<char*>(over); break;
+                    case PTERR: outputs.PTERR = static_cast<char*>(over); break;
+                }
+                interpolate_points_with(set, values_of(LOGK), n, row.over_T ? points.P.data() : shared.data(),
+                                        row.over_T ? shared.data() : points.T.data(), outputs, workers);
+                const auto same_bytes = [&](const auto& column, const void* where) {
+                    return std::memcmp(column.data(), where, column.size() * sizeof column[0]) == 0;
+                };
+                EXPECT_TRUE(same_bytes(expected.LK, outputs.LK));
+                EXPECT_TRUE(same_bytes(expected.dLK_dT, outputs.dLK_dT));
+                EXPECT_TRUE(same_bytes(expected.dLK_dP, outputs.dLK_dP));
+                EXPECT_TRUE(same_bytes(expected.PIDX, outputs.PIDX));
+                EXPECT_TRUE(same_bytes(expected.TIDX, outputs.TIDX));
+                EXPECT_TRUE(same_bytes(expected.ISOERR, outputs.ISOERR));
+                EXPECT_TRUE(same_bytes(expected.PTERR, outputs.PTERR));
             }
-            interpolate_points_with(set, values_of(LOGK), n, row.over_T ? points.P.data() : shared.data(),
-                                    row.over_T ? shared.data() : points.T.data(), outputs);
-            const auto same_bytes = [&](const auto& column, const void* where) {
-                return std::memcmp(column.data(), where, column.size() * sizeof column[0]) == 0;
-            };
-            EXPECT_TRUE(same_bytes(expected.LK, outputs.LK));
-            EXPECT_TRUE(same_bytes(expected.dLK_dT, outputs.dLK_dT));
-            EXPECT_TRUE(same_bytes(expected.dLK_dP, outputs.dLK_dP));
-            EXPECT_TRUE(same_bytes(expected.PIDX, outputs.PIDX));
-            EXPECT_TRUE(same_bytes(expected.TIDX, outputs.TIDX));
-            EXPECT_TRUE(same_bytes(expected.ISOERR, outputs.ISOERR));
-            EXPECT_TRUE(same_bytes(expected.PTERR, outputs.PTERR));
         }
     }
 }
@@ -364,6 +368,49 @@ TEST(SameBits, EveryTableOfASetAgreesWithItsOwnTable) {
             }
         }
     }
+}
+
+// Any number of workers gives every output the bits of one thread, for a
+// table and a set, on sizes that split unevenly, through C++ and C.
+TEST(SameBits, EveryNumberOfWorkersGivesTheBitsOfOne) {
+    const LogKTable LOGK = made_up_table();
+    TableSetData set(3);
+    for (std::size_t r = 0; r < 3; ++r) set.put(r, made_up_table(static_cast<int>(r)));
+    const Table table = table_of(LOGK);
+    std::vector<double> values(1332);
+    LOGK.get_in_file_order(values.data());
+    logk_table* c_table = logk_table_from_values(values.data(), nullptr);
+    for (const std::size_t n : {kLeastValuesForWorkers + 1, std::size_t{100003}}) {
+        const Points points = mixed_points(n);
+        for (const TableValues& tables : {values_of(LOGK), set.tables()}) {
+            Results one(n, tables.count);
+            interpolate_points(tables, n, points.P.data(), points.T.data(), one.outputs(), 1);
+            for (int workers : {2, 3, 7, 0, -1}) {
+                SCOPED_TRACE(::testing::Message() << n << " points, " << tables.count << " tables, " << workers
+                                                  << " workers");
+                Results got(n, tables.count);
+                interpolate_points(tables, n, points.P.data(), points.T.data(), got.outputs(), workers);
+                EXPECT_EQ(std::memcmp(got.LK.data(), one.LK.data(), n * tables.count * 8), 0);
+                EXPECT_EQ(std::memcmp(got.dLK_dT.data(), one.dLK_dT.data(), n * tables.count * 8), 0);
+                EXPECT_EQ(got.PIDX, one.PIDX);
+                EXPECT_EQ(got.PTERR, one.PTERR);
+                if (tables.count != 1) continue;
+                Results cpp(n, 1), c(n, 1);
+                table.interpolate(points.P, points.T, Outputs{cpp.LK, cpp.PIDX, cpp.TIDX, cpp.ISOERR, cpp.PTERR, {}, {}},
+                                  workers);
+                logk_interpolate_workers(c_table, n, points.P.data(), points.T.data(), c.LK.data(), c.PIDX.data(),
+                                         c.TIDX.data(), c.ISOERR.data(), c.PTERR.data(), workers);
+                logk_slopes_workers(c_table, n, points.P.data(), points.T.data(), c.dLK_dT.data(), c.dLK_dP.data(),
+                                    workers);
+                EXPECT_EQ(std::memcmp(cpp.LK.data(), one.LK.data(), n * 8), 0);
+                EXPECT_EQ(std::memcmp(c.LK.data(), one.LK.data(), n * 8), 0);
+                EXPECT_EQ(std::memcmp(c.dLK_dP.data(), one.dLK_dP.data(), n * 8), 0);
+                EXPECT_EQ(c.TIDX, one.TIDX);
+                EXPECT_EQ(cpp.ISOERR, one.ISOERR);
+            }
+        }
+    }
+    logk_table_free(c_table);
 }
 
 }  // namespace

@@ -97,10 +97,12 @@ def test_control_c_ends_a_read(tmp_path):
         assert out == "interrupted True\n", function
 
 
-# control-C during a long batch call raises between its blocks: the call
-# stops, and the last points are never computed.
-def test_control_c_ends_a_batch_call():
-    out = run_child("""
+# control-C during a long batch call raises between its blocks, on one
+# thread or every core: the call stops within a tenth of a second or so,
+# and the last points are never computed.
+@pytest.mark.parametrize("workers", [1, -1])
+def test_control_c_ends_a_batch_call(workers):
+    out = run_child(f"""
         import os, signal, threading, time
         import numpy as np
         import logk
@@ -108,14 +110,16 @@ def test_control_c_ends_a_batch_call():
         n = 20_000_000
         P, T = np.full(n, 500.0), np.full(n, 300.0)
         lk = np.full(n, np.nan)
+        sent = []
         def interrupt():
             while np.isnan(lk[0]):
                 time.sleep(0.001)
+            sent.append(time.monotonic())
             os.kill(os.getpid(), signal.SIGINT)
         threading.Thread(target=interrupt).start()
         try:
-            table.logk(P, T, out=lk)
+            table.logk(P, T, out=lk, workers={workers})
         except KeyboardInterrupt:
-            print("interrupted", lk[0] == 0.0, np.isnan(lk[-1]))
+            print("interrupted", lk[0] == 0.0, np.isnan(lk[-1]), time.monotonic() - sent[0] < 0.3)
     """)
-    assert out == "interrupted True True\n"
+    assert out == "interrupted True True True\n"

@@ -1,5 +1,8 @@
 """Points and results as NumPy arrays: dtypes, broadcasting, masks, out=,
 and the compiled batch call over them."""
+import operator
+import os
+
 import numpy as np
 
 from . import _logk
@@ -83,7 +86,22 @@ def _out_column(out, name, dtype, shape, masked):
     return column, data
 
 
-def _compute(compiled, count, P, T, wanted, out):
+def _threads(workers):
+    """The threads for `workers`, as SciPy counts them: 1 the calling thread
+    alone, n up to n threads, -1 every core this process may run on, -2
+    all but one, and so on."""
+    workers = operator.index(workers)
+    if workers == 0:
+        raise ValueError("workers must not be 0: 1 is the calling thread alone, -1 every core")
+    if workers < 0:
+        cores = len(os.sched_getaffinity(0)) if hasattr(os, "sched_getaffinity") else os.cpu_count() or 1
+        if cores + 1 + workers <= 0:
+            raise ValueError(f"workers={workers} leaves no thread: this process may run on {cores} cores")
+        workers = cores + 1 + workers
+    return min(workers, 2**31 - 1)
+
+
+def _compute(compiled, count, P, T, wanted, out, workers=1):
     """Runs the compiled batch call over the points. `wanted` names the
     outputs of a plain call; with `out`, its arrays are filled (each one it
     has, and it must have every one wanted). `count` is the number of
@@ -111,7 +129,8 @@ def _compute(compiled, count, P, T, wanted, out):
             break
     flat = [None if values is None else values.reshape(-1) for values in data]
     flat[3:5] = [None if values is None else values.view(np.uint32) for values in flat[3:5]]
-    _logk.interpolate(compiled, np.ascontiguousarray(P).reshape(-1), np.ascontiguousarray(T).reshape(-1), *flat)
+    _logk.interpolate(compiled, np.ascontiguousarray(P).reshape(-1), np.ascontiguousarray(T).reshape(-1), *flat,
+                      _threads(workers))
     if mask is not None:
         for index, (column, per_table) in enumerate(zip(columns, _PER_TABLE)):
             if column is None:

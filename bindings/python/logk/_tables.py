@@ -4,7 +4,7 @@ import os
 import numpy as np
 
 from . import _logk
-from ._arrays import _NAMES, Result, _compute, _doubles
+from ._arrays import _NAMES, Result, _compute, _doubles, _threads
 from ._errors import _failed, _path, _raise, _read
 
 # Plain numbers a scalar call takes without making arrays.
@@ -22,21 +22,24 @@ class _Tables:
     def _count(self):
         return None
 
-    def interpolate(self, P, T, derivatives=False, out=None):
+    def interpolate(self, P, T, derivatives=False, out=None, workers=1):
         """The program's results at the points (P, T), which broadcast together.
         With `out`, a Result of arrays of the points' shape, every array it
         holds is filled (the slopes too, where it has them) and it is
         returned again: a time loop need not allocate new arrays each step.
-        It must hold the slopes' arrays where `derivatives` asks for them."""
+        It must hold the slopes' arrays where `derivatives` asks for them.
+        `workers` threads share the work (SciPy's convention: -1 every core);
+        the results are the same bits whatever it is, and calls of fewer
+        than 16384 values keep to one thread."""
         wanted = _NAMES if derivatives else _NAMES[:5]
-        return _compute(self._compiled, self._count(), P, T, wanted, out)
+        return _compute(self._compiled, self._count(), P, T, wanted, out, workers)
 
-    def logk(self, P, T, out=None):
+    def logk(self, P, T, out=None, workers=1):
         """log K alone at the points (P, T) (filled into `out`, a float64 array
-        of the shape of the results' lk, where given)."""
+        of the shape of the results' lk, where given), on `workers` threads."""
         if out is not None:
             out = Result(out, None, None, None, None)
-        return _compute(self._compiled, self._count(), P, T, ("lk",), out).lk
+        return _compute(self._compiled, self._count(), P, T, ("lk",), out, workers).lk
 
 
 class Table(_Tables):
@@ -68,9 +71,10 @@ class Table(_Tables):
         values.flags.writeable = False
         return values
 
-    # The calls of _Tables, with a quick path for two plain numbers.
-    def interpolate(self, P, T, derivatives=False, out=None):
-        if out is None and type(P) in _SCALARS and type(T) in _SCALARS:
+    # The calls of _Tables, with a quick path for two plain numbers (one
+    # thread whatever `workers` is, once it is checked).
+    def interpolate(self, P, T, derivatives=False, out=None, workers=1):
+        if out is None and type(P) in _SCALARS and type(T) in _SCALARS and (workers == 1 or _threads(workers)):
             try:
                 at = _logk.point(self._compiled, P, T, bool(derivatives))
             except TypeError:  # an int beyond the doubles: the array path says why
@@ -79,15 +83,15 @@ class Table(_Tables):
                 slopes = (np.float64(at[5]), np.float64(at[6])) if derivatives else ()
                 return Result(np.float64(at[0]), _INDICES[at[1]], _INDICES[at[2]], _FLAGS[at[3]], _FLAGS[at[4]],
                               *slopes)
-        return super().interpolate(P, T, derivatives, out)
+        return super().interpolate(P, T, derivatives, out, workers)
 
-    def logk(self, P, T, out=None):
-        if out is None and type(P) in _SCALARS and type(T) in _SCALARS:
+    def logk(self, P, T, out=None, workers=1):
+        if out is None and type(P) in _SCALARS and type(T) in _SCALARS and (workers == 1 or _threads(workers)):
             try:
                 return np.float64(_logk.point_logk(self._compiled, P, T))
             except TypeError:  # an int beyond the doubles: the array path says why
                 pass
-        return super().logk(P, T, out)
+        return super().logk(P, T, out, workers)
 
     def __eq__(self, other):
         return isinstance(other, Table) and self._compiled == other._compiled
