@@ -15,9 +15,8 @@ using batch::Work;
 // One build of the loop per instruction set, chosen when the library is
 // first used: eight points' stencils at a time and eight tables to a vector
 // with AVX-512 (batch_avx512.cpp), four and four with AVX2 (batch_avx2.cpp);
-// elsewhere one point at a time, and two tables to a vector of SSE2 (two
-// points to a vector lose more in moving values between lanes than they
-// gain).
+// elsewhere two and two in vectors of SSE2, each point's stencil from
+// FINDPT itself.
 using PointsFunction = void (*)(const Work&);
 
 PointsFunction function_for(InstructionSet set) {
@@ -101,7 +100,7 @@ void run(PointsFunction function, const Work& w, int workers) {
 
 }  // namespace
 
-void batch::points_baseline(const Work& w) { all_points<1, 2>(w); }
+void batch::points_baseline(const Work& w) { all_points<2, 2>(w); }
 
 InstructionSet best_instruction_set() noexcept {
 #if defined(__x86_64__) && defined(__GNUC__)

@@ -19,10 +19,14 @@ std::vector<InstructionSet> available_instruction_sets();
 
 // `count` tables on the grid, stored value by value: the value of table r
 // at cell c (a LogKTable's order) is values[c * count + r], and followed by
-// at least one more value. The cells of a LogKTable are a set of one.
+// at least one more value. The cells of a LogKTable are a set of one. A set
+// of fewer tables than a vector holds may give each table apart as well,
+// in a LogKTable's order (apart[r], each followed by one more value): the
+// loop then takes each table as it takes a single one.
 struct TableValues {
     const double* values;
     std::size_t count;
+    const double* const* apart = nullptr;
 };
 
 // Where the results go; any may be null. LK and the slopes hold `count`

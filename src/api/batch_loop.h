@@ -22,37 +22,41 @@
 
 namespace logk::batch {
 
-// W points: their coordinates, stencils and flags. A covered point has a
-// positive, finite P and a finite T: the lanes' arithmetic gives it the bits
-// of INTRPK. The others (P of zero or less, NaN, infinities) take INTRPK
-// itself, which is where the order of NaN operands could otherwise differ.
-// With W == 1 there are no lanes, and no point is covered.
+// W points: their coordinates, and the stencil and flags FINDPT gives each.
 template <int W>
 struct PointBlock {
     alignas(64) double P[W];
     alignas(64) double T[W];
     alignas(64) std::int64_t PIDX[W];
     alignas(64) std::int64_t TIDX[W];
-    alignas(64) std::int64_t first_cell[W];  // of the stencil, in a LogKTable (covered lanes)
+    alignas(64) std::int64_t first_cell[W];  // the stencil's, in a LogKTable (intrpk_lanes.h)
     char ISOERR[W];
     char PTERR[W];
-    bool covered[W];  // where not all are
-    bool all_covered;
 };
 
-[[gnu::always_inline]] inline bool covered_point(double P, double T) {
-    constexpr double kInfinity = __builtin_inf();
-    return P > 0.0 && P < kInfinity && T > -kInfinity && T < kInfinity;
+// FINDPT itself for point `lane` of the block.
+template <int W>
+[[gnu::always_inline]] inline void find_stencil_of(PointBlock<W>& b, int lane) {
+    int PIDX = -100, TIDX = -100;
+    char PTERR = 'N', ISOERR = 'N';
+    FINDPT(b.P[lane], b.T[lane], PIDX, TIDX, PTERR, ISOERR);
+    b.PIDX[lane] = PIDX;
+    b.TIDX[lane] = TIDX;
+    b.first_cell[lane] = static_cast<std::int64_t>(LogKTable::offset(PIDX, TIDX - 2));
+    b.PTERR[lane] = PTERR;
+    b.ISOERR[lane] = ISOERR;
 }
 
-// FINDPT for the W points from P and T on, into `b`; the lanes' flags only
-// where kFlags asks for them (a call that wants none saves their work).
-// (The lanes go from registers to the arrays, never the other way: a
-// vector loaded from smaller stores just made waits for them.)
+// The stencils and flags of the W points from P and T on, into `b`; the
+// lanes' flags only where kFlags asks for them (a call that wants none
+// saves their work). Four lanes and more choose them side by side, and
+// leave the points they do not cover (P of zero or less, NaN, infinities)
+// to FINDPT; fewer take FINDPT for every point. (The lanes go from
+// registers to the arrays, never the other way: a vector loaded from
+// smaller stores just made waits for them.)
 template <int W, bool kFlags = true>
 [[gnu::always_inline]] inline void find_stencils(const double* P, const double* T, PointBlock<W>& b) {
-    b.all_covered = false;
-    if constexpr (W > 1) {
+    if constexpr (W >= 4) {
         using L = Lanes<W>;
         const typename L::Double P_lanes = L::load(P), T_lanes = L::load(T);
         L::store(P_lanes, b.P);
@@ -66,37 +70,23 @@ template <int W, bool kFlags = true>
             L::store(lanes.ISOERR, b.ISOERR);
             L::store(lanes.PTERR, b.PTERR);
         }
-        b.all_covered = L::every(lanes.covered);
-        if (b.all_covered) return;
-        for (int lane = 0; lane < W; ++lane) b.covered[lane] = lanes.covered[lane] != 0;
+        if (L::every(lanes.covered)) return;
+        for (int lane = 0; lane < W; ++lane) {
+            if (lanes.covered[lane] == 0) find_stencil_of<W>(b, lane);
+        }
     } else {
-        b.P[0] = P[0];
-        b.T[0] = T[0];
-        b.covered[0] = false;
+        for (int lane = 0; lane < W; ++lane) {
+            b.P[lane] = P[lane];
+            b.T[lane] = T[lane];
+            find_stencil_of<W>(b, lane);
+        }
     }
-    for (int lane = 0; lane < W; ++lane) {
-        if (b.covered[lane]) continue;
-        int PIDX = -100, TIDX = -100;
-        char PTERR = 'N', ISOERR = 'N';
-        FINDPT(b.P[lane], b.T[lane], PIDX, TIDX, PTERR, ISOERR);
-        b.PIDX[lane] = PIDX;
-        b.TIDX[lane] = TIDX;
-        b.PTERR[lane] = PTERR;
-        b.ISOERR[lane] = ISOERR;
-    }
-}
-
-// Whether point `lane` of the block is covered.
-template <int W>
-[[gnu::always_inline]] inline bool covered(const PointBlock<W>& b, int lane) {
-    if constexpr (W > 1) return b.all_covered || b.covered[lane];
-    return covered_point(b.P[0], b.T[0]);
 }
 
 template <int W>
 [[gnu::always_inline]] inline void write_stencils(const PointBlock<W>& b, const BatchOutputs& out,
                                                   std::size_t first) {
-    if constexpr (W > 1) {
+    if constexpr (W >= 4) {
         using L = Lanes<W>;
         if (out.PIDX != nullptr) L::store(L::load(b.PIDX), out.PIDX + first);
         if (out.TIDX != nullptr) L::store(L::load(b.TIDX), out.TIDX + first);
@@ -142,7 +132,8 @@ template <int W>
 // ---- Points in lanes ----
 
 // log K of the block's points on one table (node (I, J) at
-// cells[offset(I, J) * stride]).
+// cells[offset(I, J) * stride]). The lanes' arithmetic is INTRPK's in each
+// lane, with the one NaN, so every point takes it, on whatever stencil.
 template <int W, typename Stride>
 [[gnu::always_inline]] inline void logk_of_points(const PointBlock<W>& b, const double* cells, Stride stride,
                                                   double* LK) {
@@ -155,11 +146,8 @@ template <int W, typename Stride>
             stencils_of_points<W>(b.PIDX, b.TIDX, b.first_cell, cells, stencil);
         }
         L::store(intrpk_lanes<W>(L::load(b.P), L::load(b.T), stencil), LK);
-        if (b.all_covered) return;
-    }
-    for (int lane = 0; lane < W; ++lane) {
-        if (W > 1 && b.covered[lane]) continue;
-        intrpk_on(b.P[lane], b.T[lane], b.PIDX[lane], b.TIDX[lane], cells, stride, LK[lane]);
+    } else {
+        intrpk_on(b.P[0], b.T[0], b.PIDX[0], b.TIDX[0], cells, stride, LK[0]);
     }
 }
 
@@ -171,7 +159,11 @@ template <int W, typename Stride>
         if constexpr (std::is_same_v<Stride, std::size_t>) {
             for (std::size_t r = 0; r < stride; ++r) {
                 alignas(64) double LK[W];
-                logk_of_points<W>(b, w.tables.values + r, stride, LK);
+                if (w.tables.apart != nullptr) {
+                    logk_of_points<W>(b, w.tables.apart[r], std::integral_constant<std::size_t, 1>{}, LK);
+                } else {
+                    logk_of_points<W>(b, w.tables.values + r, stride, LK);
+                }
                 for (int lane = 0; lane < W; ++lane) {
                     w.out.LK[(first + static_cast<std::size_t>(lane)) * stride + r] = LK[lane];
                 }
@@ -226,7 +218,7 @@ template <int W, typename Stride>
 
 // ---- Tables in lanes ----
 
-// log K of every table of the set at one covered point, V tables at a
+// log K of every table of the set at one point, V tables at a
 // time. With a count that is no multiple of V the last V tables are done
 // once more, so every load and store is whole and stays within the point.
 template <int V>
@@ -253,16 +245,7 @@ template <int W, int V>
     for (int lane = 0; lane < W; ++lane) {
         const std::size_t point = first + static_cast<std::size_t>(lane);
         const int PIDX = static_cast<int>(b.PIDX[lane]), TIDX = static_cast<int>(b.TIDX[lane]);
-        if (w.out.LK != nullptr) {
-            double* LK = w.out.LK + point * count;
-            if (covered<W>(b, lane)) {
-                tables_in_lanes_point<V>(b.P[lane], b.T[lane], PIDX, TIDX, w.tables, LK);
-            } else {
-                for (std::size_t r = 0; r < count; ++r) {
-                    intrpk_on(b.P[lane], b.T[lane], PIDX, TIDX, w.tables.values + r, count, LK[r]);
-                }
-            }
-        }
+        if (w.out.LK != nullptr) tables_in_lanes_point<V>(b.P[lane], b.T[lane], PIDX, TIDX, w.tables, w.out.LK + point * count);
         if (w.slopes()) write_slopes<W>(b, lane, w, point);
     }
     write_stencils<W>(b, w.out, first);
@@ -277,19 +260,16 @@ template <int W, int V>
 }
 
 // One build: W points' stencils at a time, up to V tables to a vector.
-// Fewer tables than a vector holds go in vectors of half its width where
-// they waste at most one lane (4 or 7 of 8: measured faster than points in
-// lanes, and 5 or 6 slower), else in points' lanes.
+// Fewer tables than a vector holds go in points' lanes, each table as a
+// single one (from its cells apart, where the set keeps them): measured
+// faster than vectors of tables with lanes to spare.
 template <int W, int V>
 [[gnu::always_inline]] inline void all_points(const Work& w) {
-    constexpr std::size_t kHalf = V / 2;
     const std::size_t count = w.tables.count;
     if (count == 1) {
         points_in_lanes<W>(w, std::integral_constant<std::size_t, 1>{});
     } else if (count >= static_cast<std::size_t>(V)) {
         tables_in_lanes<W, V>(w);
-    } else if (kHalf >= 4 && count >= kHalf && (kHalf - count % kHalf) % kHalf <= 1) {
-        tables_in_lanes<W, kHalf>(w);
     } else {
         points_in_lanes<W>(w, count);
     }

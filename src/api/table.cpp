@@ -37,7 +37,7 @@ Table Table::from_values(std::span<const double> values) {
 Interpolation Table::interpolate(double P, double T) const noexcept {
     Interpolation at{0.0, -100, -100, 'N', 'N'};
     FINDPT(P, T, at.PIDX, at.TIDX, at.PTERR, at.ISOERR);
-    INTRPK(P, T, at.PIDX, at.TIDX, data_->LOGK, at.LK);
+    intrpk_cells(P, T, at.PIDX, at.TIDX, data_->LOGK.cells(), at.LK);
     return at;
 }
 

@@ -69,6 +69,15 @@ typedef double UnalignedQuad __attribute__((vector_size(32), aligned(8), may_ali
 template <int W>
 struct LaneTransposes;
 template <>
+struct LaneTransposes<2> {
+    typedef double Double __attribute__((vector_size(16)));
+    [[gnu::always_inline]] static void first_three(const Quad (&rows)[2], Double (&columns)[3]) {
+        columns[0] = __builtin_shufflevector(rows[0], rows[1], 0, 4);
+        columns[1] = __builtin_shufflevector(rows[0], rows[1], 1, 5);
+        columns[2] = __builtin_shufflevector(rows[0], rows[1], 2, 6);
+    }
+};
+template <>
 struct LaneTransposes<4> {
     typedef double Double __attribute__((vector_size(32)));
     [[gnu::always_inline]] static void first_three(const Quad (&rows)[4], Double (&columns)[3]) {

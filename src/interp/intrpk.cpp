@@ -118,7 +118,7 @@ template <typename Stride>
     const double t0 = T - tnode[0], t1 = T - tnode[1], t2 = T - tnode[2];
     const Pair terms12 = factor(factor(LKP12, Pair{t1, t0}, pair(dt.d01_d10)), both(t2), pair(dt.d02_d12));
     const double term3 = factor(factor(LKP3, t0, dt.d20), t1, dt.d21);
-    LK = one_nan(((0.0 + terms12[0]) + terms12[1]) + term3);
+    LK = ((0.0 + terms12[0]) + terms12[1]) + term3;
 }
 
 }  // namespace
@@ -130,10 +130,12 @@ void INTRPK(const double& P, const double& T, const int& PIDX, const int& TIDX, 
 
 void intrpk_cells(double P, double T, int PIDX, int TIDX, const double* cells, double& LK) {
     intrpk_at(P, T, PIDX, TIDX, cells, std::integral_constant<std::size_t, 1>{}, LK);
+    LK = one_nan(LK);
 }
 
 void intrpk_strided(double P, double T, int PIDX, int TIDX, const double* cells, std::size_t stride, double& LK) {
     intrpk_at(P, T, PIDX, TIDX, cells, stride, LK);
+    LK = one_nan(LK);
 }
 
 }  // namespace logk

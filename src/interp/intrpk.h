@@ -18,18 +18,18 @@ namespace logk {
 //   -2.50 -2.40 -2.31 / -2.48 -2.38 -2.30 / -2.46 -2.37 -2.28
 // (200, 250, 300 bar by 200, 225, 250 degC), LK is -0x1.37963992c8c4ep+1
 // (-2.434271999999999), two ulps from the exact -2.434272.
-// NaN and infinities pass through without a trap, and a LK that is NaN is
-// always the one quiet NaN (0x7FF8000000000000, interp/one_nan.h); LK's
-// value on entry is never read.
+// NaN and infinities pass through without a trap (the program writes any
+// NaN as "NaN"); LK's value on entry is never read.
 void INTRPK(const double& P, const double& T, const int& PIDX, const int& TIDX, const LogKTable& LOGK,
             double& LK);
 
 // INTRPK, with the same operations in the same order, on a table whose
 // node (I, J) is cells[LogKTable::offset(I, J) * stride]: one table of a set
 // of `stride` tables stored value by value (cells pointing at its first).
+// For the library: a LK that is NaN is the one quiet NaN (interp/one_nan.h).
 void intrpk_strided(double P, double T, int PIDX, int TIDX, const double* cells, std::size_t stride, double& LK);
 
-// INTRPK on the cells of a LogKTable, in its order (stride 1), compiled for that.
+// The same on the cells of a LogKTable, in its order (stride 1), compiled for that.
 void intrpk_cells(double P, double T, int PIDX, int TIDX, const double* cells, double& LK);
 
 }  // namespace logk
