@@ -12,7 +12,10 @@
 // function of a build, and a build includes this file after
 // api/batch_prelude.h and under its instruction set's target pragma (see
 // batch_avx512.cpp): a helper built apart for the baseline would have its
-// vectors taken apart into single values before it is inlined.
+// vectors taken apart into single values before it is inlined, and where
+// the build does not inline it (-O0) the two would disagree on how a
+// vector is passed. So no vector goes to a function that is not the
+// lanes' own (always inlined): __builtin_bit_cast, never std::bit_cast.
 #pragma once
 
 #include "api/batch_prelude.h"

@@ -46,13 +46,14 @@ struct LaneConversions;
         [[gnu::always_inline]] static bool every(const Int& mask) { return EVERY; }                                 \
         [[gnu::always_inline]] static Int shift_right(const Int& x, int bits) {                                     \
             typedef std::uint64_t Unsigned __attribute__((vector_size(8 * W)));                                    \
-            return std::bit_cast<Int>(std::bit_cast<Unsigned>(x) >> bits);                                         \
+            return __builtin_bit_cast(Int, __builtin_bit_cast(Unsigned, x) >> bits);                               \
         }                                                                                                          \
         [[gnu::always_inline]] static Double to_double(const Int& x) { return __builtin_convertvector(x, Double); } \
     };
 LOGK_LANE_CONVERSIONS(4, __builtin_convertvector(__builtin_convertvector(x, Narrow), Int), "vroundpd",
-                      _mm256_movemask_pd(std::bit_cast<__m256d>(mask)) == 0xF)
-LOGK_LANE_CONVERSIONS(8, __builtin_convertvector(x, Int), "vrndscalepd", _mm512_movepi64_mask(std::bit_cast<__m512i>(mask)) == 0xFF)
+                      _mm256_movemask_pd(__builtin_bit_cast(__m256d, mask)) == 0xF)
+LOGK_LANE_CONVERSIONS(8, __builtin_convertvector(x, Int), "vrndscalepd",
+                      _mm512_movepi64_mask(__builtin_bit_cast(__m512i, mask)) == 0xFF)
 #undef LOGK_LANE_CONVERSIONS
 
 // Four doubles that lie side by side in memory, such as three pressure

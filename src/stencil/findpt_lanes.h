@@ -36,7 +36,7 @@ template <int W>
     using namespace grid_rows;
     Int low{};
     if constexpr (W == 8) {
-        const Int exponent = L::shift_right(std::bit_cast<Int>(p), 52) - 1023;
+        const Int exponent = L::shift_right(__builtin_bit_cast(Int, p), 52) - 1023;
         const Int octave = exponent < 0 ? Int{} : (exponent > 7 ? L::all(std::int64_t{7}) : exponent);
         low = L::lookup(kOctaves.below, octave) - (p >= L::lookup(kOctaves.first, octave)) -
               (p >= L::lookup(kOctaves.second, octave));
