@@ -20,11 +20,9 @@ namespace logk {
 // vectors whose types depend on a template's parameter. Whole parts go
 // through 32-bit integers, which AVX2 converts in one instruction (it has
 // none for 64-bit ones), but straight to 64 bits with eight lanes, which
-// need AVX-512. The whole number at or below x as a double is one
-// instruction, vroundpd of AVX or vrndscalepd of AVX-512, written out: the
-// intrinsics cannot be used in code that only a caller's target attribute
-// builds for the instruction set, and a chain of conversions there costs
-// three times the latency.
+// need AVX-512. The whole number at or below x stays a double, in one
+// instruction (vroundpd, vrndscalepd). The intrinsics are used where the
+// lanes are built for their instruction set (api/batch_loop.h).
 template <int W>
 struct LaneConversions;
 #define LOGK_LANE_CONVERSIONS(W, WHOLE, FLOOR, EVERY)                                               \
@@ -37,9 +35,7 @@ struct LaneConversions;
         [[gnu::always_inline]] static Narrow narrow(const Int& x) { return __builtin_convertvector(x, Narrow); }    \
         [[gnu::always_inline]] static Int whole(const Double& x) { return WHOLE; }                                  \
         [[gnu::always_inline]] static Double floor(const Double& x) {                                               \
-            Double at_or_below;                                                                                    \
-            asm(FLOOR " $9, %1, %0" : "=v"(at_or_below) : "v"(x)); /* 9: toward -inf, inexact not flagged */      \
-            return at_or_below;                                                                                    \
+            return FLOOR;                                                                                          \
         }                                                                                                          \
         [[gnu::always_inline]] static Char to_char(const Int& x) { return __builtin_convertvector(x, Char); }       \
         /* whether every lane of a comparison's mask holds: the lanes' sign bits at once */                       \
@@ -50,9 +46,11 @@ struct LaneConversions;
         }                                                                                                          \
         [[gnu::always_inline]] static Double to_double(const Int& x) { return __builtin_convertvector(x, Double); } \
     };
-LOGK_LANE_CONVERSIONS(4, __builtin_convertvector(__builtin_convertvector(x, Narrow), Int), "vroundpd",
+LOGK_LANE_CONVERSIONS(4, __builtin_convertvector(__builtin_convertvector(x, Narrow), Int),
+                      _mm256_round_pd(x, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC),
                       _mm256_movemask_pd(__builtin_bit_cast(__m256d, mask)) == 0xF)
-LOGK_LANE_CONVERSIONS(8, __builtin_convertvector(x, Int), "vrndscalepd",
+LOGK_LANE_CONVERSIONS(8, __builtin_convertvector(x, Int),
+                      _mm512_mask_roundscale_pd(x, 0xFF, x, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC),  // no undefined source
                       _mm512_movepi64_mask(__builtin_bit_cast(__m512i, mask)) == 0xFF)
 #undef LOGK_LANE_CONVERSIONS
 
