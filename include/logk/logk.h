@@ -77,6 +77,23 @@ void logk_interpolate_workers(const logk_table *table, size_t n, const double *P
 void logk_slopes_workers(const logk_table *table, size_t n, const double *P, const double *T,
                          double *dlk_dT, double *dlk_dP, int workers);
 
+/* The interpolation backwards, for n points: the first temperature T[i],
+ * going up from T_low to T_high, at which log K at pressure P[i] (as
+ * logk_interpolate gives it, to the bit) crosses lk[i]: the double at which
+ * log K at the double just below lies on the other side of lk[i], or equals
+ * it. how[i] (how may be NULL) is 'C' where log K crosses inside one
+ * stencil (or takes the value), 'J' where it jumps over it at a change of
+ * stencil (T[i] the first double past the jump), 'N' where it does not
+ * reach it (T[i] NaN); NaN inputs and T_low > T_high give NaN and 'N'. The
+ * stencil and flags at T[i] are logk_interpolate's there. The outputs may
+ * lie over the inputs. logk_pressure_at is the same going up in pressure
+ * from P_low to P_high at temperature T[i]. The grid's range is 0.01 to
+ * 600 degC and 1 to 5000 bar. */
+void logk_temperature_at(const logk_table *table, size_t n, const double *P, const double *lk,
+                         double T_low, double T_high, double *T, char *how);
+void logk_pressure_at(const logk_table *table, size_t n, const double *T, const double *lk,
+                      double P_low, double P_high, double *P, char *how);
+
 /* A set of tables on the grid, for the reactions of one system: each
  * point's stencil and flags are chosen once, and the log K of every table
  * follows, each with the bits of its own table.

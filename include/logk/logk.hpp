@@ -82,6 +82,16 @@ struct Slopes {
     double dLK_dP = 0.0;  // per bar
 };
 
+// Where log K takes a value, as Table::temperature_at and pressure_at find
+// it: `at` the temperature (or pressure), `how` 'C' where the interpolant
+// crosses the value inside one stencil (or takes it exactly), 'J' where it
+// jumps over it at a change of stencil (`at` the first double past the
+// jump), 'N' where it does not reach it in the range (`at` NaN).
+struct Crossing {
+    double at = 0.0;
+    char how = 'N';
+};
+
 // Where the batch form writes: each span either empty (that output is not
 // wanted) or exactly as long as the points; for a TableSet of `count`
 // tables, LK and the slopes hold count values a point, point after point
@@ -154,6 +164,28 @@ public:
     // very place (LK over P) makes the call copy the inputs first.
     void interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs,
                      int workers) const;
+
+    // The interpolation backwards: the first temperature, going up from
+    // T_low to T_high, at which log K at pressure P (as interpolate gives
+    // it, to the bit) crosses LK: the double T such that log K at the double
+    // just below T lies on the other side of LK than at T, or equals LK at
+    // T. Found on the doubles, so every machine gives the same bits; the
+    // stencil and flags there are interpolate(P, T)'s. NaN inputs, and
+    // T_low > T_high, give NaN and 'N'.
+    //   quartz.temperature_at(100.0, -2.78)  -> {about 135 degC, 'C'}
+    Crossing temperature_at(double P, double LK, double T_low = TGRID(1),
+                            double T_high = TGRID(kTemperatureNodes)) const noexcept;
+    // The same going up in pressure at temperature T.
+    Crossing pressure_at(double T, double LK, double P_low = PGRID(1),
+                         double P_high = PGRID(kPressureNodes)) const noexcept;
+
+    // Both for many points: P (or T) and LK as long as each other and as the
+    // outputs (how may be empty). Outputs may lie over the inputs. Throws
+    // std::invalid_argument for other lengths.
+    void temperature_at(std::span<const double> P, std::span<const double> LK, std::span<double> T,
+                        std::span<char> how, double T_low = TGRID(1), double T_high = TGRID(kTemperatureNodes)) const;
+    void pressure_at(std::span<const double> T, std::span<const double> LK, std::span<double> P,
+                     std::span<char> how, double P_low = PGRID(1), double P_high = PGRID(kPressureNodes)) const;
 
     // log K at PGRID(I), TGRID(J), I from 1 to 37 and J from 1 to 36.
     double value(int I, int J) const noexcept;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "api/batch_loop.h"
+#include "api/overlap.h"
 #include "api/workers.h"
 
 namespace logk {
@@ -29,24 +30,7 @@ PointsFunction function_for(InstructionSet set) {
     }
 }
 
-// Whether writing an output of `size` bytes a point, point after point,
-// each point's inputs read before its outputs are written, could overwrite
-// a value of the input `in` (8 bytes a point) that is still to be read. It
-// cannot when the two are apart, or when the output starts no later than
-// the input does, less the bytes by which it is narrower. Points in slices
-// on several threads are read in no order across the slices: there only
-// an output of 8 bytes a point at the input's very place is safe, as each
-// point's output then lies over that point's input alone.
-bool overwrites_unread(const void* out, std::size_t size, const double* in, std::size_t n, bool sliced) {
-    if (out == nullptr || n == 0) return false;
-    const auto o = reinterpret_cast<std::uintptr_t>(out);
-    const auto i = reinterpret_cast<std::uintptr_t>(in);
-    if (o + size * n <= i || i + sizeof(double) * n <= o) return false;
-    if (sliced) return size != sizeof(double) || o != i;
-    return size > sizeof(double) || o > i + (sizeof(double) - size);
-}
-
-bool overwrites_unread(const Work& w, bool sliced) {
+bool any_overwrites_unread(const Work& w, bool sliced) {
     const std::size_t per_value = sizeof(double) * w.tables.count;
     const BatchOutputs& out = w.out;
     for (const double* in : {w.P, w.T}) {
@@ -87,7 +71,7 @@ void run_sliced(PointsFunction function, const Work& w, int threads) {
 
 void run(PointsFunction function, const Work& w, int workers) {
     const int threads = threads_for(workers, w.n * w.tables.count);
-    if (overwrites_unread(w, threads > 1)) {
+    if (any_overwrites_unread(w, threads > 1)) {
         std::vector<double> inputs(w.P, w.P + w.n);
         inputs.insert(inputs.end(), w.T, w.T + w.n);
         Work copied = w;
@@ -101,6 +85,12 @@ void run(PointsFunction function, const Work& w, int workers) {
 }  // namespace
 
 void batch::points_baseline(const Work& w) { all_points<2, 2>(w); }
+void batch::on_one_stencil_baseline(const batch::OneStencil& s) {
+    on_one_stencil<2>(s.cells, s.PIDX, s.TIDX, s.n, s.P, s.T, s.LK);
+}
+void batch::along_temperature_baseline(const batch::OneStencil& s) {
+    along_temperature<2>(s.TIDX, s.columns, s.n, s.T, s.LK);
+}
 
 InstructionSet best_instruction_set() noexcept {
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -131,6 +121,36 @@ void interpolate_points(const TableValues& tables, std::size_t n, const double* 
                         const BatchOutputs& out, int workers) {
     static const PointsFunction best = function_for(best_instruction_set());
     run(best, Work{tables, n, P, T, out}, workers);
+}
+
+void interpolate_on_stencil(const double* cells, int PIDX, int TIDX, std::size_t n, const double* P,
+                            const double* T, double* LK) {
+    using Function = void (*)(const batch::OneStencil&);
+    static const Function best = [] {
+        switch (best_instruction_set()) {
+#if defined(__x86_64__) && defined(__GNUC__)
+            case InstructionSet::avx512: return batch::on_one_stencil_avx512;
+            case InstructionSet::avx2: return batch::on_one_stencil_avx2;
+#endif
+            default: return batch::on_one_stencil_baseline;
+        }
+    }();
+    best({cells, PIDX, TIDX, {}, n, P, T, LK});
+}
+
+void interpolate_along_temperature(int TIDX, const PressureColumns& columns, std::size_t n, const double* T,
+                                   double* LK) {
+    using Function = void (*)(const batch::OneStencil&);
+    static const Function best = [] {
+        switch (best_instruction_set()) {
+#if defined(__x86_64__) && defined(__GNUC__)
+            case InstructionSet::avx512: return batch::along_temperature_avx512;
+            case InstructionSet::avx2: return batch::along_temperature_avx2;
+#endif
+            default: return batch::along_temperature_baseline;
+        }
+    }();
+    best({nullptr, 0, TIDX, columns, n, nullptr, T, LK});
 }
 
 }  // namespace logk

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "grid/logk_table.h"
+#include "interp/intrpk.h"
 
 namespace logk {
 
@@ -63,5 +64,16 @@ void interpolate_points_with(InstructionSet set, const TableValues& tables, std:
 
 // The same for a LogKTable.
 inline TableValues values_of(const LogKTable& LOGK) { return {LOGK.cells(), 1}; }
+
+// INTRPK, in the widest lanes, for n points all on the given stencil of a
+// LogKTable's cells, chosen by no FINDPT: each point's bits are those of
+// intrpk_cells on that stencil.
+void interpolate_on_stencil(const double* cells, int PIDX, int TIDX, std::size_t n, const double* P,
+                            const double* T, double* LK);
+
+// INTRPK's temperature pass alone, in the widest lanes, at n temperatures
+// over columns intrpk_columns gave: the bits of intrpk_along_temperature.
+void interpolate_along_temperature(int TIDX, const PressureColumns& columns, std::size_t n, const double* T,
+                                   double* LK);
 
 }  // namespace logk

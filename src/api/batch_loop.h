@@ -278,4 +278,40 @@ template <int W, int V>
     }
 }
 
+// ---- One stencil for many points ----
+
+// log K at n points all on the stencil PIDX, TIDX of a single table (no
+// stencil chosen): INTRPK's lanes with the same cells and nodes in every
+// lane, then INTRPK itself for the last points.
+template <int W>
+[[gnu::always_inline]] inline void on_one_stencil(const double* cells, int PIDX, int TIDX, std::size_t n,
+                                                  const double* P, const double* T, double* LK) {
+    using L = Lanes<W>;
+    StencilLanes9<W> s;
+    nodes_of_stencil<W>(PIDX, TIDX, s);
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) s.cell[i][j] = L::all(cells[LogKTable::offset(PIDX + i, TIDX - 2 + j)]);
+    }
+    std::size_t k = 0;
+    for (; k + W <= n; k += W) L::store(intrpk_lanes<W>(L::load(P + k), L::load(T + k), s), LK + k);
+    for (; k < n; ++k) intrpk_cells(P[k], T[k], PIDX, TIDX, cells, LK[k]);
+}
+
+// log K at n temperatures on the stencil whose highest temperature node is
+// TIDX, from its three columns already interpolated in pressure (LKP, as
+// intrpk_columns gives them): INTRPK's temperature pass alone.
+template <int W>
+[[gnu::always_inline]] inline void along_temperature(int TIDX, const PressureColumns& columns, std::size_t n,
+                                                     const double* T, double* LK) {
+    using L = Lanes<W>;
+    typename L::Double LKP[3], tn[3];
+    for (int j = 0; j < 3; ++j) {
+        LKP[j] = L::all(columns.LKP[j]);
+        tn[j] = L::all(TGRID(TIDX - 2 + j));
+    }
+    std::size_t k = 0;
+    for (; k + W <= n; k += W) L::store(temperature_pass_lanes<W>(L::load(T + k), LKP, tn), LK + k);
+    for (; k < n; ++k) LK[k] = intrpk_along_temperature(T[k], TIDX, columns);
+}
+
 }  // namespace logk::batch

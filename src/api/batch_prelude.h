@@ -43,4 +43,22 @@ void points_baseline(const Work& w);
 void points_avx2(const Work& w);
 void points_avx512(const Work& w);
 
+// And of the loops over one stencil (batch.h's interpolate_on_stencil and
+// interpolate_along_temperature).
+struct OneStencil {
+    const double* cells;
+    int PIDX, TIDX;
+    PressureColumns columns;  // for along_temperature
+    std::size_t n;
+    const double* P;
+    const double* T;
+    double* LK;
+};
+void on_one_stencil_baseline(const OneStencil& s);
+void on_one_stencil_avx2(const OneStencil& s);
+void on_one_stencil_avx512(const OneStencil& s);
+void along_temperature_baseline(const OneStencil& s);
+void along_temperature_avx2(const OneStencil& s);
+void along_temperature_avx512(const OneStencil& s);
+
 }  // namespace logk::batch

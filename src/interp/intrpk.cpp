@@ -85,17 +85,20 @@ constexpr std::array<TemperatureSteps, kTemperatureNodes + 1> kTemperatureSteps 
 // The cell of node (I, J) is cells[LogKTable::offset(I, J) * stride]: a
 // LogKTable's cells with stride 1, or one table of a set with the set's
 // count as stride.
+// The pressure pass's result: columns 1 and 2 side by side, and column 3.
+struct Columns {
+    Pair LKP12;
+    double LKP3;
+};
+
 template <typename Stride>
-[[gnu::always_inline]] inline void intrpk_at(const double& P, const double& T, const int& PIDX, const int& TIDX,
-                                             const double* cells, Stride stride, double& LK) {
+[[gnu::always_inline]] inline Columns pressure_pass(double P, int PIDX, int TIDX, const double* cells, Stride stride) {
     const PressureSteps& dp = kPressureSteps[static_cast<std::size_t>(PIDX)];
-    const TemperatureSteps& dt = kTemperatureSteps[static_cast<std::size_t>(TIDX)];
     // The stencil's cells: pressure node i of column j at cell[(i + j * 37) * stride].
     const double* cell = cells + LogKTable::offset(PIDX, TIDX - 2) * stride;
     const std::size_t kColumn = kPressureNodes * stride;
     const std::size_t one = stride, two = 2 * stride;
     const double* pnode = PGRID.data() + (PIDX - 1);
-    const double* tnode = TGRID.data() + (TIDX - 3);
     const double p0 = P - pnode[0], p1 = P - pnode[1], p2 = P - pnode[2];
 
     // Columns 1 and 2; factors M = 1, 0 for node 2; M = 2, 0 for node 1; M = 2, 1 for node 0.
@@ -112,13 +115,24 @@ template <typename Stride>
                                pair(dp.d20_d10));
     const double bottom3 = factor(factor(column3[0], p2, dp.d02[0]), p1, dp.d01[0]);
     const double LKP3 = ((0.0 + upper3[0]) + upper3[1]) + bottom3;
+    return {LKP12, LKP3};
+}
 
-    // Column 1 takes the factors of its nodes 1 then 2, column 2 those of 0
-    // then 2, column 3 those of 0 then 1.
+// Column 1 takes the factors of its nodes 1 then 2, column 2 those of 0
+// then 2, column 3 those of 0 then 1.
+[[gnu::always_inline]] inline double temperature_pass(double T, int TIDX, const Columns& columns) {
+    const TemperatureSteps& dt = kTemperatureSteps[static_cast<std::size_t>(TIDX)];
+    const double* tnode = TGRID.data() + (TIDX - 3);
     const double t0 = T - tnode[0], t1 = T - tnode[1], t2 = T - tnode[2];
-    const Pair terms12 = factor(factor(LKP12, Pair{t1, t0}, pair(dt.d01_d10)), both(t2), pair(dt.d02_d12));
-    const double term3 = factor(factor(LKP3, t0, dt.d20), t1, dt.d21);
-    LK = ((0.0 + terms12[0]) + terms12[1]) + term3;
+    const Pair terms12 = factor(factor(columns.LKP12, Pair{t1, t0}, pair(dt.d01_d10)), both(t2), pair(dt.d02_d12));
+    const double term3 = factor(factor(columns.LKP3, t0, dt.d20), t1, dt.d21);
+    return ((0.0 + terms12[0]) + terms12[1]) + term3;
+}
+
+template <typename Stride>
+[[gnu::always_inline]] inline void intrpk_at(const double& P, const double& T, const int& PIDX, const int& TIDX,
+                                             const double* cells, Stride stride, double& LK) {
+    LK = temperature_pass(T, TIDX, pressure_pass(P, PIDX, TIDX, cells, stride));
 }
 
 }  // namespace
@@ -136,6 +150,15 @@ void intrpk_cells(double P, double T, int PIDX, int TIDX, const double* cells, d
 void intrpk_strided(double P, double T, int PIDX, int TIDX, const double* cells, std::size_t stride, double& LK) {
     intrpk_at(P, T, PIDX, TIDX, cells, stride, LK);
     LK = one_nan(LK);
+}
+
+PressureColumns intrpk_columns(double P, int PIDX, int TIDX, const double* cells) {
+    const Columns columns = pressure_pass(P, PIDX, TIDX, cells, std::integral_constant<std::size_t, 1>{});
+    return {{columns.LKP12[0], columns.LKP12[1], columns.LKP3}};
+}
+
+double intrpk_along_temperature(double T, int TIDX, const PressureColumns& columns) {
+    return one_nan(temperature_pass(T, TIDX, {Pair{columns.LKP[0], columns.LKP[1]}, columns.LKP[2]}));
 }
 
 }  // namespace logk

@@ -32,4 +32,14 @@ void intrpk_strided(double P, double T, int PIDX, int TIDX, const double* cells,
 // The same on the cells of a LogKTable, in its order (stride 1), compiled for that.
 void intrpk_cells(double P, double T, int PIDX, int TIDX, const double* cells, double& LK);
 
+// intrpk_cells in its two passes, for many temperatures at one pressure on
+// one stencil: the stencil's three columns interpolated at P (LKP(1) ..
+// LKP(3)), then the temperature pass over them. The composition gives
+// intrpk_cells's bits: it is the very code INTRPK runs.
+struct PressureColumns {
+    double LKP[3];
+};
+PressureColumns intrpk_columns(double P, int PIDX, int TIDX, const double* cells);
+double intrpk_along_temperature(double T, int TIDX, const PressureColumns& columns);
+
 }  // namespace logk

@@ -34,6 +34,21 @@ template <typename Double>
     return x == x ? x : Double{} + kOneNaN;
 }
 
+// INTRPK's temperature pass over the columns LKP (interpolated in
+// pressure) of stencils whose temperature nodes are tn.
+template <int W>
+[[gnu::always_inline]] inline typename Lanes<W>::Double temperature_pass_lanes(
+    const typename Lanes<W>::Double& T, const typename Lanes<W>::Double (&LKP)[3],
+    const typename Lanes<W>::Double (&tn)[3]) {
+    using Double = typename Lanes<W>::Double;
+    // Columns in ascending order, factors in ascending node order.
+    const Double t0 = T - tn[0], t1 = T - tn[1], t2 = T - tn[2];
+    const Double q0 = LKP[0] * t1 / (tn[0] - tn[1]) * t2 / (tn[0] - tn[2]);
+    const Double q1 = LKP[1] * t0 / (tn[1] - tn[0]) * t2 / (tn[1] - tn[2]);
+    const Double q2 = LKP[2] * t0 / (tn[2] - tn[0]) * t1 / (tn[2] - tn[1]);
+    return one_nan_lanes(((Lanes<W>::all(0.0) + q0) + q1) + q2);
+}
+
 template <int W>
 [[gnu::always_inline]] inline typename Lanes<W>::Double intrpk_lanes(const typename Lanes<W>::Double& P,
                                                                      const typename Lanes<W>::Double& T,
@@ -48,12 +63,7 @@ template <int W>
         const Double bottom = s.cell[0][j] * p2 / (s.pn[0] - s.pn[2]) * p1 / (s.pn[0] - s.pn[1]);
         LKP[j] = ((Lanes<W>::all(0.0) + top) + middle) + bottom;
     }
-    // Columns in ascending order, factors in ascending node order.
-    const Double t0 = T - s.tn[0], t1 = T - s.tn[1], t2 = T - s.tn[2];
-    const Double q0 = LKP[0] * t1 / (s.tn[0] - s.tn[1]) * t2 / (s.tn[0] - s.tn[2]);
-    const Double q1 = LKP[1] * t0 / (s.tn[1] - s.tn[0]) * t2 / (s.tn[1] - s.tn[2]);
-    const Double q2 = LKP[2] * t0 / (s.tn[2] - s.tn[0]) * t1 / (s.tn[2] - s.tn[1]);
-    return one_nan_lanes(((Lanes<W>::all(0.0) + q0) + q1) + q2);
+    return temperature_pass_lanes<W>(T, LKP, s.tn);
 }
 
 // W points, each on its own stencil, of one table whose node (I, J) is

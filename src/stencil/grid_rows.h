@@ -147,6 +147,21 @@ inline constexpr std::array<double, kPackedRowCount> kPackedRowLimits = [] {
     return limits;
 }();
 
+// Where a point's stencil can change as one coordinate moves and the other
+// stays: its temperature row changes at the temperature nodes (T in
+// (TGRID(k-1), TGRID(k)]) and at 700 degC, the end of row T8; its pressure
+// interval at the pressure nodes (P in [PGRID(k), PGRID(k+1))), which bound
+// every shift window too (node_count above checks it). Below 0.01 degC
+// (row T1) and below 1 bar the stencil is that of the next piece up; only
+// the flags differ there.
+inline constexpr std::array<double, kTemperatureNodes + 1> kStencilTemperatures = [] {
+    std::array<double, kTemperatureNodes + 1> ends{};
+    for (int j = 0; j < kTemperatureNodes; ++j) ends[static_cast<std::size_t>(j)] = TGRID[static_cast<std::size_t>(j)];
+    ends[kTemperatureNodes] = kHighestT;
+    return ends;
+}();
+inline constexpr const std::array<double, kPressureNodes>& kStencilPressures = PGRID;
+
 // For many points at once, the same row and node count by arithmetic, with
 // no table of hundreds of entries to look each point up in.
 //

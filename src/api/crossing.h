@@ -1,0 +1,35 @@
+// The interpolation run backwards: where, going up in temperature at a
+// fixed pressure (or in pressure at a fixed temperature), log K as the
+// batch call gives it first takes a value.
+#pragma once
+
+#include "grid/logk_table.h"
+
+namespace logk {
+
+enum class Along { temperature, pressure };
+
+// The first double x from `low` up to `high` at which f(x) - y changes
+// sign, f being log K along `along` with the other coordinate at `fixed`:
+// f at the double below x lies on the other side of y than f(x), or
+// f(x) == y. `how` is 'C' (inside one stencil, or f(x) == y), 'J' (f jumps
+// over y where the stencil changes, x the first double past the jump) or
+// 'N' (no such x; `at` NaN). NaN inputs, and low > high, give 'N'.
+//
+// The search takes the pieces of one stencil in order (grid_rows'
+// kStencilTemperatures and kStencilPressures) and, in each, the quadratic
+// the interpolant is there: where that quadratic lies farther from y than
+// rounding can carry the batch's result, the side is certain; the rest, a
+// few doubles around each crossing, is evaluated exactly, double after
+// double, with the batch itself. A stretch of more than 65536 doubles where
+// rounding decides (y within some 1e-13 of an extremum of f) is scanned for
+// its first 65536 and then bisected, as is a piece whose values are not
+// finite: there the answer is a double where f changes sides, not
+// always the first.
+struct FirstCrossing {
+    double at;
+    char how;
+};
+FirstCrossing first_crossing(const LogKTable& LOGK, Along along, double fixed, double y, double low, double high);
+
+}  // namespace logk
