@@ -10,7 +10,7 @@ module logk
   private
   public :: logk_error, logk_table_load, logk_table_from_values, logk_table_free, logk_interpolate, logk_slopes
   public :: logk_table_set_from_tables, logk_table_set_from_values, logk_table_set_count, logk_table_set_free
-  public :: logk_table_set_interpolate, logk_table_set_slopes
+  public :: logk_table_set_interpolate, logk_table_set_slopes, logk_temperature_at, logk_pressure_at
 
   ! number: the program's message number; text: its message, ended by c_null_char.
   type, bind(c) :: logk_error
@@ -59,6 +59,31 @@ module logk
       real(c_double), intent(out), optional :: dlk_dT(*), dlk_dP(*)
       integer(c_int), value :: workers
     end subroutine c_slopes
+
+    ! The first temperature T(i) from T_low up to T_high at which log K at
+    ! pressure P(i) crosses lk(i), and how(i): 'C' crossed, 'J' jumped over
+    ! where the stencil changes, 'N' not reached (T(i) NaN). how may be left
+    ! out. The grid's range is 0.01 to 600 degC.
+    subroutine logk_temperature_at(table, n, P, lk, T_low, T_high, T, how) bind(c, name='logk_temperature_at')
+      import :: c_char, c_double, c_ptr, c_size_t
+      type(c_ptr), value :: table
+      integer(c_size_t), value :: n
+      real(c_double), intent(in) :: P(*), lk(*)
+      real(c_double), value :: T_low, T_high
+      real(c_double), intent(out) :: T(*)
+      character(kind=c_char), intent(out), optional :: how(*)
+    end subroutine logk_temperature_at
+
+    ! The same going up in pressure, from P_low to P_high (1 to 5000 bar), at temperature T(i).
+    subroutine logk_pressure_at(table, n, T, lk, P_low, P_high, P, how) bind(c, name='logk_pressure_at')
+      import :: c_char, c_double, c_ptr, c_size_t
+      type(c_ptr), value :: table
+      integer(c_size_t), value :: n
+      real(c_double), intent(in) :: T(*), lk(*)
+      real(c_double), value :: P_low, P_high
+      real(c_double), intent(out) :: P(*)
+      character(kind=c_char), intent(out), optional :: how(*)
+    end subroutine logk_pressure_at
 
     ! A set of copies of the tables: they may be freed afterwards.
     function logk_table_set_from_tables(tables, count, error) bind(c, name='logk_table_set_from_tables') result(set)

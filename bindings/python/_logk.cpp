@@ -177,6 +177,34 @@ void interpolate(const Tables& tables, const Doubles& P, const Doubles& T, const
     }
 }
 
+// The temperature (along_T) or pressure at which log K takes lk[i] at
+// fixed[i], between low and high, into `at` and `how` (the code points of
+// 'U1' strings): in blocks, the lock released for each, signals checked
+// between them.
+void crossings(const logk::Table& table, bool along_T, const Doubles& fixed, const Doubles& lk, double low,
+               double high, const py::object& at, const py::object& how) {
+    const py::ssize_t n = fixed.size();
+    if (lk.size() != n) throw py::value_error("the points and the values must be as many");
+    double* out = column<double>(at, n, "at");
+    std::uint32_t* ways = column<std::uint32_t>(how, n, "how");
+    constexpr std::size_t kPoints = 4096;  // about 4 ms
+    std::vector<char> block_ways(kPoints);
+    for (std::size_t first = 0; first < static_cast<std::size_t>(n); first += kPoints) {
+        const std::size_t points = std::min(kPoints, static_cast<std::size_t>(n) - first);
+        {
+            py::gil_scoped_release unlocked;
+            const std::span<const double> x(fixed.data() + first, points), y(lk.data() + first, points);
+            const std::span<double> found(out + first, points);
+            const std::span<char> way(block_ways.data(), points);
+            along_T ? table.temperature_at(x, y, found, way, low, high) : table.pressure_at(x, y, found, way, low, high);
+            if (ways != nullptr) {
+                for (std::size_t i = 0; i < points; ++i) ways[first + i] = static_cast<unsigned char>(way[i]);
+            }
+        }
+        if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+    }
+}
+
 // One point of plain numbers, for a caller that steps in Python: log K, the
 // stencil and the flags, and the slopes where asked.
 py::tuple point(const logk::Table& table, double P, double T, bool slopes) {
@@ -241,6 +269,8 @@ PYBIND11_MODULE(_logk, module) {
                py::arg("lk"), py::arg("pidx"), py::arg("tidx"), py::arg("isoerr"), py::arg("pterr"),
                py::arg("dlk_dT"), py::arg("dlk_dP"), py::arg("workers"));
     module.def("point", &point, py::arg("table"), py::arg("P"), py::arg("T"), py::arg("slopes"));
+    module.def("crossings", &crossings, py::arg("table"), py::arg("along_T"), py::arg("fixed"), py::arg("lk"),
+               py::arg("low"), py::arg("high"), py::arg("at"), py::arg("how"));
     module.def("point_logk", [](const logk::Table& table, double P, double T) { return table.interpolate(P, T).LK; });
     module.def("format_logk_out", &format_logk_out);
     module.def("read_points", &read_points, py::arg("path"));

@@ -1,6 +1,7 @@
 ! A Fortran caller that names the outputs it wants and leaves the others
 ! out gets what a call with every output gets, and the same on two threads;
-! a set of more tables than an address can count is refused, saying so.
+! a set of more tables than an address can count is refused, saying so; the
+! temperature at which log K takes its value at a point is that point's.
 ! Prints "same" or stops.
 program optional_outputs
   use, intrinsic :: iso_c_binding
@@ -15,6 +16,8 @@ program optional_outputs
   integer :: i, j
   integer, parameter :: many = 20000  ! enough values for the workers
   real(c_double), allocatable :: P2(:), T2(:), lk2(:), lk_two(:), dT2(:), dT_two(:)
+  real(c_double) :: T_back(1), P_back(1)
+  character(kind=c_char) :: how(1)
 
   do j = 1, 37
     do i = 1, 36
@@ -43,6 +46,12 @@ program optional_outputs
   call logk_slopes(table, int(many, c_size_t), P2, T2, dT_two, workers=0)
   if (any(transfer(lk2, 0_c_int64_t, many) /= transfer(lk_two, 0_c_int64_t, many))) stop 3
   if (any(transfer(dT2, 0_c_int64_t, many) /= transfer(dT_two, 0_c_int64_t, many))) stop 4
+  T_back = -1.0_c_double
+  call logk_temperature_at(table, 1_c_size_t, P(20:20), lk(20:20), -10.0_c_double, 700.0_c_double, &
+                           T_back, how)
+  call logk_pressure_at(table, 1_c_size_t, T(20:20), lk(20:20), 0.5_c_double, 6000.0_c_double, P_back)
+  if (how(1) /= 'C' .or. abs(T_back(1) - T(20)) > 1e-9_c_double * T(20)) stop 5
+  if (abs(P_back(1) - P(20)) > 1e-9_c_double * P(20)) stop 6
   call logk_table_free(table)
   if (any(lk_alone /= lk) .or. any(pterr_alone /= pterr) .or. any(dP_alone /= dP)) stop 1
   set = logk_table_set_from_values(values, 4611686018427387905_c_size_t, error)

@@ -9,6 +9,7 @@ results of the program logk, over NumPy arrays.
     reactions = logk.TableSet.load(["quartz.dat", "kw.dat"])
     reactions.logk(P, T)                      # shape P.shape + (2,): every reaction at every point
     logk.interpolate_xarray(reactions, ds.pressure, ds.temperature)  # an xarray.Dataset, flags and all
+    T, how = table.temperature_at(100.0, -2.48)  # where log K at 100 bar first reaches -2.48, going up
 
 A Table never changes once made; it pickles, so Dask ships it to workers.
 Points may be masked arrays: masked points come back masked. Failures
@@ -17,13 +18,14 @@ its text, and the line and column where the reader stopped.
 """
 from . import _logk
 from ._errors import Error, FileError, FileNotFound, NotationError, PermissionDenied
-from ._arrays import Result
+from ._arrays import Crossing, Result
 from ._tables import Table, TableSet
-from ._xarray import interpolate_xarray
+from ._xarray import interpolate_xarray, pressure_at_xarray, temperature_at_xarray
 from ._logk_out import format_logk_out, read_points, write_logk_out
 
-__all__ = ["Table", "TableSet", "Result", "interpolate_xarray", "read_points", "format_logk_out", "write_logk_out",
-           "PGRID", "TGRID", "Error", "FileError", "FileNotFound", "PermissionDenied", "NotationError"]
+__all__ = ["Table", "TableSet", "Result", "Crossing", "interpolate_xarray", "temperature_at_xarray",
+           "pressure_at_xarray", "read_points", "format_logk_out", "write_logk_out", "PGRID", "TGRID", "Error",
+           "FileError", "FileNotFound", "PermissionDenied", "NotationError"]
 
 # The grid: pressure nodes in bar, temperature nodes in degrees Celsius.
 PGRID = _logk.PGRID
@@ -32,6 +34,6 @@ PGRID.flags.writeable = False
 TGRID.flags.writeable = False
 
 # The public classes print and pickle as the module's own.
-for _public in (Error, FileError, FileNotFound, PermissionDenied, NotationError, Result, Table, TableSet):
+for _public in (Error, FileError, FileNotFound, PermissionDenied, NotationError, Result, Crossing, Table, TableSet):
     _public.__module__ = __name__
 del _public

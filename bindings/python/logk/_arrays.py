@@ -1,5 +1,6 @@
 """Points and results as NumPy arrays: dtypes, broadcasting, masks, out=,
 and the compiled batch call over them."""
+import collections
 import operator
 import os
 
@@ -24,10 +25,10 @@ def _doubles(values, name):
     return array, mask
 
 
-def _points(P, T):
+def _points(P, T, names=("P", "T")):
     """P and T as float64 arrays of one broadcast shape, and the mask of the
     points (None when neither is a masked array)."""
-    (P, mask_P), (T, mask_T) = _doubles(P, "P"), _doubles(T, "T")
+    (P, mask_P), (T, mask_T) = _doubles(P, names[0]), _doubles(T, names[1])
     P, T = np.broadcast_arrays(P, T)
     mask = None
     if mask_P is not None or mask_T is not None:
@@ -148,3 +149,30 @@ def _compute(compiled, count, P, T, wanted, out, workers=1):
     if out is not None:
         return out
     return Result(*[None if column is None else column[()] for column in columns])
+
+
+class Crossing(collections.namedtuple("Crossing", ["at", "how"])):
+    """Where log K takes a value, as Table.temperature_at and pressure_at find
+    it: `at` the temperature in degC (or the pressure in bar), float64, NaN
+    where there is none; `how` 'C' where log K crosses the value inside one
+    stencil (or takes it exactly), 'J' where it jumps over it at a change of
+    stencil (`at` the first double past the jump), 'N' where it does not
+    reach it in the range (dtype 'U1'). Scalars for scalar points; masked
+    arrays for masked points. It unpacks as (at, how)."""
+
+    __slots__ = ()
+
+
+def _crossings(compiled, along_T, fixed, lk, between, name):
+    """The compiled search over the points (fixed, lk), which broadcast."""
+    low, high = between
+    low, high = float(low), float(high)
+    fixed, lk, mask = _points(fixed, lk, (name, "lk"))
+    at = np.empty(fixed.shape)
+    how = np.empty(fixed.shape, dtype="U1")
+    _logk.crossings(compiled, along_T, np.ascontiguousarray(fixed).reshape(-1), np.ascontiguousarray(lk).reshape(-1),
+                    low, high, at.reshape(-1), how.reshape(-1).view(np.uint32))
+    if mask is not None:
+        return Crossing(np.ma.MaskedArray(at, mask=mask.copy()), np.ma.MaskedArray(how, mask=mask.copy()))
+    return Crossing(at[()], how[()])
+

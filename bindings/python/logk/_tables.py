@@ -4,7 +4,7 @@ import os
 import numpy as np
 
 from . import _logk
-from ._arrays import _NAMES, Result, _compute, _doubles, _threads
+from ._arrays import _NAMES, Result, _compute, _crossings, _doubles, _threads
 from ._errors import _failed, _path, _raise, _read
 
 # Plain numbers a scalar call takes without making arrays.
@@ -92,6 +92,20 @@ class Table(_Tables):
             except TypeError:  # an int beyond the doubles: the array path says why
                 pass
         return super().logk(P, T, out, workers)
+
+    def temperature_at(self, P, lk, between=(0.01, 600.0)):
+        """The first temperature, going up through `between` (degC), at which
+        log K at pressure P (as interpolate gives it, to the bit) crosses lk:
+        the double T such that log K at the double just below T lies on the
+        other side of lk, or equals lk at T. P and lk broadcast; returns a
+        Crossing (at, how). The stencil and flags there are interpolate(P, at)'s.
+            T, how = quartz.temperature_at(100.0, np.log10(200 / 1000 / 60.08))"""
+        return _crossings(self._compiled, True, P, lk, between, "P")
+
+    def pressure_at(self, T, lk, between=(1.0, 5000.0)):
+        """The same going up in pressure through `between` (bar) at
+        temperature T."""
+        return _crossings(self._compiled, False, T, lk, between, "T")
 
     def __eq__(self, other):
         return isinstance(other, Table) and self._compiled == other._compiled

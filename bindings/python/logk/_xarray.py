@@ -54,3 +54,37 @@ def interpolate_xarray(tables, pressure, temperature, derivatives=False, reactio
     for name in names:
         dataset[name].attrs.update(_ATTRIBUTES[name])
     return dataset
+
+
+def _crossing_xarray(table, points, lk, between, along_T):
+    import xarray as xr
+    if not isinstance(table, Table):
+        raise TypeError(f"table must be a logk.Table, not {type(table).__name__}")
+    name, units = ("temperature", "degC") if along_T else ("pressure", "bar")
+    search = table.temperature_at if along_T else table.pressure_at
+
+    def compute(fixed, y):
+        found = search(fixed, y, between)
+        return np.asarray(found.at), np.asarray(found.how)
+
+    at, how = xr.apply_ufunc(compute, points, lk, output_core_dims=[[], []], dask="parallelized",
+                             output_dtypes=[np.float64, np.dtype("U1")])
+    at.attrs.update({"units": units, "long_name": f"the first {name} at which log K takes the value"})
+    how.attrs.update({"long_name": "how: C crossed inside one stencil, J jumped over at a change of stencil, "
+                                   "N not reached"})
+    return xr.Dataset({name: at, "how": how})
+
+
+def temperature_at_xarray(table, pressure, lk, between=(0.01, 600.0)):
+    """Table.temperature_at over xarray DataArrays (pressure in bar, lk the
+    values of log K, of dimensions that broadcast), as an xarray.Dataset of
+    "temperature" (degC) and "how", with units and long names; lazy on
+    Dask-backed data, as interpolate_xarray is."""
+    return _crossing_xarray(table, pressure, lk, between, True)
+
+
+def pressure_at_xarray(table, temperature, lk, between=(1.0, 5000.0)):
+    """Table.pressure_at over xarray DataArrays, as a Dataset of "pressure"
+    (bar) and "how"."""
+    return _crossing_xarray(table, temperature, lk, between, False)
+

@@ -1,0 +1,52 @@
+"""The interpolation backwards from Python: the module's answers meet the
+definition as the module's own interpolate sees it, and take NumPy's and
+xarray's ways as interpolate does."""
+import numpy as np
+import pytest
+
+import logk
+from conftest import EXAMPLE_TABLE
+
+
+@pytest.fixture
+def quartz():
+    return logk.Table.load(EXAMPLE_TABLE)
+
+
+def test_answers_bracket_the_value(quartz):
+    random = np.random.default_rng(24)
+    P = random.uniform(1.0, 5000.0, 2000)
+    y = quartz.logk(P, random.uniform(0.01, 600.0, 2000))
+    T, how = quartz.temperature_at(P, y)
+    assert set(np.unique(how)) <= {"C", "J"}
+    here, before = quartz.logk(P, T), quartz.logk(P, np.nextafter(T, -np.inf))
+    assert np.all((here == y) | (np.sign(here - y) == -np.sign(before - y)))
+    at, _ = quartz.pressure_at(300.0, quartz.logk(np.array([500.0, 2000.0]), 300.0), between=(1.0, 5000.0))
+    assert np.allclose(at, [500.0, 2000.0], rtol=1e-9)
+
+
+def test_shapes_masks_and_refusals(quartz):
+    found = quartz.temperature_at(np.array([[100.0], [500.0]]), np.array([-2.8, -2.5, 10.0]))
+    assert found.at.shape == found.how.shape == (2, 3) and found.how.dtype == np.dtype("U1")
+    assert list(found.how[:, 2]) == ["N", "N"] and np.isnan(found.at[:, 2]).all()
+    T, how = quartz.temperature_at(100.0, -2.5)
+    assert isinstance(T, np.float64) and how == "C"
+    masked = quartz.temperature_at(np.ma.masked_array([100.0, 200.0], mask=[0, 1]), -2.5)
+    assert masked.at.mask.tolist() == [False, True] and masked.how.mask.tolist() == [False, True]
+    assert quartz.temperature_at(100.0, -2.5, between=(300.0, 200.0)).how == "N"
+    with pytest.raises(TypeError, match="bool"):
+        quartz.temperature_at(np.array([True]), -2.5)
+
+
+def test_xarray_keeps_the_dimensions_and_stays_lazy(quartz):
+    xr = pytest.importorskip("xarray", reason="python3-xarray is not installed")
+    pytest.importorskip("dask.array", reason="python3-dask is not installed")
+    pressure = xr.DataArray([[100.0, 200.0], [300.0, 400.0]], dims=("y", "x")).chunk({"y": 1})
+    values = xr.DataArray([-2.7, -2.4], dims="x")
+    lazy = logk.temperature_at_xarray(quartz, pressure, values)
+    assert lazy.temperature.chunks is not None and lazy.temperature.attrs["units"] == "degC"
+    direct = quartz.temperature_at(pressure.values, values.values)
+    computed = lazy.compute()
+    assert np.array_equal(computed.temperature.values, direct.at) and np.array_equal(computed.how.values, direct.how)
+    by_pressure = logk.pressure_at_xarray(quartz, xr.DataArray([300.0], dims="z"), -2.2)
+    assert by_pressure.pressure.dims == ("z",) and by_pressure.pressure.attrs["units"] == "bar"
