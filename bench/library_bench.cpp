@@ -89,6 +89,20 @@ int main(int argc, char** argv) {
             }));
         }
     }
+    // The interpolation backwards on 20,000 of the points: the temperature at
+    // which log K at P takes its value at another temperature of the points
+    // (so that every search finds one), and the pressure likewise.
+    const std::size_t searched = std::min<std::size_t>(n, 20000);
+    std::vector<double> values(searched), found(searched);
+    std::vector<char> how(searched);
+    for (std::size_t i = 0; i < searched; ++i) {
+        values[i] = table->interpolate(P[i], 0.01 + 599.99 * (static_cast<double>(i * 7919 % searched) / searched)).LK;
+    }
+    const std::span<const double> P_searched(P.data(), searched), T_searched(T.data(), searched);
+    const double temperature_at = best_seconds(rounds, [&] {
+        table->temperature_at(P_searched, values, found, how);
+    });
+    const double pressure_at = best_seconds(rounds, [&] { table->pressure_at(T_searched, values, found, how); });
     const double per_point = 1e9 / static_cast<double>(n);
     std::printf("points %zu, best of %d alternating rounds, ns per point\n", n, rounds);
     std::printf("batch, all five outputs   %7.2f ns/point\n", best.batch * per_point);
@@ -97,6 +111,8 @@ int main(int argc, char** argv) {
                 best.every_core * per_point, best.batch / best.every_core);
     std::printf("one point per call        %7.2f ns/point\n", best.one_by_one * per_point);
     std::printf("loading the table         %7.3f ms\n", load * 1e3);
+    std::printf("temperature_at, batch     %7.3f us/point\n", temperature_at / static_cast<double>(searched) * 1e6);
+    std::printf("pressure_at, batch        %7.3f us/point\n", pressure_at / static_cast<double>(searched) * 1e6);
     std::printf("\n%-18s %9s %9s %6s %9s %6s\n", "build", "divisions", "all five", "x", "log K", "x");
     for (std::size_t k = 0; k < sets.size(); ++k) {
         const double limit = best.limit[k] * per_point;

@@ -128,15 +128,28 @@ def test_logk_out_refuses_what_the_program_never_writes(table, name, bad, says):
         logk.format_logk_out(P, T, result)
 
 
-def test_the_example_draws_its_picture(tmp_path):
+@pytest.mark.parametrize("example", ["geotherm.py", "geothermometer.py"])
+def test_the_example_draws_its_picture(tmp_path, example, capsys):
     pytest.importorskip("matplotlib", reason="python3-matplotlib is not installed")
     import runpy
     import sys
-    image = tmp_path / "geotherm.png"
+    image = tmp_path / "picture.png"
     argv = sys.argv
-    sys.argv = ["geotherm.py", EXAMPLE_TABLE, os.path.join(os.path.dirname(EXAMPLE_TABLE), "kw.dat"), str(image)]
+    sys.argv = [example, EXAMPLE_TABLE, os.path.join(os.path.dirname(EXAMPLE_TABLE), "kw.dat"), str(image)]
     try:
-        runpy.run_path(os.path.join(os.path.dirname(EXAMPLE_TABLE), "python", "geotherm.py"), run_name="__main__")
+        runpy.run_path(os.path.join(os.path.dirname(EXAMPLE_TABLE), "python", example), run_name="__main__")
     finally:
         sys.argv = argv
     assert image.read_bytes()[:8] == b"\x89PNG\r\n\x1a\n"
+    if example == "geothermometer.py":  # the C example's answers, to the digit printed
+        c_example = os.environ.get("LOGK_EXAMPLE_GEOTHERMOMETER")
+        if c_example:
+            import subprocess
+            lines = subprocess.run([c_example] + sys_argv_tables(), capture_output=True, text=True, check=True).stdout
+            printed = capsys.readouterr().out
+            for c_line in lines.splitlines():
+                assert c_line in printed, c_line
+
+
+def sys_argv_tables():
+    return [EXAMPLE_TABLE, os.path.join(os.path.dirname(EXAMPLE_TABLE), "kw.dat")]
