@@ -9,6 +9,7 @@
 #include <span>
 
 #include "api/batch.h"
+#include "api/twofold.h"
 #include "grid/grid.h"
 #include "interp/intrpk.h"
 #include "stencil/findpt.h"
@@ -20,19 +21,29 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
-// How far the batch's log K can lie from the piece's quadratic as worked out
-// here, in units of the roundoff times the magnitudes of the quadratic's
-// terms. Along temperature the pressure pass's columns are INTRPK's own, so
-// only its temperature pass rounds (each term some 8 times, 2 more for the
-// sum) and this file's evaluation of the quadratic about as often; along
-// pressure both passes round, and this file's pressure pass as well.
-constexpr double kRoundingsAlongT = 20.0 * 0x1p-53;
-constexpr double kRoundingsAlongP = 40.0 * 0x1p-53;
-// Beyond 1.25 times that bound the side is certain: the margin covers the
-// rounding of the contours' own roots.
+// How far the batch's log K can lie from the piece's exact quadratic, in
+// units of the roundoff times the magnitudes of the quadratic's terms: each
+// term of one of INTRPK's passes is rounded some 8 times (its two steps from
+// the nodes, its four products and quotients, and the two steps between
+// nodes it divides by), and summed with 2 more. Along temperature the
+// pressure pass's columns are INTRPK's own, so only its temperature pass
+// rounds; along pressure both do.
+constexpr double kRoundingsAlongT = 10.0 * 0x1p-53;
+constexpr double kRoundingsAlongP = 20.0 * 0x1p-53;
+// This file's own quadratic in plain doubles rounds about as often as one
+// pass (along temperature, where the band it leaves is narrow enough: along
+// pressure log K changes slowly, the band is hundreds of doubles wide, and
+// the quadratic is worked out in twice the precision, which adds nothing
+// that counts).
+constexpr double kRoundingsOfPlainQuadratic = 10.0 * 0x1p-53;
+// And at a glance at a whole piece, with this file's own pass in plain
+// doubles (model_of): the batch's both passes, and this one's as well.
+constexpr double kRoundingsAtAGlance = 40.0 * 0x1p-53;
+// Beyond 1.25 times that bound the side is certain: the margin covers what
+// the bounds leave out (the products of two roundings).
 constexpr double kMargin = 1.25;
 constexpr std::int64_t kMostScanned = std::int64_t{1} << 16;
-constexpr std::size_t kScannedAtOnce = 32;
+constexpr std::int64_t kScannedAtOnce = 512;
 
 enum class Side : signed char { below, on, above, none };
 Side side_of(double lk, double y) {
@@ -60,21 +71,76 @@ struct Stencil {
     bool operator==(const Stencil&) const = default;
 };
 
-// The Lagrange basis polynomial of node k through `node`, at x; all three.
-double basis(int k, double x, const std::array<double, 3>& node) {
-    const double a = node[(k + 1) % 3], b = node[(k + 2) % 3];
-    return (x - a) * (x - b) / ((node[k] - a) * (node[k] - b));
+// Three nodes of one axis, with the reciprocal of each one's Lagrange
+// denominator: the basis is looked at many times on every piece, and a
+// division costs as much as the rest.
+struct Nodes {
+    std::array<double, 3> at{}, reciprocal{};
+    // The quadratic through values v at the nodes, in powers of
+    // s = x - at[1]: the coefficient of s^j is the sum over k of
+    // v_k to_power[j][k], in twice the precision.
+    std::array<std::array<Twofold, 3>, 3> to_power{};
+    constexpr Nodes() = default;
+    constexpr explicit Nodes(const std::array<double, 3>& x) : at(x) {
+        for (int k = 0; k < 3; ++k) reciprocal[k] = 1.0 / ((x[k] - x[(k + 1) % 3]) * (x[k] - x[(k + 2) % 3]));
+        const Twofold s0 = difference(x[0], x[1]), s2 = difference(x[2], x[1]);
+        const Twofold r0 = logk::reciprocal(s0 * (s0 - s2)), r1 = logk::reciprocal(s0 * s2);
+        const Twofold r2 = logk::reciprocal(s2 * (s2 - s0));
+        to_power[2] = {r0, r1, r2};
+        to_power[1] = {-(s2 * r0), -((s0 + s2) * r1), -(s0 * r2)};
+        to_power[0] = {Twofold{}, s0 * s2 * r1, Twofold{}};
+    }
+    // The three basis polynomials at x, in twice the precision.
+    Twofold exact_basis(int k, double x) const {
+        const Twofold s = difference(x, at[1]);
+        const auto& c = to_power;
+        const auto j = static_cast<std::size_t>(k);
+        return (c[2][j] * s + c[1][j]) * s + c[0][j];
+    }
+    constexpr double operator[](int k) const { return at[static_cast<std::size_t>(k)]; }
+};
+
+// Every stencil's nodes on each axis, by its index (PIDX; TIDX, whose nodes
+// lie below it).
+constexpr auto kPressureStencilNodes = [] {
+    std::array<Nodes, kPressureNodes + 1> nodes{};
+    for (int PIDX = 1; PIDX + 2 <= kPressureNodes; ++PIDX) {
+        nodes[static_cast<std::size_t>(PIDX)] = Nodes({PGRID(PIDX), PGRID(PIDX + 1), PGRID(PIDX + 2)});
+    }
+    return nodes;
+}();
+constexpr auto kTemperatureStencilNodes = [] {
+    std::array<Nodes, kTemperatureNodes + 1> nodes{};
+    for (int TIDX = 3; TIDX <= kTemperatureNodes; ++TIDX) {
+        nodes[static_cast<std::size_t>(TIDX)] = Nodes({TGRID(TIDX - 2), TGRID(TIDX - 1), TGRID(TIDX)});
+    }
+    return nodes;
+}();
+const Nodes& pressure_nodes(int PIDX) { return kPressureStencilNodes[static_cast<std::size_t>(PIDX)]; }
+const Nodes& temperature_nodes(int TIDX) { return kTemperatureStencilNodes[static_cast<std::size_t>(TIDX)]; }
+
+// The Lagrange basis polynomial of node k, at x; all three.
+double basis(int k, double x, const Nodes& node) {
+    return (x - node[(k + 1) % 3]) * (x - node[(k + 2) % 3]) * node.reciprocal[static_cast<std::size_t>(k)];
 }
-std::array<double, 3> basis(double x, const std::array<double, 3>& node) {
+std::array<double, 3> basis(double x, const Nodes& node) {
     return {basis(0, x, node), basis(1, x, node), basis(2, x, node)};
 }
 
-// The largest |L_k| on [l, r]: at an end or at the basis polynomial's vertex.
-double largest_basis(int k, double l, double r, const std::array<double, 3>& node) {
+// The range a basis polynomial takes on [l, r]: at an end or at its vertex.
+struct Range {
+    double low, high;
+    double largest() const { return std::max(std::abs(low), std::abs(high)); }
+};
+Range basis_range(int k, double l, double r, const Nodes& node) {
     const double vertex = 0.5 * (node[(k + 1) % 3] + node[(k + 2) % 3]);
-    double most = std::max(std::abs(basis(k, l, node)), std::abs(basis(k, r, node)));
-    if (vertex > l && vertex < r) most = std::max(most, std::abs(basis(k, vertex, node)));
-    return most;
+    const double at_l = basis(k, l, node), at_r = basis(k, r, node);
+    Range range{std::min(at_l, at_r), std::max(at_l, at_r)};
+    if (vertex > l && vertex < r) {
+        const double at_vertex = basis(k, vertex, node);
+        range = {std::min(range.low, at_vertex), std::max(range.high, at_vertex)};
+    }
+    return range;
 }
 
 class Search {
@@ -127,53 +193,115 @@ private:
     // (the other coordinate's pass done), and the magnitude of each value's
     // terms, which bounds the rounding of the result.
     struct Model {
-        std::array<double, 3> node, value, magnitude;
-        double roundings = 0.0;    // the rounding of a term, as a share of its magnitude
-        double bound = kInfinity;  // bound_on the whole piece
-        double g(double x, double y) const {
-            const std::array<double, 3> L = basis(x, node);
-            return ((value[0] * L[0] + value[1] * L[1]) + value[2] * L[2]) - y;
+        const Nodes* nodes = nullptr;  // the stencil's on the search's axis, kept for the library's life
+        const Nodes& node() const { return *nodes; }
+        std::array<double, 3> value, magnitude;  // value: rounded, at a glance
+        std::array<Range, 3> range;              // each basis polynomial's on the whole piece
+        double roundings = 0.0;                  // the rounding of a term, as a share of its magnitude
+        double bound = kInfinity;                // the whole piece's (spread)
+        bool twofold = false;                    // g in twice the precision
+        // Once the values are final (closer_model): the quadratic in powers
+        // of s = x - node()[1], so that the coefficients keep their digits
+        // near the nodes (in twice the precision where g is, and rounded).
+        std::array<Twofold, 3> power{};
+        std::array<double, 3> rounded_power{};
+        void set_powers(const std::array<Twofold, 3>& exact) {
+            for (std::size_t j = 0; j < 3; ++j) {
+                const auto& c = node().to_power[j];
+                if (twofold) {
+                    power[j] = (exact[0] * c[0] + exact[1] * c[1]) + exact[2] * c[2];
+                    rounded_power[j] = rounded(power[j]);
+                } else {
+                    rounded_power[j] = (value[0] * c[0].hi + value[1] * c[1].hi) + value[2] * c[2].hi;
+                }
+            }
         }
-        // kMargin times the rounding the batch's result may carry on l .. r.
+        // The quadratic less y at x: in plain doubles by the Lagrange form,
+        // or in twice the precision, then rounded.
+        double g(double x, double y) const {
+            if (!twofold) {
+                const std::array<double, 3> L = basis(x, node());
+                return ((value[0] * L[0] + value[1] * L[1]) + value[2] * L[2]) - y;
+            }
+            const Twofold s = difference(x, node()[1]);
+            return rounded(((power[2] * s + power[1]) * s + power[0]) - Twofold{y, 0.0});
+        }
+        // Where the quadratic turns (NaN where it is a line).
+        double vertex() const {
+            return rounded_power[2] != 0.0 ? node()[1] - rounded_power[1] / (2.0 * rounded_power[2]) : kNaN;
+        }
+        // kMargin times the rounding the batch's result may carry where the
+        // basis polynomials stay within `ranges`.
+        double spread(const std::array<Range, 3>& ranges) const {
+            double sum = 0.0;
+            for (std::size_t k = 0; k < 3; ++k) sum += std::abs(magnitude[k]) * ranges[k].largest();
+            return kMargin * roundings * sum;
+        }
         double bound_on(double l, double r) const {
-            double spread = 0.0;
-            for (int k = 0; k < 3; ++k) spread += std::abs(magnitude[k]) * largest_basis(k, l, r, node);
-            return kMargin * roundings * spread;
+            return spread({basis_range(0, l, r, node()), basis_range(1, l, r, node()), basis_range(2, l, r, node())});
         }
     };
-    // The other coordinate's pass done here, at the fixed one, for the
-    // values at the nodes of the search's axis, and the magnitudes that
-    // bound the rounding of both passes.
-    Model model_of(const Stencil& s, double first, double last) const {
+    // The other coordinate's pass done here in plain doubles, at the fixed
+    // one, for the values at the nodes of the search's axis, and the
+    // magnitudes that bound the rounding of both passes.
+    Model model_of(const Stencil& s, double first, double last) {
         Model m;
         const bool along_T = along_ == Along::temperature;
-        std::array<double, 3> other;
-        for (int k = 0; k < 3; ++k) {
-            m.node[k] = along_T ? TGRID(s.TIDX - 2 + k) : PGRID(s.PIDX + k);
-            other[k] = along_T ? PGRID(s.PIDX + k) : TGRID(s.TIDX - 2 + k);
+        m.nodes = along_T ? &temperature_nodes(s.TIDX) : &pressure_nodes(s.PIDX);
+        // The other axis's weights at the fixed coordinate: the same for
+        // every piece until its stencil moves.
+        const int other = along_T ? s.PIDX : s.TIDX;
+        if (other != weights_of_) {
+            weights_ = basis(fixed_, along_T ? pressure_nodes(s.PIDX) : temperature_nodes(s.TIDX));
+            weights_of_ = other;
         }
-        const std::array<double, 3> w = basis(fixed_, other);
         for (int k = 0; k < 3; ++k) {
             m.value[k] = m.magnitude[k] = 0.0;
             for (int i = 0; i < 3; ++i) {
-                const double term = w[i] * (along_T ? LOGK_(s.PIDX + i, s.TIDX - 2 + k) : LOGK_(s.PIDX + k, s.TIDX - 2 + i));
+                const double term = weights_[static_cast<std::size_t>(i)] *
+                                    (along_T ? LOGK_(s.PIDX + i, s.TIDX - 2 + k) : LOGK_(s.PIDX + k, s.TIDX - 2 + i));
                 m.value[k] += term;
                 m.magnitude[k] += std::abs(term);
             }
         }
-        m.roundings = kRoundingsAlongP;
-        m.bound = m.bound_on(first, last);
+        for (int k = 0; k < 3; ++k) m.range[static_cast<std::size_t>(k)] = basis_range(k, first, last, m.node());
+        m.roundings = kRoundingsAtAGlance;
+        m.bound = m.spread(m.range);
         return m;
     }
-    // Along temperature, closer: the values are INTRPK's own columns
-    // (intrpk_columns), so only its temperature pass and this file's
-    // quadratic round.
-    Model closer_model(const Model& rough, double first, double last) {
-        columns_ = intrpk_columns(fixed_, here_.PIDX, here_.TIDX, LOGK_.cells());
+    // Closer, for a piece that may come near y. Along temperature the values
+    // are INTRPK's own columns (intrpk_columns), so only its temperature pass
+    // rounds; along pressure they are worked out again in twice the
+    // precision, from the temperature weights at the fixed temperature (once
+    // per stencil).
+    Model closer_model(const Model& rough) {
         Model m = rough;
-        for (int k = 0; k < 3; ++k) m.value[k] = m.magnitude[k] = columns_.LKP[k];
-        m.roundings = kRoundingsAlongT;
-        m.bound = m.bound_on(first, last);
+        std::array<Twofold, 3> exact;
+        if (along_ == Along::temperature) {
+            columns_ = intrpk_columns(fixed_, here_.PIDX, here_.TIDX, LOGK_.cells());
+            for (std::size_t k = 0; k < 3; ++k) {
+                exact[k] = {columns_.LKP[k], 0.0};
+                m.value[k] = m.magnitude[k] = columns_.LKP[k];
+            }
+            m.roundings = kRoundingsAlongT + kRoundingsOfPlainQuadratic;
+        } else {
+            if (here_.TIDX != exact_weights_of_) {
+                const Nodes& nodes = temperature_nodes(here_.TIDX);
+                for (int i = 0; i < 3; ++i) exact_weights_[static_cast<std::size_t>(i)] = nodes.exact_basis(i, fixed_);
+                exact_weights_of_ = here_.TIDX;
+            }
+            for (int k = 0; k < 3; ++k) {
+                Twofold sum{};
+                for (int i = 0; i < 3; ++i) {
+                    sum = sum + exact_weights_[static_cast<std::size_t>(i)] * LOGK_(here_.PIDX + k, here_.TIDX - 2 + i);
+                }
+                exact[static_cast<std::size_t>(k)] = sum;
+            }
+            m.roundings = kRoundingsAlongP;
+            m.twofold = true;
+        }
+        m.set_powers(exact);
+        m.bound = m.spread(m.range);
         return m;
     }
 
@@ -183,32 +311,32 @@ private:
         int count = 0;
     };
     static Contours contours(const Model& m, double y, double c, double l, double r) {
-        // g in powers of s = x - node[1], so that the coefficients keep
-        // their digits near the nodes.
-        const double s0 = m.node[0] - m.node[1], s2 = m.node[2] - m.node[1];
-        const double d0 = m.value[0] / (s0 * (s0 - s2)), d1 = m.value[1] / (s0 * s2), d2 = m.value[2] / (s2 * (s2 - s0));
-        const double a = d0 + d1 + d2;
-        const double b = -(d0 * s2 + d1 * (s0 + s2) + d2 * s0);
-        const double c0 = d1 * s0 * s2 - y;
+        const double a = m.rounded_power[2], b = m.rounded_power[1], c0 = m.rounded_power[0] - y;
         Contours inside;
-        auto keep = [&](double s) {
-            const double x = s + m.node[1];
+        // Each root polished by a Newton step on g: the rounded coefficients
+        // may put it a few doubles off, which where the quadratic is steep is
+        // the width of the rounding.
+        auto keep = [&](double s, double level) {
+            double x = s + m.node()[1];
+            if (!(x > l && x < r)) return;
+            const double moved = x - (m.g(x, y) - level) / (2.0 * a * s + b);
+            if (std::isfinite(moved)) x = moved;
             if (x > l && x < r) inside.x[static_cast<std::size_t>(inside.count++)] = x;
         };
         for (const double level : {c, -c}) {
             const double cc = c0 - level;
             if (a == 0.0) {
-                if (b != 0.0) keep(-cc / b);
+                if (b != 0.0) keep(-cc / b, level);
                 continue;
             }
             const double disc = b * b - 4.0 * a * cc;
             if (!(disc >= 0.0)) continue;
             const double q = -0.5 * (b + std::copysign(std::sqrt(disc), b));
             if (q == 0.0) {
-                keep(0.0);
+                keep(0.0, level);
             } else {
-                keep(q / a);
-                keep(cc / q);
+                keep(q / a, level);
+                keep(cc / q, level);
             }
         }
         for (int k = 1; k < inside.count; ++k) {  // four at most: in order by insertion
@@ -231,23 +359,27 @@ private:
         return false;
     }
 
-    // The doubles first .. last of the current piece, in order, exactly: a
-    // few dozen at a time through the batch's lanes on the piece's stencil.
+    // The doubles first .. last of the current piece, in order, exactly:
+    // through the batch's lanes on the piece's stencil, a few dozen at first
+    // and more at a time after.
     bool scan(double first, double last, double piece_first) {
         const std::int64_t from = order_of(first), to = order_of(last);
         const std::int64_t scanned_to = to - from >= kMostScanned ? from + kMostScanned - 1 : to;
-        std::array<double, kScannedAtOnce> x{}, P{}, T{}, LK{};
-        for (std::int64_t k = from; k <= scanned_to; k += kScannedAtOnce) {
-            const auto n = static_cast<std::size_t>(std::min<std::int64_t>(kScannedAtOnce, scanned_to - k + 1));
+        // Left unset but for what each round writes: a scan is often a few
+        // dozen doubles.
+        std::array<double, kScannedAtOnce> x, fixed, LK;
+        std::size_t fixed_set = 0;
+        // A few doubles first (the side often changes soon), then more at a time.
+        std::int64_t at_once = 32;
+        for (std::int64_t k = from; k <= scanned_to;
+             k += at_once, at_once = std::min<std::int64_t>(2 * at_once, kScannedAtOnce)) {
+            const auto n = static_cast<std::size_t>(std::min<std::int64_t>(at_once, scanned_to - k + 1));
             for (std::size_t i = 0; i < n; ++i) x[i] = at_order(k + static_cast<std::int64_t>(i));
             if (along_ == Along::temperature) {
                 interpolate_along_temperature(here_.TIDX, columns_, n, x.data(), LK.data());
             } else {
-                for (std::size_t i = 0; i < n; ++i) {
-                    P[i] = x[i];
-                    T[i] = fixed_;
-                }
-                interpolate_on_stencil(LOGK_.cells(), here_.PIDX, here_.TIDX, n, P.data(), T.data(), LK.data());
+                for (; fixed_set < n; ++fixed_set) fixed[fixed_set] = fixed_;
+                interpolate_on_stencil(LOGK_.cells(), here_.PIDX, here_.TIDX, n, x.data(), fixed.data(), LK.data());
             }
             for (std::size_t i = 0; i < n; ++i) {
                 // The doubles on the side before go by at once.
@@ -285,12 +417,12 @@ private:
         if (!std::isfinite(m.bound) || !std::isfinite(first) || !std::isfinite(last)) {
             columns_ = intrpk_columns(fixed_, here_.PIDX, here_.TIDX, LOGK_.cells());
             done = step(first, exact_on_piece(first), before_, here_) || (first < last && bisect(first, last, here_));
-        } else if (const Side s = clear_side(m, first, last); s != Side::none) {
+        } else if (const Side s = clear_side(m); s != Side::none) {
             done = opposite(previous_, s) && answer(first, s, before_, here_);
             previous_ = s;
         } else {
-            done = stretch(along_ == Along::temperature ? closer_model(m, first, last) : m, first, last, m.bound,
-                           first, true);
+            const Model close = closer_model(m);
+            done = stretch(close, first, last, close.bound, first, true);
         }
         before_ = here_;
         return done;
@@ -298,28 +430,21 @@ private:
 
     // The side of the whole piece where its quadratic stays clear of y, at
     // a glance; none where it may come near.
-    Side clear_side(const Model& m, double first, double last) const {
+    Side clear_side(const Model& m) const {
         // At a glance where the piece's quadratic stays far from y: as the
         // basis sums to 1, q - y = d1 + (d0 - d1) L0 + (d2 - d1) L2 with
         // d_k = v_k - y, so each term within the range its L takes on the
         // piece bounds the whole, clear of the bound or not.
         const double d1 = m.value[1] - y_;
         double low = d1, high = d1, scale = std::abs(d1);
-        for (int k : {0, 2}) {
-            const double vertex = 0.5 * (m.node[(k + 1) % 3] + m.node[(k + 2) % 3]);
-            const double at_first = basis(k, first, m.node), at_last = basis(k, last, m.node);
-            double L_low = std::min(at_first, at_last), L_high = std::max(at_first, at_last);
-            if (vertex > first && vertex < last) {
-                const double at_vertex = basis(k, vertex, m.node);
-                L_low = std::min(L_low, at_vertex);
-                L_high = std::max(L_high, at_vertex);
-            }
+        for (std::size_t k : {0u, 2u}) {
+            const Range L = m.range[k];
             const double d = m.value[k] - m.value[1];
-            low += std::min(d * L_low, d * L_high);
-            high += std::max(d * L_low, d * L_high);
-            scale += std::abs(d) * std::max(std::abs(L_low), std::abs(L_high));
+            low += std::min(d * L.low, d * L.high);
+            high += std::max(d * L.low, d * L.high);
+            scale += std::abs(d) * L.largest();
         }
-        const double clear = 2.0 * m.bound + 8.0 * 0x1p-53 * scale;  // this sum's own rounding too
+        const double clear = 2.0 * m.bound + 16.0 * 0x1p-53 * scale;  // the rounding of the L and this sum too
         if (low >= clear) return Side::above;
         if (high <= -clear) return Side::below;
         return Side::none;
@@ -332,11 +457,23 @@ private:
     // exactly, in order.
     bool certain(const Model& m, double first, double last, double rounding, Side s, double piece_first) {
         constexpr int kMostAtEnds = 64;
-        auto near = [&](double x) { return std::abs(m.g(x, y_)) < rounding; };
+        const double sign = s == Side::above ? 1.0 : -1.0;
+        auto near = [&](double x) { return !(sign * m.g(x, y_) >= rounding); };
+        // Steps x towards `end` past the doubles near y; whether it comes to
+        // a clear one soon enough.
+        auto past_near = [&](double& x, double end, bool up) {
+            for (int k = 0; k < kMostAtEnds && (up ? x <= end : x >= end); ++k) {
+                if (!near(x)) return true;
+                x = up ? next_up(x) : next_down(x);
+            }
+            return false;
+        };
         double from = first, to = last;
-        for (int k = 0; k < kMostAtEnds && from <= to && near(from); ++k) from = next_up(from);
-        for (int k = 0; k < kMostAtEnds && to >= from && near(to); ++k) to = next_down(to);
-        if (from > to || near(from) || near(to)) return scan(first, last, piece_first);
+        const bool ends_clear = past_near(from, to, true) && past_near(to, from, false);
+        // A quadratic is monotone on each side of its vertex: the ends and
+        // the vertex far enough on side s make every double between so.
+        const double vertex = m.vertex();
+        if (!ends_clear || (vertex > from && vertex < to && near(vertex))) return scan(first, last, piece_first);
         if (from > first && scan(first, next_down(from), piece_first)) return true;
         if (opposite(previous_, s)) return answer(from, s, from == piece_first ? before_ : here_, here_);
         previous_ = s;
@@ -380,7 +517,11 @@ private:
     Side previous_ = Side::none;  // of the double before the next one looked at
     Stencil before_;             // the stencil of the piece before
     Stencil here_;               // and of the current piece
-    PressureColumns columns_{};  // along temperature: the current piece's columns at the pressure
+    PressureColumns columns_{};   // along temperature: the current piece's columns at the pressure
+    int weights_of_ = -1;         // the other axis's stencil index weights_ are for
+    std::array<double, 3> weights_{};
+    int exact_weights_of_ = -1;   // along pressure: the TIDX exact_weights_ are for
+    std::array<Twofold, 3> exact_weights_{};
     FirstCrossing found_{kNaN, 'N'};
 };
 
