@@ -42,7 +42,12 @@ constexpr double kRoundingsAtAGlance = 40.0 * 0x1p-53;
 // Beyond 1.25 times that bound the side is certain: the margin covers what
 // the bounds leave out (the products of two roundings).
 constexpr double kMargin = 1.25;
-constexpr std::int64_t kMostScanned = std::int64_t{1} << 16;
+// The bounds within which the batch's products keep to the normal doubles
+// (or lose to the subnormal ones far less than the bound): the steps from
+// a node are at least some 2^-60, the node spacings at most some 2^13.
+constexpr double kSmallestBound = 0x1p-700;
+constexpr double kLargestBound = 0x1p900;
+constexpr std::uint64_t kMostScanned = std::uint64_t{1} << 16;
 constexpr std::int64_t kScannedAtOnce = 512;
 
 enum class Side : signed char { below, on, above, none };
@@ -62,6 +67,11 @@ std::int64_t order_of(double x) {
 }
 double at_order(std::int64_t k) {
     return std::bit_cast<double>(k >= 0 ? k : (-k) | std::numeric_limits<std::int64_t>::min());
+}
+// How many doubles from order a up to order b: more than an int64 holds
+// across the whole line.
+std::uint64_t doubles_between(std::int64_t a, std::int64_t b) {
+    return static_cast<std::uint64_t>(b) - static_cast<std::uint64_t>(a);
 }
 double next_up(double x) { return x == kInfinity ? x : at_order(order_of(x) + 1); }
 double next_down(double x) { return x == -kInfinity ? x : at_order(order_of(x) - 1); }
@@ -258,8 +268,8 @@ private:
         for (int k = 0; k < 3; ++k) {
             m.value[k] = m.magnitude[k] = 0.0;
             for (int i = 0; i < 3; ++i) {
-                const double term = weights_[static_cast<std::size_t>(i)] *
-                                    (along_T ? LOGK_(s.PIDX + i, s.TIDX - 2 + k) : LOGK_(s.PIDX + k, s.TIDX - 2 + i));
+                const double cell = along_T ? LOGK_(s.PIDX + i, s.TIDX - 2 + k) : LOGK_(s.PIDX + k, s.TIDX - 2 + i);
+                const double term = weights_[static_cast<std::size_t>(i)] * cell;
                 m.value[k] += term;
                 m.magnitude[k] += std::abs(term);
             }
@@ -267,6 +277,11 @@ private:
         for (int k = 0; k < 3; ++k) m.range[static_cast<std::size_t>(k)] = basis_range(k, first, last, m.node());
         m.roundings = kRoundingsAtAGlance;
         m.bound = m.spread(m.range);
+        // The bounds count roundings relative to the terms: where the
+        // batch's products may fall among the subnormal doubles, or its
+        // intermediate products overflow, they hold no more, and the piece
+        // is looked at as one whose bound is unknown.
+        if (!(m.bound >= kSmallestBound && m.bound < kLargestBound)) m.bound = kInfinity;
         return m;
     }
     // Closer, for a piece that may come near y. Along temperature the values
@@ -364,7 +379,8 @@ private:
     // and more at a time after.
     bool scan(double first, double last, double piece_first) {
         const std::int64_t from = order_of(first), to = order_of(last);
-        const std::int64_t scanned_to = to - from >= kMostScanned ? from + kMostScanned - 1 : to;
+        const std::int64_t scanned_to =
+            doubles_between(from, to) >= kMostScanned ? from + static_cast<std::int64_t>(kMostScanned - 1) : to;
         // Left unset but for what each round writes: a scan is often a few
         // dozen doubles.
         std::array<double, kScannedAtOnce> x, fixed, LK;
@@ -392,21 +408,36 @@ private:
     }
 
     // Between lo, whose side is the previous one, and hi: a double where
-    // the side changes, by halving.
+    // the side changes, by halving. A double whose log K is NaN is on no
+    // side, so the double after it is no answer: halving that lands there
+    // goes on from it, towards hi.
     bool bisect(double lo, double hi, const Stencil& here) {
-        const Side at_hi = side_of(exact_on_piece(hi), y_);
-        if (!(at_hi == Side::on || opposite(previous_, at_hi))) {
-            if (at_hi != Side::none) previous_ = at_hi;
-            return false;
+        constexpr int kMostRestarts = 64;
+        for (int restart = 0; restart < kMostRestarts; ++restart) {
+            const Side at_hi = side_of(exact_on_piece(hi), y_);
+            if (!(at_hi == Side::on || opposite(previous_, at_hi))) {
+                previous_ = at_hi;
+                return false;
+            }
+            std::int64_t low = order_of(lo), high = order_of(hi);
+            bool low_on_no_side = false;
+            while (doubles_between(low, high) > 1) {
+                const std::int64_t middle = low + static_cast<std::int64_t>(doubles_between(low, high) / 2);
+                const Side s = side_of(exact_on_piece(at_order(middle)), y_);
+                if (s == Side::on || opposite(previous_, s)) {
+                    high = middle;
+                } else {
+                    low = middle;
+                    low_on_no_side = s == Side::none;
+                }
+            }
+            const double x = at_order(high);
+            const Side at_x = side_of(exact_on_piece(x), y_);
+            if (at_x == Side::on || !low_on_no_side) return answer(x, at_x, here, here);
+            previous_ = at_x;
+            lo = x;
         }
-        std::int64_t low = order_of(lo), high = order_of(hi);
-        while (high - low > 1) {
-            const std::int64_t middle = low + (high - low) / 2;
-            const Side s = side_of(exact_on_piece(at_order(middle)), y_);
-            (s == previous_ ? low : high) = middle;
-        }
-        const double x = at_order(high);
-        return answer(x, side_of(exact_on_piece(x), y_), here, here);
+        return false;
     }
 
     // One piece of one stencil, first .. last.

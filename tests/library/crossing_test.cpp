@@ -7,6 +7,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <random>
 #include <string>
@@ -64,6 +65,17 @@ std::vector<double> piece_starts(const Line& line, double low, double high) {
     return starts;
 }
 
+// The line changes side at the answer (or takes y there), a jump where the
+// stencil changes.
+void expect_a_crossing(const Line& line, double y, double low, double high, const Crossing& got) {
+    ASSERT_TRUE(got.at >= low && got.at <= high) << got.at;
+    const int here = side(line.at(got.at).LK, y);
+    const int before = got.at > low ? side(line.at(below(got.at)).LK, y) : 2;
+    ASSERT_TRUE(here == 0 || (before != 2 && here == -before)) << "no change of side at " << got.at;
+    const bool jump = got.at > low && here != 0 && !line.same_stencil(below(got.at), got.at);
+    ASSERT_EQ(got.how, jump ? 'J' : 'C') << got.at;
+}
+
 // The answer to "where does the line first reach y from low to high" meets
 // the definition.
 void expect_the_first_crossing(const Line& line, double y, double low, double high, const Crossing& got) {
@@ -89,12 +101,7 @@ void expect_the_first_crossing(const Line& line, double y, double low, double hi
         }
         return;
     }
-    ASSERT_TRUE(got.at >= low && got.at <= high) << got.at;
-    const int here = side(line.at(got.at).LK, y);
-    const int before = got.at > low ? side(line.at(below(got.at)).LK, y) : 2;
-    ASSERT_TRUE(here == 0 || (before != 2 && here == -before)) << "no change of side at " << got.at;
-    const bool jump = got.at > low && here != 0 && !line.same_stencil(below(got.at), got.at);
-    ASSERT_EQ(got.how, jump ? 'J' : 'C') << got.at;
+    expect_a_crossing(line, y, low, high, got);
 }
 
 Table example_table() {
@@ -130,6 +137,42 @@ TEST(Crossing, MeetsItsDefinition) {
         const Crossing got = along_T ? table.temperature_at(fixed, y) : table.pressure_at(fixed, y);
         expect_the_first_crossing(line, y, low, high, got);
         if (::testing::Test::HasFatalFailure()) return;
+    }
+}
+
+// Tables no reaction has (values near the largest and the smallest
+// doubles, infinities and NaN among them) and searches over every double:
+// the rounding no longer scales with the terms, and log K overflows far out,
+// yet an answer still changes side where it says.
+TEST(Crossing, ChangesSideOnTablesOfExtremes) {
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    const std::vector<std::pair<const char*, std::function<double(int)>>> tables = {
+        {"huge", [&](int) { return 1e300 * unit(random); }},
+        {"subnormal", [&](int) { return std::numeric_limits<double>::denorm_min() * double(random() % 5); }},
+        {"with infinities", [&](int k) { return k % 11 == 0 ? kInfinity : unit(random); }},
+        {"with NaN", [&](int k) { return k % 7 == 0 ? kNaN : unit(random); }},
+    };
+    for (const auto& [name, cell] : tables) {
+        std::vector<double> values(1332);
+        for (int k = 0; k < 1332; ++k) values[static_cast<std::size_t>(k)] = cell(k);
+        const Table table = Table::from_values(values);
+        for (int k = 0; k < 200; ++k) {
+            const bool along_T = k % 2 == 0;
+            const double fixed = along_T ? 6000.0 * std::abs(unit(random)) : 700.0 * unit(random);
+            const Line line{table, along_T, fixed};
+            const double y = k % 3 == 0 ? line.at(1e3 * unit(random)).LK : values[random() % values.size()];
+            SCOPED_TRACE(::testing::Message() << name << std::hexfloat << (along_T ? ", P " : ", T ") << fixed
+                                              << ", y " << y);
+            const Crossing got = along_T ? table.temperature_at(fixed, y, -kInfinity, kInfinity)
+                                         : table.pressure_at(fixed, y, -kInfinity, kInfinity);
+            if (got.how == 'N') {
+                ASSERT_TRUE(std::isnan(got.at));
+            } else {
+                expect_a_crossing(line, y, -kInfinity, kInfinity, got);
+            }
+            if (::testing::Test::HasFatalFailure()) return;
+        }
     }
 }
 
