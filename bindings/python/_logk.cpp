@@ -8,6 +8,7 @@
 #include <pybind11/stl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <span>
@@ -180,17 +181,22 @@ void interpolate(const Tables& tables, const Doubles& P, const Doubles& T, const
 // The temperature (along_T) or pressure at which log K takes lk[i] at
 // fixed[i], between low and high, into `at` and `how` (the code points of
 // 'U1' strings): in blocks, the lock released for each, signals checked
-// between them.
+// between them. A point takes a microsecond or some tens of milliseconds
+// (a table that lies within rounding of the value along whole pieces), so
+// the blocks are sized by the time the last one took, some milliseconds.
 void crossings(const logk::Table& table, bool along_T, const Doubles& fixed, const Doubles& lk, double low,
                double high, const py::object& at, const py::object& how) {
     const py::ssize_t n = fixed.size();
     if (lk.size() != n) throw py::value_error("the points and the values must be as many");
     double* out = column<double>(at, n, "at");
     std::uint32_t* ways = column<std::uint32_t>(how, n, "how");
-    constexpr std::size_t kPoints = 4096;  // about 4 ms
-    std::vector<char> block_ways(kPoints);
-    for (std::size_t first = 0; first < static_cast<std::size_t>(n); first += kPoints) {
-        const std::size_t points = std::min(kPoints, static_cast<std::size_t>(n) - first);
+    constexpr std::size_t kMostPoints = 1 << 16;
+    constexpr auto kShortest = std::chrono::milliseconds(2), kLongest = std::chrono::milliseconds(8);
+    std::vector<char> block_ways(kMostPoints);
+    std::size_t block = 16;
+    for (std::size_t first = 0, points = 0; first < static_cast<std::size_t>(n); first += points) {
+        points = std::min(block, static_cast<std::size_t>(n) - first);
+        const auto start = std::chrono::steady_clock::now();
         {
             py::gil_scoped_release unlocked;
             const std::span<const double> x(fixed.data() + first, points), y(lk.data() + first, points);
@@ -202,6 +208,9 @@ void crossings(const logk::Table& table, bool along_T, const Doubles& fixed, con
             }
         }
         if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+        const auto took = std::chrono::steady_clock::now() - start;
+        if (took < kShortest) block = std::min(2 * block, kMostPoints);
+        if (took > kLongest) block = std::max<std::size_t>(block / 2, 1);
     }
 }
 

@@ -123,3 +123,25 @@ def test_control_c_ends_a_batch_call(workers):
             print("interrupted", lk[0] == 0.0, np.isnan(lk[-1]), time.monotonic() - sent[0] < 0.3)
     """)
     assert out == "interrupted True True True\n"
+
+
+# control-C during searches of the slowest kind (a table within rounding of
+# the value along whole pieces: milliseconds a point) raises as soon.
+def test_control_c_ends_a_search():
+    out = run_child("""
+        import os, signal, threading, time
+        import numpy as np
+        import logk
+        table = logk.Table.from_values(1.5 + 1e-15 * np.random.default_rng(1).standard_normal((37, 36)))
+        sent = []
+        def interrupt():
+            time.sleep(0.2)
+            sent.append(time.monotonic())
+            os.kill(os.getpid(), signal.SIGINT)
+        threading.Thread(target=interrupt).start()
+        try:
+            table.pressure_at(np.linspace(0.01, 600.0, 20_000), 1.5 + 2e-15)
+        except KeyboardInterrupt:
+            print("interrupted", time.monotonic() - sent[0] < 0.3)
+    """)
+    assert out == "interrupted True\n"
