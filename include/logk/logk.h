@@ -88,7 +88,12 @@ void logk_slopes_workers(const logk_table *table, size_t n, const double *P, con
  * stencil and flags at T[i] are logk_interpolate's there. The outputs may
  * lie over the inputs. logk_pressure_at is the same going up in pressure
  * from P_low to P_high at temperature T[i]. The grid's range is 0.01 to
- * 600 degC and 1 to 5000 bar. */
+ * 600 degC and 1 to 5000 bar. Where log K is not finite on a stencil's
+ * piece, where the table's values lie near the ends of the doubles, or
+ * where more than 65536 doubles in a row lie within rounding of lk[i], the
+ * search halves that stretch rather than look at each double: the answer
+ * still changes side as said, but an earlier change inside the stretch may
+ * be passed over. */
 void logk_temperature_at(const logk_table *table, size_t n, const double *P, const double *lk,
                          double T_low, double T_high, double *T, char *how);
 void logk_pressure_at(const logk_table *table, size_t n, const double *T, const double *lk,
