@@ -30,11 +30,11 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // rounds; along pressure both do.
 constexpr double kRoundingsAlongT = 10.0 * 0x1p-53;
 constexpr double kRoundingsAlongP = 20.0 * 0x1p-53;
-// This file's own quadratic in plain doubles rounds about as often as one
-// pass (along temperature, where the band it leaves is narrow enough: along
-// pressure log K changes slowly, the band is hundreds of doubles wide, and
-// the quadratic is worked out in twice the precision, which adds nothing
-// that counts).
+// This file's own quadratic, where it is worked out in plain doubles
+// (along temperature), rounds about as often as one pass. Along pressure
+// log K changes slowly and the band that rounding leaves is hundreds of
+// doubles wide, so there the quadratic is worked out in twice the
+// precision, which adds nothing that counts.
 constexpr double kRoundingsOfPlainQuadratic = 10.0 * 0x1p-53;
 // And at a glance at a whole piece, with this file's own pass in plain
 // doubles (model_of): the batch's both passes, and this one's as well.
@@ -277,11 +277,6 @@ private:
         for (int k = 0; k < 3; ++k) m.range[static_cast<std::size_t>(k)] = basis_range(k, first, last, m.node());
         m.roundings = kRoundingsAtAGlance;
         m.bound = m.spread(m.range);
-        // The bounds count roundings relative to the terms: where the
-        // batch's products may fall among the subnormal doubles, or its
-        // intermediate products overflow, they hold no more, and the piece
-        // is looked at as one whose bound is unknown.
-        if (!(m.bound >= kSmallestBound && m.bound < kLargestBound)) m.bound = kInfinity;
         return m;
     }
     // Closer, for a piece that may come near y. Along temperature the values
@@ -445,18 +440,28 @@ private:
         here_ = stencil_at(first);
         const Model m = model_of(here_, first, last);
         bool done;
-        if (!std::isfinite(m.bound) || !std::isfinite(first) || !std::isfinite(last)) {
-            columns_ = intrpk_columns(fixed_, here_.PIDX, here_.TIDX, LOGK_.cells());
-            done = step(first, exact_on_piece(first), before_, here_) || (first < last && bisect(first, last, here_));
+        if (!trusted(m.bound) || !std::isfinite(first) || !std::isfinite(last)) {
+            done = halved(first, last);
         } else if (const Side s = clear_side(m); s != Side::none) {
             done = opposite(previous_, s) && answer(first, s, before_, here_);
             previous_ = s;
         } else {
             const Model close = closer_model(m);
-            done = stretch(close, first, last, close.bound, first, true);
+            done = trusted(close.bound) ? stretch(close, first, last, close.bound, first, true) : halved(first, last);
         }
         before_ = here_;
         return done;
+    }
+
+    // The bounds count roundings relative to the terms: where the batch's
+    // products may fall among the subnormal doubles, or its intermediate
+    // products overflow, they hold no more.
+    static bool trusted(double bound) { return bound >= kSmallestBound && bound < kLargestBound; }
+
+    // A piece whose bound is unknown: its first double, then halving.
+    bool halved(double first, double last) {
+        columns_ = intrpk_columns(fixed_, here_.PIDX, here_.TIDX, LOGK_.cells());
+        return step(first, exact_on_piece(first), before_, here_) || (first < last && bisect(first, last, here_));
     }
 
     // The side of the whole piece where its quadratic stays clear of y, at
@@ -531,8 +536,9 @@ private:
                 }
             } else {
                 const double narrower = again ? m.bound_on(cursor, stretch_last) : bound;
-                const bool done = narrower < 0.75 * bound ? stretch(m, cursor, stretch_last, narrower, piece_first, false)
-                                                          : scan(cursor, stretch_last, piece_first);
+                const bool done = narrower < 0.75 * bound && trusted(narrower)
+                                      ? stretch(m, cursor, stretch_last, narrower, piece_first, false)
+                                      : scan(cursor, stretch_last, piece_first);
                 if (done) return true;
             }
             if (stretch_last >= last) break;
