@@ -24,8 +24,9 @@ enum class Along { temperature, pressure };
 // double, with the batch itself. A stretch of more than 65536 doubles where
 // rounding decides (y within some 1e-13 of an extremum of f) is scanned for
 // its first 65536 and then bisected, as is a piece whose values are not
-// finite: there the answer is a double where f changes sides, not
-// always the first.
+// finite or lie so near the ends of the doubles that rounding no longer
+// scales with them: there the answer is a double where f changes sides,
+// not always the first.
 struct FirstCrossing {
     double at;
     char how;

@@ -19,7 +19,7 @@ namespace logk {
 // written; an output that would overwrite inputs still to be read makes the
 // inputs copied first (std::bad_alloc should memory run out).
 static void crossings(const LogKTable& LOGK, Along along, std::size_t n, const double* fixed, const double* LK,
-               double low, double high, double* at, char* how) {
+                      double low, double high, double* at, char* how) {
     const bool copy = overwrites_unread(at, sizeof(double), fixed, n, false) ||
                       overwrites_unread(at, sizeof(double), LK, n, false) ||
                       overwrites_unread(how, sizeof(char), fixed, n, false) ||
@@ -39,8 +39,8 @@ static void crossings(const LogKTable& LOGK, Along along, std::size_t n, const d
 }
 
 static void checked_crossings(const char* caller, const LogKTable& LOGK, Along along, std::span<const double> fixed,
-                       std::span<const double> LK, std::span<double> at, std::span<char> how, double low,
-                       double high) {
+                              std::span<const double> LK, std::span<double> at, std::span<char> how, double low,
+                              double high) {
     const std::size_t n = fixed.size();
     if (LK.size() != n || at.size() != n || !(how.empty() || how.size() == n)) {
         throw std::invalid_argument(std::string(caller) + ": the inputs and the outputs must be equally long");
