@@ -25,9 +25,9 @@ def main():
     parser.add_argument("--points", type=int, default=1000000)
     parser.add_argument("--rounds", type=int, default=7)
     args = parser.parse_args()
+    logk = built_module()
     import numba
     from numba_logk import logk_numba
-    logk = built_module()
     table = logk.Table.load(os.path.join(ROOT, "examples", "quartz.dat"))
     n = args.points
     P, T = library_points(n)

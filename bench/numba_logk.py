@@ -6,15 +6,13 @@ benchmark checks it gives the module's bits before it times it.
 
     logk_numba(P, T, values, LK, PIDX, TIDX, ISOERR, PTERR)  # values (37, 36); flags as uint8 codes
 """
+import logk
 import numba
 import numpy as np
 
-PGRID = np.array([1.0, 1.0133, 2.321, 4.758, 8.919, 15.537, 25.479, 39.737, 59.432, 85.839, 120.458, 165.212,
-                  200.0, 250.0, 300.0, 350.0, 400.0, 450.0, 500.0, 550.0, 600.0, 650.0, 700.0, 750.0, 800.0,
-                  850.0, 900.0, 950.0, 1000.0, 1500.0, 2000.0, 2500.0, 3000.0, 3500.0, 4000.0, 4500.0, 5000.0])
-TGRID = np.array([0.01, 25.0, 50.0, 75.0, 100.0, 125.0, 150.0, 175.0, 200.0, 225.0, 250.0, 275.0, 300.0, 325.0,
-                  350.0, 400.0, 410.0, 420.0, 430.0, 440.0, 450.0, 460.0, 470.0, 480.0, 490.0, 500.0, 510.0, 520.0,
-                  530.0, 540.0, 550.0, 560.0, 570.0, 580.0, 590.0, 600.0])
+# The grid, from the module whose rules these are (imported after it is built).
+PGRID = np.array(logk.PGRID, dtype=np.float64)
+TGRID = np.array(logk.TGRID, dtype=np.float64)
 # TIDX 5..15: the shift below the first, 'E' below the second (none: 0).
 SHIFT_BELOW = np.array([1.0133, 2.321, 4.758, 8.919, 15.537, 25.479, 39.737, 59.432, 85.839, 120.458, 165.212])
 LIMIT_BELOW = np.array([0.0, 1.013, 2.321, 4.758, 8.919, 15.537, 25.479, 39.737, 59.432, 85.839, 120.458])

@@ -19,16 +19,26 @@ using batch::Work;
 // elsewhere two and two in vectors of SSE2, each point's stencil from
 // FINDPT itself.
 using PointsFunction = void (*)(const Work&);
+using OneStencilFunction = void (*)(const batch::OneStencil&);
 
-PointsFunction function_for(InstructionSet set) {
-    switch (set) {
-#if defined(__x86_64__) && defined(__GNUC__)
-        case InstructionSet::avx512: return batch::points_avx512;
-        case InstructionSet::avx2: return batch::points_avx2;
-#endif
-        default: return batch::points_baseline;
+// A batch function's three builds; the vector ones exist only where the
+// compiler can target them, and elsewhere the baseline stands in.
+template <typename Function>
+struct Builds {
+    Function baseline, avx2, avx512;
+    Function for_set(InstructionSet set) const {
+        return set == InstructionSet::avx512 ? avx512 : (set == InstructionSet::avx2 ? avx2 : baseline);
     }
-}
+};
+#if defined(__x86_64__) && defined(__GNUC__)
+#define LOGK_BUILDS(name) {batch::name##_baseline, batch::name##_avx2, batch::name##_avx512}
+#else
+#define LOGK_BUILDS(name) {batch::name##_baseline, batch::name##_baseline, batch::name##_baseline}
+#endif
+constexpr Builds<PointsFunction> kPoints = LOGK_BUILDS(points);
+constexpr Builds<OneStencilFunction> kOnOneStencil = LOGK_BUILDS(on_one_stencil);
+constexpr Builds<OneStencilFunction> kAlongTemperature = LOGK_BUILDS(along_temperature);
+#undef LOGK_BUILDS
 
 bool any_overwrites_unread(const Work& w, bool sliced) {
     const std::size_t per_value = sizeof(double) * w.tables.count;
@@ -114,42 +124,24 @@ std::vector<InstructionSet> available_instruction_sets() {
 
 void interpolate_points_with(InstructionSet set, const TableValues& tables, std::size_t n, const double* P,
                              const double* T, const BatchOutputs& out, int workers) {
-    run(function_for(set), Work{tables, n, P, T, out}, workers);
+    run(kPoints.for_set(set), Work{tables, n, P, T, out}, workers);
 }
 
 void interpolate_points(const TableValues& tables, std::size_t n, const double* P, const double* T,
                         const BatchOutputs& out, int workers) {
-    static const PointsFunction best = function_for(best_instruction_set());
+    static const PointsFunction best = kPoints.for_set(best_instruction_set());
     run(best, Work{tables, n, P, T, out}, workers);
 }
 
 void interpolate_on_stencil(const double* cells, int PIDX, int TIDX, std::size_t n, const double* P,
                             const double* T, double* LK) {
-    using Function = void (*)(const batch::OneStencil&);
-    static const Function best = [] {
-        switch (best_instruction_set()) {
-#if defined(__x86_64__) && defined(__GNUC__)
-            case InstructionSet::avx512: return batch::on_one_stencil_avx512;
-            case InstructionSet::avx2: return batch::on_one_stencil_avx2;
-#endif
-            default: return batch::on_one_stencil_baseline;
-        }
-    }();
+    static const OneStencilFunction best = kOnOneStencil.for_set(best_instruction_set());
     best({cells, PIDX, TIDX, {}, n, P, T, LK});
 }
 
 void interpolate_along_temperature(int TIDX, const PressureColumns& columns, std::size_t n, const double* T,
                                    double* LK) {
-    using Function = void (*)(const batch::OneStencil&);
-    static const Function best = [] {
-        switch (best_instruction_set()) {
-#if defined(__x86_64__) && defined(__GNUC__)
-            case InstructionSet::avx512: return batch::along_temperature_avx512;
-            case InstructionSet::avx2: return batch::along_temperature_avx2;
-#endif
-            default: return batch::along_temperature_baseline;
-        }
-    }();
+    static const OneStencilFunction best = kAlongTemperature.for_set(best_instruction_set());
     best({nullptr, 0, TIDX, columns, n, nullptr, T, LK});
 }
 

@@ -15,6 +15,7 @@
 
 #include "logk/logk.h"
 #include "logk/logk.hpp"
+#include "support/example_table.h"
 #include "support/logk_process.h"
 
 namespace logk::testing {
@@ -102,12 +103,6 @@ void expect_the_first_crossing(const Line& line, double y, double low, double hi
         return;
     }
     expect_a_crossing(line, y, low, high, got);
-}
-
-Table example_table() {
-    const Read<Table> read = Table::load(std::string(LOGK_SOURCE_DIR) + "/examples/quartz.dat");
-    EXPECT_TRUE(read) << read.error.text;
-    return *read.value;
 }
 
 // 100,000 random questions along temperature and along pressure: values the

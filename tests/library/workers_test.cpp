@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "logk/logk.hpp"
+#include "support/example_table.h"
 
 namespace logk::testing {
 namespace {
@@ -32,12 +33,6 @@ struct Call {
     void on(const Table& table, int workers) { table.interpolate(P, T, Outputs{.LK = LK}, workers); }
     bool same(const Call& other) const { return std::memcmp(LK.data(), other.LK.data(), kPoints * 8) == 0; }
 };
-
-Table example_table() {
-    const Read<Table> read = Table::load(std::string(LOGK_SOURCE_DIR) + "/examples/quartz.dat");
-    EXPECT_TRUE(read) << read.error.text;
-    return *read.value;
-}
 
 // Four threads calling on every core at once share the pool and each gets
 // the bits of one thread.
