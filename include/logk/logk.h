@@ -63,9 +63,10 @@ void logk_slopes(const logk_table *table, size_t n, const double *P, const doubl
  * calls above); more, up to that many threads; 0 or below, one per core
  * the process may run on (its CPU affinity). Every result has the same
  * bits whatever the number. The threads come from one pool that every
- * call shares, made at the first call that wants them and kept until the
- * library is unloaded, so that calls from many threads at once share the
- * cores rather than multiply threads. A call of fewer than 16384 values
+ * call shares, made at the first call that wants them and kept for the
+ * life of the process (the library is never unloaded), so that calls from
+ * many threads at once share the cores rather than multiply threads, and a
+ * process may exit while other threads are still in such calls. A call of fewer than 16384 values
  * (points times tables) runs on the calling thread: waking others would
  * cost more. Inside an OpenMP parallel region (omp_in_parallel()), the
  * call runs on the calling thread alone: the model's threads have the
@@ -83,17 +84,26 @@ void logk_slopes_workers(const logk_table *table, size_t n, const double *P, con
  * log K at the double just below lies on the other side of lk[i], or equals
  * it. how[i] (how may be NULL) is 'C' where log K crosses inside one
  * stencil (or takes the value), 'J' where it jumps over it at a change of
- * stencil (T[i] the first double past the jump), 'N' where it does not
- * reach it (T[i] NaN); NaN inputs and T_low > T_high give NaN and 'N'. The
- * stencil and flags at T[i] are logk_interpolate's there. The outputs may
- * lie over the inputs. logk_pressure_at is the same going up in pressure
- * from P_low to P_high at temperature T[i]. The grid's range is 0.01 to
- * 600 degC and 1 to 5000 bar. Where log K is not finite on a stencil's
- * piece, where the table's values lie near the ends of the doubles, or
- * where more than 65536 doubles in a row lie within rounding of lk[i], the
- * search halves that stretch rather than look at each double: the answer
- * still changes side as said, but an earlier change inside the stretch may
- * be passed over. */
+ * stencil (T[i] the first double past the jump), 'R' where rounding
+ * decides (below), 'N' where it does not reach it (T[i] NaN); NaN inputs
+ * and T_low > T_high give NaN and 'N'. The stencil and flags at T[i] are
+ * logk_interpolate's there. The outputs may lie over the inputs.
+ * logk_pressure_at is the same going up in pressure from P_low to P_high
+ * at temperature T[i]. The grid's range is 0.01 to 600 degC and 1 to 5000
+ * bar.
+ *
+ * 'R': log K comes within rounding of lk[i] over more than 65536 doubles
+ * in a row (lk[i] within some 1e-13 of a largest or smallest log K along
+ * the line, or a table flat to its last digits), too many to look at one
+ * by one. T[i] is the first of them not looked at: none before it is an
+ * answer, and log K there lies within rounding of lk[i]; whether and where
+ * it first takes or crosses lk[i] in the stretch is not settled.
+ *
+ * Every answer meets the definition for any table, but where log K is not
+ * finite on a stencil's piece, or where a product inside the interpolation
+ * could pass 2^1020 (in the grid, a table whose values pass some 10^302 in
+ * size): there the search halves the piece, and an answer still changes
+ * side as said, but an earlier change may be passed over. */
 void logk_temperature_at(const logk_table *table, size_t n, const double *P, const double *lk,
                          double T_low, double T_high, double *T, char *how);
 void logk_pressure_at(const logk_table *table, size_t n, const double *T, const double *lk,

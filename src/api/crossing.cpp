@@ -9,6 +9,7 @@
 #include <span>
 
 #include "api/batch.h"
+#include "api/reach.h"
 #include "api/twofold.h"
 #include "grid/grid.h"
 #include "interp/intrpk.h"
@@ -42,11 +43,21 @@ constexpr double kRoundingsAtAGlance = 40.0 * 0x1p-53;
 // Beyond 1.25 times that bound the side is certain: the margin covers what
 // the bounds leave out (the products of two roundings).
 constexpr double kMargin = 1.25;
-// The bounds within which the batch's products keep to the normal doubles
-// (or lose to the subnormal ones far less than the bound): the steps from
-// a node are at least some 2^-60, the node spacings at most some 2^13.
-constexpr double kSmallestBound = 0x1p-700;
-constexpr double kLargestBound = 0x1p900;
+// The search's own arithmetic is done on the stencil's values scaled to
+// about 1, where it keeps to the normal doubles but for terms far below
+// the rest; what those lose among the subnormal ones, it counts as this
+// many times the batch's own absolute rounding (reach.h).
+constexpr double kOwnSubnormalRoundings = 64.0;
+// Where a stencil's values are 0 or lie between 2^-400 and 2^400 in size,
+// and the coordinates within 2^39 of 0, every product of the batch and of
+// the search lies between 2^-700 and 2^700 or is 0 (a step from a node is
+// at least some 2^-60, one between nodes between 2^-7 and 2^13), and sums
+// of normal doubles that fall among the subnormal ones are exact: nothing
+// overflows and no rounding loses to the subnormal doubles, so reach.h need
+// not be asked, and the search's values need no scale.
+constexpr double kOrdinarySmallest = 0x1p-400;
+constexpr double kOrdinaryLargest = 0x1p400;
+bool ordinary_coordinate(double x) { return std::abs(x) <= 0x1p39; }
 constexpr std::uint64_t kMostScanned = std::uint64_t{1} << 16;
 constexpr std::int64_t kScannedAtOnce = 512;
 
@@ -81,17 +92,44 @@ struct Stencil {
     bool operator==(const Stencil&) const = default;
 };
 
+// A multiplication by 2^-k, exact while the product stays normal: in two
+// factors, as 2^-k may lie beyond the doubles (k from -1074 to 1023).
+class Scale {
+public:
+    Scale() = default;
+    explicit Scale(int k) : first_(power_of_two(-k / 2)), second_(power_of_two(-k - (-k / 2))) {}
+    // The scale that brings the size `largest` to [1, 2) (none where it is
+    // 0 or not finite); that of the largest of `values`.
+    static Scale to_one(double largest) {
+        if (largest == 0.0 || !std::isfinite(largest)) return Scale();
+        const auto exponent = static_cast<int>(std::bit_cast<std::uint64_t>(largest) >> 52);
+        return Scale(exponent != 0 ? exponent - 1023 : std::ilogb(largest));
+    }
+    template <std::size_t N>
+    static Scale to_one(const std::array<double, N>& values) {
+        double largest = 0.0;
+        for (double v : values) largest = std::max(largest, std::abs(v));
+        return to_one(largest);
+    }
+    double operator()(double v) const { return v * first_ * second_; }
+
+private:
+    static double power_of_two(int e) { return std::bit_cast<double>(static_cast<std::uint64_t>(1023 + e) << 52); }
+    double first_ = 1.0, second_ = 1.0;
+};
+
 // Three nodes of one axis, with the reciprocal of each one's Lagrange
 // denominator: the basis is looked at many times on every piece, and a
 // division costs as much as the rest.
 struct Nodes {
     std::array<double, 3> at{}, reciprocal{};
+    PassSteps steps;  // INTRPK's steps between them, in its order for the axis
     // The quadratic through values v at the nodes, in powers of
     // s = x - at[1]: the coefficient of s^j is the sum over k of
     // v_k to_power[j][k], in twice the precision.
     std::array<std::array<Twofold, 3>, 3> to_power{};
     constexpr Nodes() = default;
-    constexpr explicit Nodes(const std::array<double, 3>& x) : at(x) {
+    constexpr Nodes(const std::array<double, 3>& x, bool pressure) : at(x), steps(x, pressure) {
         for (int k = 0; k < 3; ++k) reciprocal[k] = 1.0 / ((x[k] - x[(k + 1) % 3]) * (x[k] - x[(k + 2) % 3]));
         const Twofold s0 = difference(x[0], x[1]), s2 = difference(x[2], x[1]);
         const Twofold r0 = logk::reciprocal(s0 * (s0 - s2)), r1 = logk::reciprocal(s0 * s2);
@@ -115,14 +153,14 @@ struct Nodes {
 constexpr auto kPressureStencilNodes = [] {
     std::array<Nodes, kPressureNodes + 1> nodes{};
     for (int PIDX = 1; PIDX + 2 <= kPressureNodes; ++PIDX) {
-        nodes[static_cast<std::size_t>(PIDX)] = Nodes({PGRID(PIDX), PGRID(PIDX + 1), PGRID(PIDX + 2)});
+        nodes[static_cast<std::size_t>(PIDX)] = Nodes({PGRID(PIDX), PGRID(PIDX + 1), PGRID(PIDX + 2)}, true);
     }
     return nodes;
 }();
 constexpr auto kTemperatureStencilNodes = [] {
     std::array<Nodes, kTemperatureNodes + 1> nodes{};
     for (int TIDX = 3; TIDX <= kTemperatureNodes; ++TIDX) {
-        nodes[static_cast<std::size_t>(TIDX)] = Nodes({TGRID(TIDX - 2), TGRID(TIDX - 1), TGRID(TIDX)});
+        nodes[static_cast<std::size_t>(TIDX)] = Nodes({TGRID(TIDX - 2), TGRID(TIDX - 1), TGRID(TIDX)}, false);
     }
     return nodes;
 }();
@@ -201,13 +239,19 @@ private:
 
     // The piece's quadratic along the search: its nodes, its values there
     // (the other coordinate's pass done), and the magnitude of each value's
-    // terms, which bounds the rounding of the result.
+    // terms, which bounds the rounding of the result. Values, magnitudes, y
+    // and bounds are the stencil's scaled to about 1 (Scale): the search's
+    // own arithmetic then keeps to the normal doubles whatever the table's
+    // size, and a scale by a power of two leaves every comparison as it was.
     struct Model {
         const Nodes* nodes = nullptr;  // the stencil's on the search's axis, kept for the library's life
         const Nodes& node() const { return *nodes; }
+        double y = 0.0;                          // the value sought, scaled
         std::array<double, 3> value, magnitude;  // value: rounded, at a glance
         std::array<Range, 3> range;              // each basis polynomial's on the whole piece
         double roundings = 0.0;                  // the rounding of a term, as a share of its magnitude
+        double absolute = 0.0;                   // and what the subnormal doubles may add, whatever the terms
+        bool trusted = false;                    // the batch's products stay finite on the piece
         double bound = kInfinity;                // the whole piece's (spread)
         bool twofold = false;                    // g in twice the precision
         // Once the values are final (closer_model): the quadratic in powers
@@ -228,7 +272,7 @@ private:
         }
         // The quadratic less y at x: in plain doubles by the Lagrange form,
         // or in twice the precision, then rounded.
-        double g(double x, double y) const {
+        double g(double x) const {
             if (!twofold) {
                 const std::array<double, 3> L = basis(x, node());
                 return ((value[0] * L[0] + value[1] * L[1]) + value[2] * L[2]) - y;
@@ -245,7 +289,7 @@ private:
         double spread(const std::array<Range, 3>& ranges) const {
             double sum = 0.0;
             for (std::size_t k = 0; k < 3; ++k) sum += std::abs(magnitude[k]) * ranges[k].largest();
-            return kMargin * roundings * sum;
+            return kMargin * (roundings * sum + absolute);
         }
         double bound_on(double l, double r) const {
             return spread({basis_range(0, l, r, node()), basis_range(1, l, r, node()), basis_range(2, l, r, node())});
@@ -258,18 +302,48 @@ private:
         Model m;
         const bool along_T = along_ == Along::temperature;
         m.nodes = along_T ? &temperature_nodes(s.TIDX) : &pressure_nodes(s.PIDX);
+        if (!(s == cells_of_)) {
+            for (std::size_t i = 0; i < 3; ++i) {
+                for (std::size_t j = 0; j < 3; ++j) cells_[i][j] = LOGK_(s.PIDX + int(i), s.TIDX - 2 + int(j));
+            }
+            double largest = 0.0, smallest = kInfinity;  // in size, of those not 0
+            for (const auto& row : cells_) {
+                for (double v : row) {
+                    largest = std::max(largest, std::abs(v));
+                    if (v != 0.0) smallest = std::min(smallest, std::abs(v));
+                }
+            }
+            cells_ordinary_ = largest <= kOrdinaryLargest && smallest >= kOrdinarySmallest;
+            scale_ = cells_ordinary_ ? Scale() : Scale::to_one(largest);
+            if (!cells_ordinary_) {
+                for (auto& row : cells_) {
+                    for (double& v : row) v = scale_(v);
+                }
+            }
+            cells_of_ = s;
+        }
         // The other axis's weights at the fixed coordinate: the same for
         // every piece until its stencil moves.
+        const Nodes& other_nodes = along_T ? pressure_nodes(s.PIDX) : temperature_nodes(s.TIDX);
         const int other = along_T ? s.PIDX : s.TIDX;
         if (other != weights_of_) {
-            weights_ = basis(fixed_, along_T ? pressure_nodes(s.PIDX) : temperature_nodes(s.TIDX));
+            weights_ = basis(fixed_, other_nodes);
             weights_of_ = other;
         }
+        const Reach reach = cells_ordinary_ && ordinary_coordinate(first) && ordinary_coordinate(last) &&
+                                    ordinary_coordinate(fixed_)
+                                ? Reach{true, 0.0}
+                                : reach_on(m.node(), other_nodes, first, last);
+        m.trusted = reach.finite;
+        if (!m.trusted) return m;
+        m.y = scale_(y_);
+        if (reach.absolute != 0.0) m.absolute = scale_(reach.absolute) + kOwnSubnormalRoundings * reach.absolute;
         for (int k = 0; k < 3; ++k) {
             m.value[k] = m.magnitude[k] = 0.0;
             for (int i = 0; i < 3; ++i) {
-                const double cell = along_T ? LOGK_(s.PIDX + i, s.TIDX - 2 + k) : LOGK_(s.PIDX + k, s.TIDX - 2 + i);
-                const double term = weights_[static_cast<std::size_t>(i)] * cell;
+                const auto node = static_cast<std::size_t>(i), other = static_cast<std::size_t>(k);
+                const double cell = along_T ? cells_[node][other] : cells_[other][node];
+                const double term = weights_[node] * cell;
                 m.value[k] += term;
                 m.magnitude[k] += std::abs(term);
             }
@@ -277,8 +351,21 @@ private:
         for (int k = 0; k < 3; ++k) m.range[static_cast<std::size_t>(k)] = basis_range(k, first, last, m.node());
         m.roundings = kRoundingsAtAGlance;
         m.bound = m.spread(m.range);
+        m.trusted = std::isfinite(m.bound);
         return m;
     }
+    // How far the batch reaches on the current stencil's piece first ..
+    // last, where its values or the coordinates are out of the ordinary.
+    Reach reach_on(const Nodes& search_nodes, const Nodes& other_nodes, double first, double last) const {
+        const PassReach piece = pass_reach(search_nodes.at, search_nodes.steps, first, last);
+        const PassReach fixed = pass_reach(other_nodes.at, other_nodes.steps, fixed_, fixed_);
+        std::array<std::array<double, 3>, 3> cells;  // as the batch takes them, unscaled
+        for (std::size_t i = 0; i < 3; ++i) {
+            for (std::size_t j = 0; j < 3; ++j) cells[i][j] = LOGK_(cells_of_.PIDX + int(i), cells_of_.TIDX - 2 + int(j));
+        }
+        return along_ == Along::temperature ? stencil_reach(cells, fixed, piece) : stencil_reach(cells, piece, fixed);
+    }
+
     // Closer, for a piece that may come near y. Along temperature the values
     // are INTRPK's own columns (intrpk_columns), so only its temperature pass
     // rounds; along pressure they are worked out again in twice the
@@ -290,8 +377,8 @@ private:
         if (along_ == Along::temperature) {
             columns_ = intrpk_columns(fixed_, here_.PIDX, here_.TIDX, LOGK_.cells());
             for (std::size_t k = 0; k < 3; ++k) {
-                exact[k] = {columns_.LKP[k], 0.0};
-                m.value[k] = m.magnitude[k] = columns_.LKP[k];
+                m.value[k] = m.magnitude[k] = scale_(columns_.LKP[k]);
+                exact[k] = {m.value[k], 0.0};
             }
             m.roundings = kRoundingsAlongT + kRoundingsOfPlainQuadratic;
         } else {
@@ -303,7 +390,8 @@ private:
             for (int k = 0; k < 3; ++k) {
                 Twofold sum{};
                 for (int i = 0; i < 3; ++i) {
-                    sum = sum + exact_weights_[static_cast<std::size_t>(i)] * LOGK_(here_.PIDX + k, here_.TIDX - 2 + i);
+                    const auto node = static_cast<std::size_t>(k), other = static_cast<std::size_t>(i);
+                    sum = sum + exact_weights_[other] * cells_[node][other];
                 }
                 exact[static_cast<std::size_t>(k)] = sum;
             }
@@ -312,6 +400,7 @@ private:
         }
         m.set_powers(exact);
         m.bound = m.spread(m.range);
+        m.trusted = std::isfinite(m.bound);
         return m;
     }
 
@@ -320,8 +409,8 @@ private:
         std::array<double, 5> x;  // four roots at most, and the end of the piece
         int count = 0;
     };
-    static Contours contours(const Model& m, double y, double c, double l, double r) {
-        const double a = m.rounded_power[2], b = m.rounded_power[1], c0 = m.rounded_power[0] - y;
+    static Contours contours(const Model& m, double c, double l, double r) {
+        const double a = m.rounded_power[2], b = m.rounded_power[1], c0 = m.rounded_power[0] - m.y;
         Contours inside;
         // Each root polished by a Newton step on g: the rounded coefficients
         // may put it a few doubles off, which where the quadratic is steep is
@@ -329,23 +418,27 @@ private:
         auto keep = [&](double s, double level) {
             double x = s + m.node()[1];
             if (!(x > l && x < r)) return;
-            const double moved = x - (m.g(x, y) - level) / (2.0 * a * s + b);
+            const double moved = x - (m.g(x) - level) / (2.0 * a * s + b);
             if (std::isfinite(moved)) x = moved;
             if (x > l && x < r) inside.x[static_cast<std::size_t>(inside.count++)] = x;
         };
         for (const double level : {c, -c}) {
-            const double cc = c0 - level;
-            if (a == 0.0) {
-                if (b != 0.0) keep(-cc / b, level);
+            // The roots of a s^2 + b s + cc, the three scaled alike by a power
+            // of two, so that b^2 and 4 a cc neither overflow nor lose their
+            // digits among the subnormal doubles (the roots are the same).
+            const Scale to_one = Scale::to_one(std::array{a, b, c0 - level});
+            const double sa = to_one(a), sb = to_one(b), cc = to_one(c0 - level);
+            if (sa == 0.0) {
+                if (sb != 0.0) keep(-cc / sb, level);
                 continue;
             }
-            const double disc = b * b - 4.0 * a * cc;
+            const double disc = sb * sb - 4.0 * sa * cc;
             if (!(disc >= 0.0)) continue;
-            const double q = -0.5 * (b + std::copysign(std::sqrt(disc), b));
+            const double q = -0.5 * (sb + std::copysign(std::sqrt(disc), sb));
             if (q == 0.0) {
                 keep(0.0, level);
             } else {
-                keep(q / a, level);
+                keep(q / sa, level);
                 keep(cc / q, level);
             }
         }
@@ -399,7 +492,11 @@ private:
             }
         }
         if (scanned_to == to) return false;
-        return bisect(at_order(scanned_to), last, here_);
+        // More doubles lie within rounding of y than can be looked at one by
+        // one: where among them log K first changes side, if it does, is not
+        // settled. None before this one does.
+        found_ = {at_order(scanned_to + 1), 'R'};
+        return true;
     }
 
     // Between lo, whose side is the previous one, and hi: a double where
@@ -440,23 +537,18 @@ private:
         here_ = stencil_at(first);
         const Model m = model_of(here_, first, last);
         bool done;
-        if (!trusted(m.bound) || !std::isfinite(first) || !std::isfinite(last)) {
+        if (!m.trusted || !std::isfinite(first) || !std::isfinite(last)) {
             done = halved(first, last);
         } else if (const Side s = clear_side(m); s != Side::none) {
             done = opposite(previous_, s) && answer(first, s, before_, here_);
             previous_ = s;
         } else {
             const Model close = closer_model(m);
-            done = trusted(close.bound) ? stretch(close, first, last, close.bound, first, true) : halved(first, last);
+            done = close.trusted ? stretch(close, first, last, close.bound, first, true) : halved(first, last);
         }
         before_ = here_;
         return done;
     }
-
-    // The bounds count roundings relative to the terms: where the batch's
-    // products may fall among the subnormal doubles, or its intermediate
-    // products overflow, they hold no more.
-    static bool trusted(double bound) { return bound >= kSmallestBound && bound < kLargestBound; }
 
     // A piece whose bound is unknown: its first double, then halving.
     bool halved(double first, double last) {
@@ -471,7 +563,7 @@ private:
         // basis sums to 1, q - y = d1 + (d0 - d1) L0 + (d2 - d1) L2 with
         // d_k = v_k - y, so each term within the range its L takes on the
         // piece bounds the whole, clear of the bound or not.
-        const double d1 = m.value[1] - y_;
+        const double d1 = m.value[1] - m.y;
         double low = d1, high = d1, scale = std::abs(d1);
         for (std::size_t k : {0u, 2u}) {
             const Range L = m.range[k];
@@ -494,7 +586,7 @@ private:
     bool certain(const Model& m, double first, double last, double rounding, Side s, double piece_first) {
         constexpr int kMostAtEnds = 64;
         const double sign = s == Side::above ? 1.0 : -1.0;
-        auto near = [&](double x) { return !(sign * m.g(x, y_) >= rounding); };
+        auto near = [&](double x) { return !(sign * m.g(x) >= rounding); };
         // Steps x towards `end` past the doubles near y; whether it comes to
         // a clear one soon enough.
         auto past_near = [&](double& x, double end, bool up) {
@@ -521,14 +613,14 @@ private:
     // looked at again with the bound of that stretch alone (the basis
     // polynomials are smaller there than across the piece), then exactly.
     bool stretch(const Model& m, double first, double last, double bound, double piece_first, bool again) {
-        Contours ends = contours(m, y_, bound, first, last);
+        Contours ends = contours(m, bound, first, last);
         ends.x[static_cast<std::size_t>(ends.count++)] = last;
         double cursor = first;
         for (int e = 0; e < ends.count; ++e) {
             const double stretch_last = std::min(ends.x[static_cast<std::size_t>(e)], last);
             if (stretch_last < cursor) continue;
             const double middle = cursor + 0.5 * (stretch_last - cursor);
-            const double g = m.g(middle, y_);
+            const double g = m.g(middle);
             if (std::abs(g) >= bound) {
                 if (certain(m, cursor, stretch_last, bound / kMargin, g > 0.0 ? Side::above : Side::below,
                             piece_first)) {
@@ -536,7 +628,7 @@ private:
                 }
             } else {
                 const double narrower = again ? m.bound_on(cursor, stretch_last) : bound;
-                const bool done = narrower < 0.75 * bound && trusted(narrower)
+                const bool done = narrower < 0.75 * bound
                                       ? stretch(m, cursor, stretch_last, narrower, piece_first, false)
                                       : scan(cursor, stretch_last, piece_first);
                 if (done) return true;
@@ -555,6 +647,10 @@ private:
     Stencil before_;             // the stencil of the piece before
     Stencil here_;               // and of the current piece
     PressureColumns columns_{};   // along temperature: the current piece's columns at the pressure
+    Stencil cells_of_;            // the stencil whose values are in cells_
+    std::array<std::array<double, 3>, 3> cells_{};  // [pressure node][temperature node], by scale_
+    Scale scale_;                 // the stencil's values to about 1, where they are out of the ordinary
+    bool cells_ordinary_ = false; // each 0 or of an ordinary size
     int weights_of_ = -1;         // the other axis's stencil index weights_ are for
     std::array<double, 3> weights_{};
     int exact_weights_of_ = -1;   // along pressure: the TIDX exact_weights_ are for

@@ -13,20 +13,27 @@ enum class Along { temperature, pressure };
 // sign, f being log K along `along` with the other coordinate at `fixed`:
 // f at the double below x lies on the other side of y than f(x), or
 // f(x) == y. `how` is 'C' (inside one stencil, or f(x) == y), 'J' (f jumps
-// over y where the stencil changes, x the first double past the jump) or
-// 'N' (no such x; `at` NaN). NaN inputs, and low > high, give 'N'.
+// over y where the stencil changes, x the first double past the jump), 'R'
+// (rounding decides: x is the first double not looked at of a stretch of
+// more than 65536 where f comes within rounding of y, and no double before
+// x is an answer) or 'N' (no such x; `at` NaN). NaN inputs, and low > high,
+// give 'N'.
 //
 // The search takes the pieces of one stencil in order (grid_rows'
 // kStencilTemperatures and kStencilPressures) and, in each, the quadratic
 // the interpolant is there: where that quadratic lies farther from y than
 // rounding can carry the batch's result, the side is certain; the rest, a
 // few doubles around each crossing, is evaluated exactly, double after
-// double, with the batch itself. A stretch of more than 65536 doubles where
-// rounding decides (y within some 1e-13 of an extremum of f) is scanned for
-// its first 65536 and then bisected, as is a piece whose values are not
-// finite or lie so near the ends of the doubles that rounding no longer
-// scales with them: there the answer is a double where f changes sides,
-// not always the first.
+// double, with the batch itself. The rounding is bounded for every table
+// (relative to the terms, and where they fall among the subnormal doubles,
+// absolutely), so every answer meets the definition, with two exceptions.
+// A stretch of more than 65536 doubles where rounding decides (y within
+// some 1e-13 of an extremum of f, or a table flat to its last digits) is
+// looked at for its first 65536 and then answered 'R'. A piece where f is
+// not finite, or where one of INTRPK's products could pass 2^1020 (in the
+// grid, a table whose values pass some 10^302 in size; or a range some
+// 10^150 off the grid), is halved: there an answer is a double where f
+// changes sides, not always the first, and 'N' is not proven.
 struct FirstCrossing {
     double at;
     char how;

@@ -107,15 +107,20 @@ private:
     std::vector<std::thread> threads_;
 };
 
-// The pool, made on first use. A fork's child has none of the parent's
-// threads, and perhaps a lock another thread held: it leaves that pool
-// behind, untouched, and makes its own when it needs one.
+// The pool, made on first use and kept for the life of the process, as
+// OpenMP runtimes keep theirs: a pool ended by exit() would be freed under
+// the threads of calls still running in other threads (a model shutting
+// down while its threads still call). Its threads wait on it while no call
+// wants them, and end with the process.
+//
+// A fork's child has none of the parent's threads, and perhaps a lock
+// another thread held: it leaves that pool behind, untouched (still
+// reachable, so that no leak checker counts it), and makes its own when it
+// needs one.
 std::atomic<Pool*> shared_pool{nullptr};
-struct Keeper {  // ends the pool's threads before the library goes
-    ~Keeper() { delete shared_pool.exchange(nullptr); }
-} keeper;
+std::atomic<Pool*> left_behind_in_child{nullptr};
 
-void forget_pool_in_child() { shared_pool.store(nullptr); }
+void forget_pool_in_child() { left_behind_in_child.store(shared_pool.exchange(nullptr)); }
 
 Pool* pool() {
     Pool* existing = shared_pool.load();

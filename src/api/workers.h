@@ -1,6 +1,6 @@
 // The library's worker threads: one pool, shared by every call from every
 // thread, made at the first call that asks for more than one thread and
-// kept until the library is unloaded (a fork's child makes its own). Each
+// kept for the life of the process (a fork's child makes its own). Each
 // call splits its points into contiguous slices; every point's results are
 // the same whatever the slicing.
 #pragma once

@@ -1,18 +1,21 @@
 // The interpolation backwards, held to its definition by a check written
 // apart from the search, from Table::interpolate alone: the answer brackets
 // the value with the double below it, no end of a stencil's piece before it
-// is on the other side, and 'J' and 'N' stand where they must.
+// is on the other side, and 'J', 'R' and 'N' stand where they must.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <functional>
 #include <limits>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "api/reach.h"
 #include "logk/logk.h"
 #include "logk/logk.hpp"
 #include "support/example_table.h"
@@ -67,9 +70,16 @@ std::vector<double> piece_starts(const Line& line, double low, double high) {
 }
 
 // The line changes side at the answer (or takes y there), a jump where the
-// stencil changes.
-void expect_a_crossing(const Line& line, double y, double low, double high, const Crossing& got) {
+// stencil changes; or, for 'R', it lies within rounding of y there (`near`
+// of it, as a share of the larger).
+void expect_a_crossing(const Line& line, double y, double low, double high, const Crossing& got,
+                       double near = 1e-12) {
     ASSERT_TRUE(got.at >= low && got.at <= high) << got.at;
+    if (got.how == 'R') {
+        const double lk = line.at(got.at).LK;
+        ASSERT_FALSE(std::abs(lk - y) > near * std::max(std::abs(lk), std::abs(y))) << "'R' far from y at " << got.at;
+        return;
+    }
     const int here = side(line.at(got.at).LK, y);
     const int before = got.at > low ? side(line.at(below(got.at)).LK, y) : 2;
     ASSERT_TRUE(here == 0 || (before != 2 && here == -before)) << "no change of side at " << got.at;
@@ -135,6 +145,88 @@ TEST(Crossing, MeetsItsDefinition) {
     }
 }
 
+// y is log K at x0 on `line`: the line reaches y at x0 or before, so the
+// search finds it there, and meets its definition.
+void expect_found_by(const Line& line, double x0, double low, double high) {
+    const double y = line.at(x0).LK;
+    SCOPED_TRACE(::testing::Message() << std::hexfloat << "x0 " << x0 << ", y " << y);
+    const Crossing got = line.along_T ? line.table.temperature_at(line.fixed, y, low, high)
+                                      : line.table.pressure_at(line.fixed, y, low, high);
+    ASSERT_NE(got.how, 'N');
+    ASSERT_LE(got.at, x0);
+    expect_the_first_crossing(line, y, low, high, got);
+}
+
+// Tables of every size whose log K stays finite in the grid: the example
+// table times 10^k (the search's own products of the table's values must
+// neither overflow nor sink among the subnormal doubles), one of random
+// values near 10^250, and one whose values cancel: +-1000 from one
+// pressure node to the next, flat in temperature, where at pressures some
+// 0.29 of a step above a node (200 to 1000 bar) log K is 0 but for the
+// rounding of terms of 1000, which the bound must count.
+TEST(Crossing, MeetsItsDefinitionOnTablesOfEverySize) {
+    const std::vector<double> example = example_table().values();
+    std::mt19937_64 random(27);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    std::vector<double> cancelling_at;
+    for (double P = 200.0; P < 1000.0; P += 50.0) cancelling_at.push_back(P + 50.0 * (1.0 - std::sqrt(0.5)));
+    struct Row {
+        std::string name;
+        std::function<double(int)> cell;
+        std::vector<double> pressures = {};  // along temperature at these alone, if any
+    };
+    const std::vector<Row> tables = {
+        {"example x 1e160", [&](int k) { return example[std::size_t(k)] * 1e160; }},
+        {"example x 1e250", [&](int k) { return example[std::size_t(k)] * 1e250; }},
+        {"example x 1e300", [&](int k) { return example[std::size_t(k)] * 1e300; }},
+        {"example x 1e-160", [&](int k) { return example[std::size_t(k)] * 1e-160; }},
+        {"example x 1e-190", [&](int k) { return example[std::size_t(k)] * 1e-190; }},
+        {"example x 1e-300", [&](int k) { return example[std::size_t(k)] * 1e-300; }},
+        {"random near 1e250", [&](int) { return (1.0 + unit(random)) * 1e250; }},
+        {"cancelling", [](int k) { return k / 36 % 2 == 0 ? 1000.0 : -1000.0; }, cancelling_at},
+    };
+    for (const auto& [name, cell, pressures] : tables) {
+        SCOPED_TRACE(name);
+        std::vector<double> values(kTableValues);
+        for (int k = 0; k < kTableValues; ++k) values[std::size_t(k)] = cell(k);
+        const Table table = Table::from_values(values);
+        for (int k = 0; k < 120; ++k) {
+            const bool along_T = k % 2 == 0 || !pressures.empty();
+            const double fixed = !pressures.empty() ? pressures[std::size_t(k) % pressures.size()]
+                                 : along_T          ? std::exp(std::log(5000.0) * unit(random))
+                                                    : 0.01 + 599.99 * unit(random);
+            const double x0 = along_T ? 0.01 + 599.99 * unit(random) : std::exp(std::log(5000.0) * unit(random));
+            expect_found_by(Line{table, along_T, fixed}, x0, along_T ? 0.01 : 1.0, along_T ? 600.0 : 5000.0);
+            if (::testing::Test::HasFatalFailure()) return;
+        }
+    }
+}
+
+// Where log K is flat within rounding for more doubles than are looked at
+// one by one (y within 1e-12 of the largest log Kw along a pressure), the
+// answer is 'R' or the first crossing, never 'N': y is log K at a sample of
+// the line, its largest at 0.01 degC steps, then at 1e-6 degC steps round
+// that, or a little below it.
+TEST(Crossing, NeverNoneForAValueTheLineTakes) {
+    const Read<Table> read = Table::load(std::string(LOGK_SOURCE_DIR) + "/examples/kw.dat");
+    ASSERT_TRUE(read) << read.error.text;
+    const Table& kw = *read.value;
+    for (double P : {500.0, 1000.0, 2000.0, 3000.0}) {
+        const Line line{kw, true, P};
+        double top = 0.01;
+        for (double T = 0.01; T <= 600.0; T += 0.01) top = line.at(T).LK > line.at(top).LK ? T : top;
+        for (double T = top - 0.01; T <= top + 0.01; T += 1e-6) top = line.at(T).LK > line.at(top).LK ? T : top;
+        SCOPED_TRACE(::testing::Message() << "P " << P << ", largest at " << top);
+        for (double x0 : {top, top - 1e-4, top + 1e-4, top - 1e-3}) {
+            expect_found_by(line, x0, 0.01, 600.0);
+            expect_found_by(line, x0, top - 1.0, top + 1.0);
+            if (::testing::Test::HasFatalFailure()) return;
+        }
+    }
+    const Line line{kw, true, 2000.0};  // the largest of a scan at 0.001 degC steps
+    expect_found_by(line, 374.5517575333334, 0.01, 600.0);
+}
+
 // Tables no reaction has (values near the largest and the smallest
 // doubles, infinities and NaN among them) and searches over every double:
 // the rounding no longer scales with the terms, and log K overflows far out,
@@ -164,7 +256,7 @@ TEST(Crossing, ChangesSideOnTablesOfExtremes) {
             if (got.how == 'N') {
                 ASSERT_TRUE(std::isnan(got.at));
             } else {
-                expect_a_crossing(line, y, -kInfinity, kInfinity, got);
+                expect_a_crossing(line, y, -kInfinity, kInfinity, got, kInfinity);
             }
             if (::testing::Test::HasFatalFailure()) return;
         }
@@ -173,29 +265,38 @@ TEST(Crossing, ChangesSideOnTablesOfExtremes) {
 
 // A few answers by hand: a node's own value, a value beyond the table, a
 // jump up where the stencil moves to higher pressures near the saturation
-// curve (40 bar, 250 degC), the range the wrong way round, NaN.
+// curve (40 bar, 250 degC), ranges of one double (also in the last piece
+// of each axis: past 700 degC, and 5000 bar itself), the range the wrong
+// way round, NaN.
 TEST(Crossing, ByHand) {
     const Table table = example_table();
     const double at_node = table.interpolate(100.0, 200.0).LK;
     const double jump_low = table.interpolate(40.0, 250.0).LK, jump_high = table.interpolate(40.0, above(250.0)).LK;
     ASSERT_LT(jump_low, jump_high);
+    const double at_750 = table.interpolate(100.0, 750.0).LK, at_5000 = table.interpolate(5000.0, 300.0).LK;
     struct Row {
-        double P, y, low, high;
+        bool along_T;
+        double fixed, y, low, high;
         double at;  // NaN for none
         char how;
     };
     const Row rows[] = {
-        {100.0, at_node, 0.01, 600.0, 200.0, 'C'},
-        {100.0, 10.0, 0.01, 600.0, kNaN, 'N'},
-        {40.0, 0.5 * (jump_low + jump_high), 0.01, 600.0, above(250.0), 'J'},
-        {100.0, at_node, 300.0, 200.0, kNaN, 'N'},
-        {kNaN, at_node, 0.01, 600.0, kNaN, 'N'},
-        {100.0, kNaN, 0.01, 600.0, kNaN, 'N'},
-        {100.0, at_node, kNaN, 600.0, kNaN, 'N'},
+        {true, 100.0, at_node, 0.01, 600.0, 200.0, 'C'},
+        {true, 100.0, 10.0, 0.01, 600.0, kNaN, 'N'},
+        {true, 40.0, 0.5 * (jump_low + jump_high), 0.01, 600.0, above(250.0), 'J'},
+        {true, 100.0, at_node, 200.0, 200.0, 200.0, 'C'},
+        {true, 100.0, at_node + 1.0, 200.0, 200.0, kNaN, 'N'},
+        {true, 100.0, at_750, 750.0, 750.0, 750.0, 'C'},
+        {false, 300.0, at_5000, 5000.0, 5000.0, 5000.0, 'C'},
+        {true, 100.0, at_node, 300.0, 200.0, kNaN, 'N'},
+        {true, kNaN, at_node, 0.01, 600.0, kNaN, 'N'},
+        {true, 100.0, kNaN, 0.01, 600.0, kNaN, 'N'},
+        {true, 100.0, at_node, kNaN, 600.0, kNaN, 'N'},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(::testing::Message() << row.P << " " << row.y << " " << row.low << " " << row.high);
-        const Crossing got = table.temperature_at(row.P, row.y, row.low, row.high);
+        SCOPED_TRACE(::testing::Message() << row.fixed << " " << row.y << " " << row.low << " " << row.high);
+        const Crossing got = row.along_T ? table.temperature_at(row.fixed, row.y, row.low, row.high)
+                                         : table.pressure_at(row.fixed, row.y, row.low, row.high);
         EXPECT_EQ(got.how, row.how);
         if (std::isnan(row.at)) {
             EXPECT_TRUE(std::isnan(got.at));
@@ -227,17 +328,69 @@ TEST(Crossing, EveryFaceGivesTheSameBits) {
     logk_pressure_at(c_table, n, T.data(), y.data(), 1.0, 5000.0, c_P.data(), c_P_how.data());
     std::vector<double> over = P;  // the answers over the pressures
     logk_temperature_at(c_table, n, over.data(), y.data(), 0.01, 600.0, over.data(), nullptr);
+    std::vector<double> shifted(n + 1);  // each answer over the pressure after its own
+    std::copy(P.begin(), P.end(), shifted.begin());
+    logk_temperature_at(c_table, n, shifted.data(), y.data(), 0.01, 600.0, shifted.data() + 1, nullptr);
     logk_table_free(c_table);
     for (std::size_t i = 0; i < n; ++i) {
         const Crossing one = table.temperature_at(P[i], y[i]);
         const Crossing by_pressure = table.pressure_at(T[i], y[i]);
-        for (double other : {at[i], c_at[i], over[i]}) {
+        for (double other : {at[i], c_at[i], over[i], shifted[i + 1]}) {
             EXPECT_EQ(std::bit_cast<std::uint64_t>(other), std::bit_cast<std::uint64_t>(one.at)) << i;
         }
         EXPECT_EQ(how[i], one.how);
         EXPECT_EQ(c_how[i], one.how);
         EXPECT_EQ(std::bit_cast<std::uint64_t>(c_P[i]), std::bit_cast<std::uint64_t>(by_pressure.at)) << i;
         EXPECT_EQ(c_P_how[i], by_pressure.how);
+    }
+}
+
+// The batch forms take spans as long as the points, how empty or as long.
+TEST(Crossing, SpansOfOtherLengthsAreRefused) {
+    const Table table = example_table();
+    std::vector<double> fixed(4, 100.0), LK(4, -2.0), at(4);
+    std::vector<char> how(4);
+    struct Row {
+        std::size_t LK, at, how;
+    };
+    for (const Row row : {Row{3, 4, 4}, {5, 4, 4}, {4, 3, 4}, {4, 5, 0}, {4, 4, 3}, {4, 4, 5}}) {
+        SCOPED_TRACE(::testing::Message() << row.LK << " " << row.at << " " << row.how);
+        LK.resize(row.LK, -2.0);
+        at.resize(row.at);
+        how.resize(row.how);
+        EXPECT_THROW(table.temperature_at(fixed, LK, at, how), std::invalid_argument);
+        EXPECT_THROW(table.pressure_at(fixed, LK, at, how), std::invalid_argument);
+    }
+}
+
+// Where the search trusts its bounds: INTRPK's products on a stencil of
+// nine equal values, at 2000 bar (steps of up to 1000 bar from the nodes
+// 1000, 1500 and 2000) and 300 degC, stay below 2^1020 (about 1.1e307) for
+// values of 1e303 and not for 3e304 (3e307 a step of 1000 bar on); NaN and infinite values are never
+// finite, even where a step is 0; values of ordinary size leave no
+// rounding to the subnormal doubles worth counting, and subnormal ones
+// leave some.
+TEST(Crossing, ReachOfTheBatchsProducts) {
+    const std::array<double, 3> P_nodes = {1000.0, 1500.0, 2000.0}, T_nodes = {250.0, 275.0, 300.0};
+    const PassReach pressure = pass_reach(P_nodes, PassSteps(P_nodes, true), 2000.0, 2000.0);
+    const PassReach temperature = pass_reach(T_nodes, PassSteps(T_nodes, false), 300.0, 300.0);
+    struct Row {
+        double value;
+        bool finite;
+        double most_absolute;
+    };
+    const double subnormal = std::numeric_limits<double>::denorm_min();
+    for (const Row& row : {Row{1e303, true, 1e-290}, {3e304, false, kInfinity}, {kNaN, false, kInfinity},
+                           {kInfinity, false, kInfinity}, {1.0, true, 1e-290}, {subnormal, true, 1e-290}}) {
+        SCOPED_TRACE(row.value);
+        std::array<std::array<double, 3>, 3> cells;
+        for (auto& column : cells) column.fill(row.value);
+        const Reach reach = stencil_reach(cells, pressure, temperature);
+        EXPECT_EQ(reach.finite, row.finite);
+        if (row.finite) {
+            EXPECT_GT(reach.absolute, 0.0);
+            EXPECT_LT(reach.absolute, row.most_absolute);
+        }
     }
 }
 

@@ -1,19 +1,30 @@
 // The workers' pool where a model uses it in ways of its own: from several
-// threads at once, and in the child of a fork made while the pool was
-// running (whose threads the child does not have).
+// threads at once, in the child of a fork made while the pool was running
+// (whose threads the child does not have), and at exit; and the threads it
+// gives a call, and their signals.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <random>
+#include <set>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
+#include "api/workers.h"
 #include "logk/logk.hpp"
 #include "support/example_table.h"
+#include "system/threads.h"
 
 namespace logk::testing {
 namespace {
@@ -84,6 +95,131 @@ TEST(Workers, AForkedChildCallsOnWorkersOfItsOwn) {
     busy.join();
     EXPECT_EQ(hung, 0) << "children that hung or crashed, of " << kForks;
     EXPECT_EQ(wrong, 0) << "children whose bits differ, of " << kForks;
+}
+
+// The threads a call gets for each `workers`: 0 and below every core,
+// never more than the cores, one for a call too small to share.
+TEST(Workers, ThreadsForACall) {
+    const int cores = platform::cores_available();
+    struct Row {
+        int workers;
+        std::size_t values;
+        int threads;
+    };
+    const Row rows[] = {
+        {1, kPoints, 1},          {2, kPoints, std::min(2, cores)},
+        {0, kPoints, cores},      {-1, kPoints, cores},
+        {1000, kPoints, cores},   {0, kLeastValuesForWorkers - 1, 1},
+        {0, kLeastValuesForWorkers, cores},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << "workers " << row.workers << ", values " << row.values);
+        EXPECT_EQ(threads_for(row.workers, row.values), row.threads);
+    }
+}
+
+// What the threads of one call of two parts on two threads saw: the
+// calling thread takes one part and holds it until another thread has
+// taken the other, which only a thread of the pool can do (or a minute
+// has passed).
+struct SeenWorking {
+    std::set<std::thread::id> threads;
+    bool helper_blocks_every_signal = true;
+};
+SeenWorking two_parts_on_two_threads() {
+    SeenWorking seen;
+    std::mutex mutex;
+    std::condition_variable arrived;
+    const std::thread::id caller = std::this_thread::get_id();
+    run_parts(2, 2, [&](std::size_t) {
+        sigset_t mask;
+        ::pthread_sigmask(SIG_BLOCK, nullptr, &mask);
+        std::unique_lock<std::mutex> lock(mutex);
+        seen.threads.insert(std::this_thread::get_id());
+        if (std::this_thread::get_id() != caller) {
+            for (int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGALRM}) {
+                if (!::sigismember(&mask, signal_number)) seen.helper_blocks_every_signal = false;
+            }
+        }
+        arrived.notify_all();
+        arrived.wait_for(lock, std::chrono::minutes(1), [&] { return seen.threads.size() == 2; });
+    });
+    return seen;
+}
+
+// A call on two threads runs on a thread of the pool beside the caller;
+// the pool's threads block every signal (so that control-C reaches the
+// caller's threads), and the caller's own mask is as it was. In a fork's
+// child, made after the parent's pool, the child's call gets a thread of
+// its own: the parent's are not there.
+TEST(Workers, ACallRunsOnAThreadOfThePoolThatTakesNoSignal) {
+    if (platform::cores_available() < 2) GTEST_SKIP() << "one core: no call gets a second thread";
+    auto check = [] {
+        sigset_t before, after;
+        ::pthread_sigmask(SIG_BLOCK, nullptr, &before);
+        const SeenWorking seen = two_parts_on_two_threads();
+        ::pthread_sigmask(SIG_BLOCK, nullptr, &after);
+        bool same_mask = true;
+        for (int signal_number = 1; signal_number < SIGRTMIN; ++signal_number) {
+            same_mask = same_mask && ::sigismember(&before, signal_number) == ::sigismember(&after, signal_number);
+        }
+        return std::make_tuple(seen.threads.size(), seen.helper_blocks_every_signal, same_mask);
+    };
+    EXPECT_EQ(check(), std::make_tuple(std::size_t{2}, true, true)) << "in the process that made the pool";
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::alarm(120);
+        ::_exit(check() == std::make_tuple(std::size_t{2}, true, true) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "in a fork's child: status " << status;
+}
+
+// exit() ends the process at once whatever the pool is doing, with no use
+// of a freed pool (which the sanitizer build reports): in the child of a
+// parent that made the pool, at once, after a call on every core, and,
+// many times over since the moment matters, while threads of its own are
+// in such calls. A child that hangs is ended by its alarm.
+TEST(Workers, ExitEndsTheProcessWhateverThePoolIsDoing) {
+    const Table table = example_table();
+    Call parent;
+    parent.on(table, 2);  // the parent's pool, which each child leaves behind
+    enum class Before { nothing, a_call, calls_in_flight };
+    const struct Row {
+        Before before;
+        int children;
+    } rows[] = {{Before::nothing, 5}, {Before::a_call, 5}, {Before::calls_in_flight, 200}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(static_cast<int>(row.before));
+        int failed = 0;
+        for (int k = 0; k < row.children; ++k) {
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                ::alarm(120);
+                if (row.before == Before::a_call) parent.on(table, 0);
+                if (row.before == Before::calls_in_flight) {
+                    static std::atomic<int> calling = 0;
+                    for (int t = 0; t < 3; ++t) {
+                        std::thread([&table] {
+                            Call call;
+                            call.on(table, 0);
+                            ++calling;
+                            for (;;) call.on(table, 0);
+                        }).detach();
+                    }
+                    while (calling < 3) std::this_thread::yield();
+                }
+                std::exit(0);
+            }
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            failed += WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
+        }
+        EXPECT_EQ(failed, 0) << "children that did not end cleanly, of " << row.children;
+    }
 }
 
 }  // namespace
