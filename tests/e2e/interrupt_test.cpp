@@ -4,11 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <string>
-#include <thread>
 
 #include "support/input_files.h"
 #include "support/logk_process.h"
@@ -46,8 +44,11 @@ TEST(Interrupt, ConsoleEventsEndTheRun) {
         ASSERT_GE(writer, 0);
         const std::string point = "500 300\n";
         for (int i = 0; i < 100; ++i) ASSERT_EQ(::write(writer, point.data(), point.size()), 8);
-        // Give logk time to take the points and wait for more.
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        // Until logk has written every point's line and waits for more.
+        ASSERT_TRUE(wait_until([&] {
+            std::error_code error;
+            return std::filesystem::file_size(dir.file("logk.out"), error) == 70u + 100 * 73 && !error;
+        }));
         EXPECT_GE(open_files(run.pid()), 6);  // standard streams and the three files
         run.send(row.signal_number);
         RunResult result = run.wait();
@@ -79,7 +80,11 @@ TEST(Interrupt, EventsDuringWritingLeaveWholeLines) {
         dir.write("quartz.dat", uniform_table(-1.0));
         dir.write("PT.dat", points);
         RunningLogk run(dir);
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        // Until the first line is written, and the run is busy writing more.
+        ASSERT_TRUE(wait_until([&] {
+            std::error_code error;
+            return std::filesystem::file_size(dir.file("logk.out"), error) > 70u && !error;
+        }));
         run.send(signal_number);
         RunResult result = run.wait();
         EXPECT_EQ(result.exit_status, signal_number == SIGINT ? 130 : (signal_number == SIGQUIT ? 1 : 2));

@@ -55,7 +55,7 @@ TEST(Pipes, InputsThroughFifosEndWhenTheWriterCloses) {
         ASSERT_EQ(::unlink(dir.file(row.fifo).c_str()), 0);
         ASSERT_EQ(::mkfifo(dir.file(row.fifo).c_str(), 0644), 0);
         RunOptions options;
-        options.timeout_seconds = 10;
+        options.timeout_seconds = 60;
         RunningLogk run(dir, options);
         feed(dir, row.fifo, row.content);
         const RunResult result = run.wait();
@@ -96,9 +96,10 @@ TEST(Pipes, ResultThroughAFifoReachesALateReader) {
         dir.write("PT.dat", points(count));
         ASSERT_EQ(::mkfifo(dir.file("logk.out").c_str(), 0644), 0);
         RunOptions options;
-        options.timeout_seconds = 10;
+        options.timeout_seconds = 60;
         RunningLogk run(dir, options);
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));  // no reader yet
+        // No reader yet: until logk has opened its inputs, and so waits to open logk.out.
+        ASSERT_TRUE(wait_until([&] { return holds_open(run.pid(), dir.file("PT.dat")); }));
         // Opened without waiting, so that a logk that no longer writes cannot stall the test.
         const int reader = ::open(dir.file("logk.out").c_str(), O_RDONLY | O_NONBLOCK);
         ASSERT_GE(reader, 0);

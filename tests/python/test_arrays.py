@@ -91,6 +91,11 @@ def test_outputs_over_the_inputs(table):
             setattr(out, name, data)
             table.interpolate(data if over_P else P, T if over_P else data, derivatives=True, out=out)
             assert same(data, getattr(expected, name)), (name, over_P)
-    shifted = np.concatenate([P, [0.0]])
-    table.logk(shifted[:-1], T, out=shifted[1:])
-    assert same(shifted[1:], expected.lk)
+    # Each output over the input value after its own, past the module's
+    # blocks of 65536 points, for P and for T.
+    P, T = np.linspace(0.5, 6500.0, 70_000), np.linspace(720.0, -5.0, 70_000)
+    expected = table.logk(P, T)
+    for over_P in (True, False):
+        shifted = np.concatenate([P if over_P else T, [0.0]])
+        table.logk(shifted[:-1] if over_P else P, T if over_P else shifted[:-1], out=shifted[1:])
+        assert same(shifted[1:], expected), over_P

@@ -21,8 +21,8 @@ def test_answers_bracket_the_value(quartz):
     assert set(np.unique(how)) <= {"C", "J"}
     here, before = quartz.logk(P, T), quartz.logk(P, np.nextafter(T, -np.inf))
     assert np.all((here == y) | (np.sign(here - y) == -np.sign(before - y)))
-    at, _ = quartz.pressure_at(300.0, quartz.logk(np.array([500.0, 2000.0]), 300.0), between=(1.0, 5000.0))
-    assert np.allclose(at, [500.0, 2000.0], rtol=1e-9)
+    at, _ = quartz.pressure_at(300.0, quartz.logk(np.array([500.0, 2000.0, 4500.0]), 300.0))
+    assert np.allclose(at, [500.0, 2000.0, 4500.0], rtol=1e-9)  # the default range reaches 5000 bar
 
 
 def test_shapes_masks_and_refusals(quartz):
@@ -34,8 +34,12 @@ def test_shapes_masks_and_refusals(quartz):
     masked = quartz.temperature_at(np.ma.masked_array([100.0, 200.0], mask=[0, 1]), -2.5)
     assert masked.at.mask.tolist() == [False, True] and masked.how.mask.tolist() == [False, True]
     assert quartz.temperature_at(100.0, -2.5, between=(300.0, 200.0)).how == "N"
+    assert quartz.temperature_at(100.0, -2.5, between=(np.float32(0.01), np.int64(600))).how == "C"
     with pytest.raises(TypeError, match="bool"):
         quartz.temperature_at(np.array([True]), -2.5)
+    for between in ((True, 600.0), ("0.01", "600"), 5.0, (0.01, 300.0, 600.0), (0.01,), None, ([0.01], 600.0)):
+        with pytest.raises(TypeError, match="between must be two numbers"):
+            quartz.temperature_at(100.0, -2.5, between=between)
 
 
 def test_xarray_keeps_the_dimensions_and_stays_lazy(quartz):
@@ -50,3 +54,5 @@ def test_xarray_keeps_the_dimensions_and_stays_lazy(quartz):
     assert np.array_equal(computed.temperature.values, direct.at) and np.array_equal(computed.how.values, direct.how)
     by_pressure = logk.pressure_at_xarray(quartz, xr.DataArray([300.0], dims="z"), -2.2)
     assert by_pressure.pressure.dims == ("z",) and by_pressure.pressure.attrs["units"] == "bar"
+    with pytest.raises(TypeError, match="between must be two numbers"):  # when the graph is built
+        logk.temperature_at_xarray(quartz, pressure, values, between=5.0)

@@ -110,9 +110,14 @@ def test_workers_give_the_bits_of_one(tables, reactions):
                 assert np.array_equal(np.asarray(getattr(got, name)).view(np.uint8),
                                       np.asarray(getattr(one, name)).view(np.uint8)), (workers, name)
             assert np.array_equal(tables_.logk(P, T, workers=workers).view(np.uint64), one.lk.view(np.uint64))
-    for bad, error in ((0, ValueError), (-10_000, ValueError), (1.5, TypeError)):
+    cores = len(os.sched_getaffinity(0))
+    for bad, error in ((0, ValueError), (-10_000, ValueError), (-(cores + 1), ValueError), (1.5, TypeError),
+                       (1.0, TypeError)):
         with pytest.raises(error):
             tables[0].logk(P, T, workers=bad)
         with pytest.raises(error):
             tables[0].logk(500.0, 300.0, workers=bad)
+        with pytest.raises(error):
+            tables[0].interpolate(500.0, 300.0, workers=bad)
+    assert np.array_equal(tables[0].logk(P, T, workers=-cores), tables[0].logk(P, T))
 

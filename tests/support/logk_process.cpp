@@ -7,12 +7,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace logk::testing {
@@ -165,6 +167,25 @@ std::string source_file(std::string_view path) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+bool holds_open(pid_t pid, const std::string& path) {
+    std::error_code error;
+    for (auto it = std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error);
+         !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        std::error_code unreadable;
+        if (std::filesystem::read_symlink(it->path(), unreadable) == path) return true;
+    }
+    return false;
+}
+
+bool wait_until(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
 }
 
 uid_t unprivileged_uid() { return ::geteuid() == 0 ? 65534 : 0; }

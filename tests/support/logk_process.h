@@ -3,6 +3,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +64,13 @@ private:
     int error_pipe_ = -1;
     int output_pipe_ = -1;
 };
+
+// Whether the process `pid` holds the file `path` open (by /proc).
+bool holds_open(pid_t pid, const std::string& path);
+
+// Waits until `condition` holds, looking every millisecond, for at most a
+// minute (a loaded machine takes its time); whether it came to hold.
+bool wait_until(const std::function<bool()>& condition);
 
 // The uid to run logk as so that permissions are enforced: nobody (65534)
 // when the tests run as root, else 0, which keeps the current unprivileged user.

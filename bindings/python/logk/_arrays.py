@@ -167,10 +167,21 @@ class Crossing(collections.namedtuple("Crossing", ["at", "how"])):
     __slots__ = ()
 
 
+def _range(between):
+    """`between` as two floats (low, high): integers or floats, as points are;
+    booleans, strings and anything but two numbers are refused."""
+    try:
+        ends = [np.asarray(end) for end in between]
+    except TypeError:
+        ends = []
+    if len(ends) != 2 or any(end.ndim != 0 or end.dtype.kind not in "iuf" for end in ends):
+        raise TypeError(f"between must be two numbers (low, high), not {between!r}")
+    return float(ends[0]), float(ends[1])
+
+
 def _crossings(compiled, along_T, fixed, lk, between, name):
     """The compiled search over the points (fixed, lk), which broadcast."""
-    low, high = between
-    low, high = float(low), float(high)
+    low, high = _range(between)
     fixed, lk, mask = _points(fixed, lk, (name, "lk"))
     at = np.empty(fixed.shape)
     how = np.empty(fixed.shape, dtype="U1")

@@ -11,6 +11,12 @@ from ._errors import _failed, _path, _raise, _read
 _SCALARS = frozenset({float, int, np.float64, np.float32, np.float16, np.int64, np.int32, np.int16, np.int8,
                       np.uint64, np.uint32, np.uint16, np.uint8})
 _INDICES = [np.int32(k) for k in range(40)]
+
+
+def _one_thread(workers):
+    """True, once `workers` is checked as the array calls check it (a
+    scalar call keeps to one thread whatever it is)."""
+    return (type(workers) is int and workers == 1) or _threads(workers) > 0
 _FLAGS = {flag: np.str_(flag) for flag in "NWE"}
 
 
@@ -74,7 +80,7 @@ class Table(_Tables):
     # The calls of _Tables, with a quick path for two plain numbers (one
     # thread whatever `workers` is, once it is checked).
     def interpolate(self, P, T, derivatives=False, out=None, workers=1):
-        if out is None and type(P) in _SCALARS and type(T) in _SCALARS and (workers == 1 or _threads(workers)):
+        if out is None and type(P) in _SCALARS and type(T) in _SCALARS and _one_thread(workers):
             try:
                 at = _logk.point(self._compiled, P, T, bool(derivatives))
             except TypeError:  # an int beyond the doubles: the array path says why
@@ -86,7 +92,7 @@ class Table(_Tables):
         return super().interpolate(P, T, derivatives, out, workers)
 
     def logk(self, P, T, out=None, workers=1):
-        if out is None and type(P) in _SCALARS and type(T) in _SCALARS and (workers == 1 or _threads(workers)):
+        if out is None and type(P) in _SCALARS and type(T) in _SCALARS and _one_thread(workers):
             try:
                 return np.float64(_logk.point_logk(self._compiled, P, T))
             except TypeError:  # an int beyond the doubles: the array path says why

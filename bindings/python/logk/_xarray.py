@@ -1,7 +1,7 @@
 """Tables over xarray DataArrays, lazily on Dask-backed data."""
 import numpy as np
 
-from ._arrays import _DTYPES, _NAMES, _PER_TABLE
+from ._arrays import _DTYPES, _NAMES, _PER_TABLE, _range
 from ._tables import Table, TableSet
 
 # What interpolate_xarray's variables hold: CF-style units and long names.
@@ -62,6 +62,7 @@ def _crossing_xarray(table, points, lk, between, along_T):
         raise TypeError(f"table must be a logk.Table, not {type(table).__name__}")
     name, units = ("temperature", "degC") if along_T else ("pressure", "bar")
     search = table.temperature_at if along_T else table.pressure_at
+    between = _range(between)  # refused now, not when Dask computes
 
     def compute(fixed, y):
         found = search(fixed, y, between)
