@@ -1,4 +1,4 @@
-#include "api/batch_prelude.h"
+#include "batch/batch_prelude.h"
 #pragma GCC target("avx2")
 #include "divisions_lanes.h"
 

@@ -1,4 +1,4 @@
-#include "api/batch_prelude.h"
+#include "batch/batch_prelude.h"
 #pragma GCC target("avx512f,avx512dq,avx512vl")
 #include "divisions_lanes.h"
 

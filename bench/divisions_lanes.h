@@ -1,5 +1,5 @@
 // What each divisions_*.cpp builds, under its instruction set's pragma.
-#include "api/batch_loop.h"
+#include "batch/batch_loop.h"
 #include "divisions.h"
 
 namespace bench {

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "api/batch.h"
+#include "batch/batch.h"
 #include "bench_support.h"
 #include "divisions.h"
 #include "logk/logk.hpp"

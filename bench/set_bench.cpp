@@ -13,7 +13,7 @@
 #include <random>
 #include <vector>
 
-#include "api/batch.h"
+#include "batch/batch.h"
 #include "api/table_set_data.h"
 #include "bench_support.h"
 #include "logk/logk.hpp"

@@ -2,7 +2,7 @@
 // throws into C: every failure becomes a NULL with its error, or no output.
 #include <new>
 
-#include "api/batch.h"
+#include "batch/batch.h"
 #include "api/c_support.h"
 #include "api/files.h"
 #include "logk/logk.h"

@@ -8,7 +8,7 @@
 #include <limits>
 #include <string_view>
 
-#include "api/batch.h"
+#include "batch/batch.h"
 #include "api/table_set_data.h"
 #include "api/text_cut.h"
 #include "grid/logk_table.h"

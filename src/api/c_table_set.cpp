@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "api/batch.h"
+#include "batch/batch.h"
 #include "api/c_support.h"
 #include "logk/logk.h"
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "api/c_support.h"
-#include "api/crossing.h"
-#include "api/overlap.h"
+#include "crossing/crossing.h"
+#include "batch/overlap.h"
 #include "api/table_data.h"
 #include "logk/logk.h"
 #include "logk/logk.hpp"

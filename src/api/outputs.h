@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "api/batch.h"
+#include "batch/batch.h"
 #include "logk/logk.hpp"
 
 namespace logk {

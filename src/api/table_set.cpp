@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "api/batch.h"
+#include "batch/batch.h"
 #include "api/files.h"
 #include "api/outputs.h"
 #include "api/table_data.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "api/batch.h"
+#include "batch/batch.h"
 #include "grid/logk_table.h"
 #include "logk/logk.hpp"
 

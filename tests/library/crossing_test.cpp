@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "api/reach.h"
+#include "crossing/reach.h"
 #include "logk/logk.h"
 #include "logk/logk.hpp"
 #include "support/example_table.h"

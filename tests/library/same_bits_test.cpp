@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "api/batch.h"
+#include "batch/batch.h"
 #include "api/table_set_data.h"
 #include "logk/grid.hpp"
 #include "logk/logk.h"

@@ -21,7 +21,7 @@
 #include <tuple>
 #include <vector>
 
-#include "api/workers.h"
+#include "workers/workers.h"
 #include "logk/logk.hpp"
 #include "support/example_table.h"
 #include "system/threads.h"

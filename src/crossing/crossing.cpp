@@ -1,4 +1,4 @@
-#include "api/crossing.h"
+#include "crossing/crossing.h"
 
 #include <algorithm>
 #include <array>
@@ -8,9 +8,9 @@
 #include <limits>
 #include <span>
 
-#include "api/batch.h"
-#include "api/reach.h"
-#include "api/twofold.h"
+#include "batch/batch.h"
+#include "crossing/reach.h"
+#include "crossing/twofold.h"
 #include "grid/grid.h"
 #include "interp/intrpk.h"
 #include "stencil/findpt.h"

@@ -18,7 +18,7 @@
 // lanes' own (always inlined): __builtin_bit_cast, never std::bit_cast.
 #pragma once
 
-#include "api/batch_prelude.h"
+#include "batch/batch_prelude.h"
 #include "grid/lanes.h"
 #include "interp/intrpk_lanes.h"
 #include "stencil/findpt_lanes.h"

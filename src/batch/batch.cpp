@@ -1,12 +1,12 @@
-#include "api/batch.h"
+#include "batch/batch.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <vector>
 
-#include "api/batch_loop.h"
-#include "api/overlap.h"
-#include "api/workers.h"
+#include "batch/batch_loop.h"
+#include "batch/overlap.h"
+#include "workers/workers.h"
 
 namespace logk {
 namespace {

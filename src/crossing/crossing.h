@@ -1,6 +1,9 @@
 // The interpolation run backwards: where, going up in temperature at a
 // fixed pressure (or in pressure at a fixed temperature), log K as the
-// batch call gives it first takes a value.
+// batch call gives it first takes a value. The search needs the
+// computation (grid, stencil, interp) for the stencils and the pieces'
+// quadratics, and the batch loop to look at doubles one by one; the
+// library's faces call it for one point or many.
 #pragma once
 
 #include "grid/logk_table.h"

@@ -1,4 +1,4 @@
-#include "api/workers.h"
+#include "workers/workers.h"
 
 #include <algorithm>
 #include <atomic>

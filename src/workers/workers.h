@@ -2,7 +2,8 @@
 // thread, made at the first call that asks for more than one thread and
 // kept for the life of the process (a fork's child makes its own). Each
 // call splits its points into contiguous slices; every point's results are
-// the same whatever the slicing.
+// the same whatever the slicing. It needs only the system's threads
+// (system/threads.h); the batch loop runs its slices on it.
 #pragma once
 
 #include <cstddef>

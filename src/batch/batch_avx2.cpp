@@ -1,11 +1,11 @@
 // The batch loop built for AVX2: four points' stencils at a time, and four
 // tables to a vector.
-#include "api/batch_prelude.h"
+#include "batch/batch_prelude.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #pragma GCC push_options
 #pragma GCC target("avx2")
-#include "api/batch_loop.h"
+#include "batch/batch_loop.h"
 
 void logk::batch::points_avx2(const Work& w) { all_points<4, 4>(w); }
 void logk::batch::on_one_stencil_avx2(const OneStencil& s) { on_one_stencil<4>(s.cells, s.PIDX, s.TIDX, s.n, s.P, s.T, s.LK); }

@@ -17,7 +17,7 @@
 #include <immintrin.h>
 #endif
 
-#include "api/batch.h"
+#include "batch/batch.h"
 #include "grid/grid.h"
 #include "grid/logk_table.h"
 #include "interp/intrpk.h"

@@ -1,5 +1,9 @@
-// Many points at once: the program's stencil selection and interpolation,
-// exactly, for each point of an array, on one table or on a set of tables.
+// The batch loop: the program's stencil selection and interpolation,
+// exactly, for each point of an array, on one table or on a set of tables,
+// in vector lanes built for each instruction set (batch_avx2.cpp,
+// batch_avx512.cpp) and on the worker threads when asked. It needs the
+// computation (grid, stencil, interp) and the workers' pool below it, and
+// nothing of the library's faces, which call it.
 #pragma once
 
 #include <cstddef>
