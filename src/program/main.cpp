@@ -2,6 +2,7 @@
 #include "program/run.h"
 
 int main(int argc, char** argv) {
-    if (const auto status = logk::answer_command_line(argc, argv)) return *status;
-    return logk::run();
+    const logk::CommandLine line = logk::read_command_line(argc, argv);
+    if (const auto status = logk::answer_command_line(line)) return *status;
+    return logk::run(line.files);
 }

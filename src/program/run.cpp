@@ -67,20 +67,20 @@ void load_table(InputFile& file, LogKTable& LOGK) {
 
 }  // namespace
 
-int run() {
+int run(const RunFiles& files) {
     // Round to nearest, all floating-point exceptions masked, for the whole run.
     std::fesetenv(FE_DFL_ENV);
     platform::install_console_handlers(console_events().data(), console_events().size());
 
-    // The order matters: without quartz.dat, PT.dat is never opened; without
-    // either, logk.out is neither created nor changed.
-    const std::string table_path = platform::absolute_path("quartz.dat");
-    InputFile table(open_input(unit::table, "quartz.dat", table_path), unit::table, table_path);
-    const std::string points_path = platform::absolute_path("PT.dat");
-    InputFile points(open_input(unit::points, "PT.dat", points_path), unit::points, points_path);
-    const std::string result_path = platform::absolute_path("logk.out");
+    // The order matters: without the table, the point list is never opened;
+    // without either, logk.out is neither created nor changed.
+    const std::string table_path = platform::absolute_path(files.table);
+    InputFile table(open_input(unit::table, files.table.c_str(), table_path), unit::table, table_path);
+    const std::string points_path = platform::absolute_path(files.points);
+    InputFile points(open_input(unit::points, files.points.c_str(), points_path), unit::points, points_path);
+    const std::string result_path = platform::absolute_path(files.output);
     const platform::OpenResult result_open =
-        open_or_stop(unit::result, "logk.out", result_path, platform::open_result_file);
+        open_or_stop(unit::result, files.output.c_str(), result_path, platform::open_result_file);
     ResultFile result(result_open.fd, result_open.read_only, result_path);
 
     LogKTable LOGK;

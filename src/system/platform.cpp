@@ -134,6 +134,12 @@ int cut_at(int fd, std::uint64_t length) {
     return 0;
 }
 
+bool same_file(const std::string& a, const std::string& b) {
+    struct stat first {}, second {};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
 std::string absolute_path(std::string_view name) {
     constexpr std::size_t kLongestShown = 255;
     std::string path;

@@ -58,6 +58,10 @@ int write_all(int fd, const char* data, std::size_t n, std::size_t* written = nu
 // Cuts the file at the given length. Returns 0 or errno.
 int cut_at(int fd, std::uint64_t length);
 
+// Whether the names a and b lead to one existing file (the same device and
+// inode, through any links).
+bool same_file(const std::string& a, const std::string& b);
+
 // The current working directory + "/" + name, without resolving links (a
 // name that starts with '/' is already absolute); the bare file name, the
 // last part of `name`, when that path would be 256 characters or longer;

@@ -111,39 +111,71 @@ TEST(Run, LongPathsGiveWayToTheBareName) {
     }
 }
 
-// Only --help, -h and --version, alone, are questions; they are answered
-// without touching a file. Every other command line is ignored, as it always
-// was, and the run goes ahead.
-TEST(Run, HelpAndVersionLeaveTheFilesAlone) {
+// The command line: the default run, files named instead of the default
+// ones, the questions, and refusals. A refusal (status 2, one line that
+// says what was not understood) and a question touch no file; a run on
+// named files writes only its output. DIR in a text is the directory.
+TEST(Run, CommandLine) {
     struct Row {
         std::vector<std::string> arguments;
-        std::string output;  // what standard output starts with; "" for a run
+        int exit_status;
+        std::string output;  // what standard output starts with
+        std::string error;
+        std::string written;  // the file a run writes its lines to, "" for none
     };
+    const std::string help = "Usage: logk [--table FILE] [--points FILE] [--output FILE]\n";
     const std::vector<Row> rows = {
-        {{"--help"}, "Usage: logk\n"},
-        {{"-h"}, "Usage: logk\n"},
-        {{"--version"}, "logk " LOGK_VERSION "\n"},
-        {{"myfile.dat"}, ""},
-        {{"--help", "x"}, ""},
-        {{"--HELP"}, ""},
+        {{}, 0, "", "", "logk.out"},
+        {{"--table", "t.dat", "--points=p.csv", "--output", "out.txt"}, 0, "", "", "out.txt"},
+        {{"--output=out.txt"}, 0, "", "", "out.txt"},
+        {{"--help"}, 0, help, "", ""},
+        {{"-h"}, 0, help, "", ""},
+        {{"--table", "t.dat", "--help"}, 0, help, "", ""},
+        {{"--version"}, 0, "logk " LOGK_VERSION "\n", "", ""},
+        {{"--verison"}, 2, "", "logk: unknown option '--verison'; try 'logk --help'\n", ""},
+        {{"--HELP"}, 2, "", "logk: unknown option '--HELP'; try 'logk --help'\n", ""},
+        {{"t.dat", "p.csv"}, 2, "",
+         "logk: unexpected argument 't.dat' (files are named with --table, --points and --output); "
+         "try 'logk --help'\n", ""},
+        {{"--table"}, 2, "", "logk: option '--table' needs a FILE; try 'logk --help'\n", ""},
+        {{"--points="}, 2, "", "logk: option '--points' needs a FILE; try 'logk --help'\n", ""},
+        {{"--table", "t.dat", "--table=p.csv"}, 2, "", "logk: option '--table' is given twice; try 'logk --help'\n",
+         ""},
+        {{"--points", "p.csv", "--output", "./p.csv"}, 2, "",
+         "logk: the output './p.csv' is the input 'p.csv'; try 'logk --help'\n", ""},
+        {{"--table", "missing.dat", "--output", "out.txt"}, 29, "",
+         "runlib: No such file or directory\nrunlib: severe (29): file not found, unit 11, file DIR/missing.dat\n", ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::PrintToString(row.arguments));
         Workdir dir;
-        dir.write("quartz.dat", uniform_table(-2.5));
+        const std::string table = uniform_table(-2.5);
+        dir.write("quartz.dat", table);
+        dir.write("t.dat", uniform_table(-1.5));
         dir.write("PT.dat", "500 300\n");
+        dir.write("p.csv", "500,300\n600,300\n");
         dir.write("logk.out", "old contents\n");
         RunOptions options;
         options.arguments = row.arguments;
         RunResult result = run_logk(dir, options);
-        EXPECT_EQ(result.exit_status, 0);
-        EXPECT_EQ(result.error_text, "");
-        if (row.output.empty()) {
-            EXPECT_EQ(result.output_text, "");
+        EXPECT_EQ(result.exit_status, row.exit_status);
+        std::string error = row.error;
+        if (const auto at = error.find("DIR"); at != std::string::npos) error.replace(at, 3, dir.path());
+        EXPECT_EQ(result.error_text, error);
+        EXPECT_EQ(result.output_text.substr(0, row.output.size()), row.output);
+        EXPECT_EQ(dir.read("quartz.dat"), table);
+        EXPECT_EQ(dir.read("p.csv"), "500,300\n600,300\n");
+        EXPECT_EQ(dir.exists("out.txt"), row.written == "out.txt");
+        if (row.written == "logk.out") {
             EXPECT_EQ(dir.read("logk.out").size(), 70u + 73u);
         } else {
-            EXPECT_EQ(result.output_text.substr(0, row.output.size()), row.output);
             EXPECT_EQ(dir.read("logk.out"), "old contents\n");
+        }
+        if (row.written == "out.txt") {  // the table and points named, or the default ones
+            const std::string out = dir.read("out.txt");
+            const bool named = row.arguments.size() > 2;
+            EXPECT_EQ(out.size(), 70u + (named ? 2 : 1) * 73u);
+            EXPECT_NE(out.find(named ? "-1.500" : "-2.500"), std::string::npos);
         }
     }
 }
