@@ -98,6 +98,33 @@ check_library() {  # <prefix> <what>
   else
     echo "$what: skipped the pkg-config consumer: pkg-config is not installed"
   fi
+  check_fortran "$prefix" "$what"
+}
+
+check_fortran() {  # <prefix> <what>
+  local prefix=$1 what=$2 out
+  local table="$prefix/share/doc/logk/examples/quartz.dat"
+  if ! command -v gfortran >/dev/null 2>&1; then
+    echo "$what: skipped the Fortran models: gfortran is not installed"
+    return
+  fi
+  # A project whose only language is Fortran, with logk::fortran, in the
+  # standard models set.
+  cmake -S "$source/tests/install/fortran_consumer" -B "$scratch/fortran-$what" -DCMAKE_PREFIX_PATH="$prefix" \
+        -DCMAKE_Fortran_FLAGS="-std=f2008 $model_flags" -DCMAKE_EXE_LINKER_FLAGS="$model_flags" >/dev/null
+  cmake --build "$scratch/fortran-$what" >/dev/null
+  out=$(LD_LIBRARY_PATH="$prefix/lib" "$scratch/fortran-$what/model" "$table")
+  [ "$out" = "19 13 N N -1.917" ] || { echo "$what: the Fortran CMake model printed '$out'"; exit 1; }
+  echo "$what: a Fortran model built with find_package(logk) and logk::fortran runs"
+  # And the README's plain gfortran line: the module's source and the model
+  # in one command, the library by its run path.
+  mkdir -p "$scratch/fortran-plain-$what"
+  (cd "$scratch/fortran-plain-$what" &&
+    gfortran -std=f2008 $model_flags "$prefix/include/logk/logk.f90" "$source/tests/install/fortran_consumer/model.f90" \
+      -L"$prefix/lib" -llogk -Wl,-rpath,"$prefix/lib" -o model)
+  out=$(env -u LD_LIBRARY_PATH "$scratch/fortran-plain-$what/model" "$table")
+  [ "$out" = "19 13 N N -1.917" ] || { echo "$what: the plain gfortran model printed '$out'"; exit 1; }
+  echo "$what: a Fortran model built with a plain gfortran line runs"
 }
 
 cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
