@@ -221,37 +221,152 @@ template <int W, typename Stride>
 
 // ---- Tables in lanes ----
 
-// log K of every table of the set at one point, V tables at a
-// time. With a count that is no multiple of V the last V tables are done
-// once more, so every load and store is whole and stays within the point.
+// log K of tables `first` to `last` of the set at one point, V tables to a
+// vector; where fewer than V are left at the end, the last V of the set.
 template <int V>
 [[gnu::always_inline]] inline void tables_in_lanes_point(double P, double T, int PIDX, int TIDX,
-                                                         const TableValues& tables, double* LK) {
+                                                         const TableValues& tables, std::size_t first,
+                                                         std::size_t last, double* LK) {
     using L = Lanes<V>;
     StencilLanes9<V> stencil;
     nodes_of_stencil<V>(PIDX, TIDX, stencil);
     const typename L::Double p = L::all(P), t = L::all(T);
-    const std::size_t count = tables.count;
-    for (std::size_t r = 0;; r += V) {
-        if (r + V > count) r = count - V;
-        stencil_of_tables<V>(PIDX, TIDX, tables.values + r, count, stencil);
+    for (std::size_t r = first; r < last; r += V) {
+        if (r + V > last) r = last - V;
+        stencil_of_tables<V>(PIDX, TIDX, tables.values + r, tables.count, stencil);
         L::store(intrpk_lanes<V>(p, t, stencil), LK + r);
-        if (r + V == count) break;
     }
 }
 
+// ---- Tables and points in lanes, for the tables left after whole vectors ----
+
+// Two vectors side by side, as one of twice the lanes.
+[[gnu::always_inline]] inline Lanes<4>::Double joined(const Lanes<2>::Double& a, const Lanes<2>::Double& b) {
+    return __builtin_shufflevector(a, b, 0, 1, 2, 3);
+}
+[[gnu::always_inline]] inline Lanes<8>::Double joined(const Lanes<4>::Double& a, const Lanes<4>::Double& b) {
+    return __builtin_shufflevector(a, b, 0, 1, 2, 3, 4, 5, 6, 7);
+}
+
+// V lanes of S tables of V / S points: from[m] points at the S values of
+// point m, which lie side by side. Halves are joined in registers; single
+// values go into their lanes one by one.
+template <int V, int S, std::size_t... M>
+[[gnu::always_inline]] inline typename Lanes<V>::Double single_values(const double* const* from,
+                                                                      std::index_sequence<M...>) {
+    return typename Lanes<V>::Double{*from[M]...};
+}
+template <int V, int S>
+[[gnu::always_inline]] inline typename Lanes<V>::Double lanes_of(const double* const* from) {
+    if constexpr (S == V) {
+        return Lanes<V>::load(from[0]);
+    } else if constexpr (S == 1) {
+        return single_values<V, S>(from, std::make_index_sequence<V>{});
+    } else {
+        return joined(lanes_of<V / 2, S>(from), lanes_of<V / 2, S>(from + V / S / 2));
+    }
+}
+
+// The same for a value of each point, repeated over its S tables.
+template <int V, int S, std::size_t... I>
+[[gnu::always_inline]] inline typename Lanes<V>::Double repeated(const double* value, std::index_sequence<I...>) {
+    return typename Lanes<V>::Double{value[I / S]...};
+}
+
+// log K of tables r to r + S - 1 of the set, for the V / S points of the
+// block from lane `lane` on: the tables side by side within each point's
+// S lanes, so that a vector of V lanes is whole.
+template <int W, int V, int S>
+[[gnu::always_inline]] inline void tables_and_points(const PointBlock<W>& b, int lane, const Work& w,
+                                                     std::size_t first, std::size_t r) {
+    constexpr int K = V / S;  // points a vector
+    const std::size_t count = w.tables.count;
+    const double* cell[K];
+    for (int m = 0; m < K; ++m) cell[m] = w.tables.values + static_cast<std::size_t>(b.first_cell[lane + m]) * count + r;
+    StencilLanes9<V> stencil;
+    for (int j = 0; j < 3; ++j) {
+        for (int i = 0; i < 3; ++i) {
+            const std::size_t at = static_cast<std::size_t>(i + j * kPressureNodes) * count;
+            const double* from[K];
+            for (int m = 0; m < K; ++m) from[m] = cell[m] + at;
+            stencil.cell[i][j] = lanes_of<V, S>(from);
+        }
+    }
+    if constexpr (S == 1) {  // a point a lane: its nodes in loads of four, transposed (intrpk_lanes.h)
+        Quad pnodes[V], tnodes[V];
+        for (int m = 0; m < V; ++m) {
+            pnodes[m] = load_quad(kPGRIDAndOne.data() + (b.PIDX[lane + m] - 1));
+            tnodes[m] = load_quad(kTGRIDAndOne.data() + (b.TIDX[lane + m] - 3));
+        }
+        LaneTransposes<V>::first_three(pnodes, stencil.pn);
+        LaneTransposes<V>::first_three(tnodes, stencil.tn);
+    } else {
+        double pn[3][K], tn[3][K];
+        for (int m = 0; m < K; ++m) {
+            const int PIDX = static_cast<int>(b.PIDX[lane + m]), TIDX = static_cast<int>(b.TIDX[lane + m]);
+            for (int k = 0; k < 3; ++k) {
+                pn[k][m] = PGRID(PIDX + k);
+                tn[k][m] = TGRID(TIDX - 2 + k);
+            }
+        }
+        for (int k = 0; k < 3; ++k) {
+            stencil.pn[k] = repeated<V, S>(pn[k], std::make_index_sequence<V>{});
+            stencil.tn[k] = repeated<V, S>(tn[k], std::make_index_sequence<V>{});
+        }
+    }
+    alignas(64) double LK[V];
+    Lanes<V>::store(intrpk_lanes<V>(repeated<V, S>(b.P + lane, std::make_index_sequence<V>{}),
+                                    repeated<V, S>(b.T + lane, std::make_index_sequence<V>{}), stencil),
+                    LK);
+    for (int m = 0; m < K; ++m) {
+        std::memcpy(w.out.LK + (first + static_cast<std::size_t>(lane + m)) * count + r, LK + m * S, S * sizeof(double));
+    }
+}
+
+// The tables left after whole vectors at the block's W points: in parts
+// of S tables (S halving from V / 2), each part V / S points to a vector.
+template <int W, int V, int S>
+[[gnu::always_inline]] inline void tables_left(const PointBlock<W>& b, const Work& w, std::size_t first,
+                                               std::size_t r) {
+    if constexpr (S >= 1) {
+        if (w.tables.count - r >= static_cast<std::size_t>(S)) {
+            for (int lane = 0; lane < W; lane += V / S) tables_and_points<W, V, S>(b, lane, w, first, r);
+            r += S;
+        }
+        tables_left<W, V, S / 2>(b, w, first, r);
+    }
+}
+
+// A block of W points (W a multiple of V): the tables in whole vectors
+// point by point, then those left after them.
 template <int W, int V>
 [[gnu::always_inline]] inline void tables_in_lanes_block(const Work& w, std::size_t first) {
     PointBlock<W> b;
     find_stencils<W>(w.P + first, w.T + first, b);
-    const std::size_t count = w.tables.count;
+    const std::size_t count = w.tables.count, whole = count - count % V;
     for (int lane = 0; lane < W; ++lane) {
         const std::size_t point = first + static_cast<std::size_t>(lane);
         const int PIDX = static_cast<int>(b.PIDX[lane]), TIDX = static_cast<int>(b.TIDX[lane]);
-        if (w.out.LK != nullptr) tables_in_lanes_point<V>(b.P[lane], b.T[lane], PIDX, TIDX, w.tables, w.out.LK + point * count);
+        if (w.out.LK != nullptr) {
+            tables_in_lanes_point<V>(b.P[lane], b.T[lane], PIDX, TIDX, w.tables, 0, whole, w.out.LK + point * count);
+        }
         if (w.slopes()) write_slopes<W>(b, lane, w, point);
     }
+    if (w.out.LK != nullptr && whole < count) tables_left<W, V, V / 2>(b, w, first, whole);
     write_stencils<W>(b, w.out, first);
+}
+
+// The last points, fewer than a block: every table, V to a vector and the
+// last V again where the count is no multiple of V.
+template <int V>
+[[gnu::always_inline]] inline void tables_in_lanes_one(const Work& w, std::size_t i) {
+    PointBlock<1> b;
+    find_stencils<1>(w.P + i, w.T + i, b);
+    const std::size_t count = w.tables.count;
+    const int PIDX = static_cast<int>(b.PIDX[0]), TIDX = static_cast<int>(b.TIDX[0]);
+    if (w.out.LK != nullptr) tables_in_lanes_point<V>(b.P[0], b.T[0], PIDX, TIDX, w.tables, 0, count, w.out.LK + i * count);
+    if (w.slopes()) write_slopes<1>(b, 0, w, i);
+    write_stencils<1>(b, w.out, i);
 }
 
 // A set of at least V tables, W points' stencils at a time.
@@ -259,7 +374,7 @@ template <int W, int V>
 [[gnu::always_inline]] inline void tables_in_lanes(const Work& w) {
     std::size_t i = 0;
     for (; i + W <= w.n; i += W) tables_in_lanes_block<W, V>(w, i);
-    for (; i < w.n; ++i) tables_in_lanes_block<1, V>(w, i);
+    for (; i < w.n; ++i) tables_in_lanes_one<V>(w, i);
 }
 
 // One build: W points' stencils at a time, up to V tables to a vector.

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <limits>
 #include <type_traits>
+#include <utility>
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #endif
