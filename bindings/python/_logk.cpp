@@ -72,16 +72,25 @@ py::object read_files(Read read, Make make) {
     return make(std::move(*got.value));
 }
 
+// A table, or a set, with the first line of its files that holds values
+// past the 36th of a row: (tables, line, values, path), line 0 for none.
+template <typename Tables>
+py::object with_ignored(Tables tables, const logk::IgnoredValues& ignored) {
+    return py::make_tuple(std::move(tables), ignored.line, ignored.values, py::bytes(ignored.path));
+}
+
 py::object load(const py::bytes& path) {
     const std::string name = path;
-    return read_files([&name](const logk::StopReading& stop) { return logk::Table::load(name, stop); },
-                      [](logk::Table table) { return py::cast(std::move(table)); });
+    logk::IgnoredValues ignored;
+    return read_files([&](const logk::StopReading& stop) { return logk::Table::load(name, ignored, stop); },
+                      [&](logk::Table table) { return with_ignored(std::move(table), ignored); });
 }
 
 py::object load_set(const std::vector<py::bytes>& paths, const std::vector<std::string>& names) {
     const std::vector<std::string> files(paths.begin(), paths.end());
-    return read_files([&](const logk::StopReading& stop) { return logk::TableSet::load(files, names, stop); },
-                      [](logk::TableSet set) { return py::cast(std::move(set)); });
+    logk::IgnoredValues ignored;
+    return read_files([&](const logk::StopReading& stop) { return logk::TableSet::load(files, names, ignored, stop); },
+                      [&](logk::TableSet set) { return with_ignored(std::move(set), ignored); });
 }
 
 py::object read_points(const py::bytes& path) {
@@ -287,4 +296,5 @@ PYBIND11_MODULE(_logk, module) {
     module.attr("TGRID") = grid(logk::TGRID.data(), logk::TGRID.size());
     module.attr("LONGEST_LINE") = logk::kLongestLine;
     module.attr("MOST_TABLES") = logk::TableSet::kMostTables;
+    module.attr("VERSION") = LOGK_VERSION;
 }

@@ -53,6 +53,17 @@ struct Error {
     std::string path;
 };
 
+// Values a table file holds past the 36th of a pressure node on the line
+// where its row ends: the program ignores them (the next row starts on the
+// next line), and so does the library. A file written with its pressure
+// first on each line (37 values a line) then loads without a failure, but
+// is not the table it was meant to be. The first such line, if any.
+struct IgnoredValues {
+    std::int64_t line = 0;    // from 1; 0 where no line holds such values
+    std::int64_t values = 0;  // how many values that line holds
+    std::string path;         // the file's path, as it was given
+};
+
 // A value read from a file, or the reason it could not be.
 template <typename Value>
 struct Read {
@@ -140,6 +151,9 @@ public:
     // values, pressure node by pressure node, in every notation the program
     // reads. A failure comes back in the Read's error.
     static Read<Table> load(const std::string& path, const StopReading& stop = {});
+    // The same, and what the file holds past the 36th value of a row, in
+    // `ignored` (its line 0 where nothing).
+    static Read<Table> load(const std::string& path, IgnoredValues& ignored, const StopReading& stop = {});
 
     // A table from 1332 values in file order: the 36 temperatures of the
     // first pressure node, then those of the second, and so on. Throws
@@ -237,6 +251,10 @@ public:
     // Throws std::invalid_argument for no paths or names that do not fit.
     static Read<TableSet> load(std::span<const std::string> paths, std::vector<std::string> names = {},
                                const StopReading& stop = {});
+    // The same, and the first line of the files, in their order, that
+    // holds values past the 36th of a row (Table::load), in `ignored`.
+    static Read<TableSet> load(std::span<const std::string> paths, std::vector<std::string> names,
+                               IgnoredValues& ignored, const StopReading& stop = {});
 
     // The number of tables, their names (empty strings where none were
     // given), and one table as a Table of its own.

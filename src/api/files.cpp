@@ -85,7 +85,8 @@ void limit(InputFile& file, const StopReading& stop) {
     file.set_stop(stop);
 }
 
-bool load_table(const std::string& path, LogKTable& LOGK, Error& error, const StopReading& stop) {
+bool load_table(const std::string& path, LogKTable& LOGK, Error& error, const StopReading& stop,
+                IgnoredValues* ignored) {
     OpenFile opened(path, unit::table, stop);
     if (opened.failed(error)) return false;
     InputFile file(opened.fd(), unit::table, opened.path());
@@ -93,10 +94,13 @@ bool load_table(const std::string& path, LogKTable& LOGK, Error& error, const St
     std::array<double*, kTemperatureNodes> row{};
     for (int I = 1; I <= kPressureNodes; ++I) {
         for (int J = 1; J <= kTemperatureNodes; ++J) row[static_cast<std::size_t>(J - 1)] = &LOGK(I, J);
-        const ReadOutcome outcome = read_values(file, row, false);
+        const ReadOutcome outcome = read_values(file, row, false, ignored != nullptr);
         if (outcome.status != ReadOutcome::complete) {
             error = read_failure(outcome, file);
             return false;
+        }
+        if (ignored != nullptr && ignored->line == 0 && outcome.values_left_on_line > 0) {
+            *ignored = {file.line(), outcome.values_on_line, path};
         }
     }
     return true;
@@ -125,8 +129,10 @@ bool read_points(const std::string& path, Points& points, Error& error, const St
 
 }  // namespace
 
-bool load_table_file(const std::string& path, LogKTable& LOGK, Error& error, const StopReading& stop) {
-    if (load_table(path, LOGK, error, stop)) return true;
+bool load_table_file(const std::string& path, LogKTable& LOGK, Error& error, const StopReading& stop,
+                     IgnoredValues* ignored) {
+    if (ignored != nullptr) *ignored = {};
+    if (load_table(path, LOGK, error, stop, ignored)) return true;
     error.path = path;
     return false;
 }

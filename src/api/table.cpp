@@ -25,6 +25,13 @@ Read<Table> Table::load(const std::string& path, const StopReading& stop) {
     return read;
 }
 
+Read<Table> Table::load(const std::string& path, IgnoredValues& ignored, const StopReading& stop) {
+    Read<Table> read;
+    auto data = std::make_shared<TableData>();
+    if (load_table_file(path, data->LOGK, read.error, stop, &ignored)) read.value = Table(std::move(data));
+    return read;
+}
+
 Table Table::from_values(std::span<const double> values) {
     if (values.size() != static_cast<std::size_t>(kTableValues)) {
         throw std::invalid_argument("logk::Table::from_values: 1332 values are needed, 37 pressures by 36 temperatures");

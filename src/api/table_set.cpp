@@ -60,6 +60,13 @@ TableSet TableSet::from_values(std::span<const double> values, std::vector<std::
 
 Read<TableSet> TableSet::load(std::span<const std::string> paths, std::vector<std::string> names,
                               const StopReading& stop) {
+    IgnoredValues ignored;
+    return load(paths, std::move(names), ignored, stop);
+}
+
+Read<TableSet> TableSet::load(std::span<const std::string> paths, std::vector<std::string> names,
+                              IgnoredValues& ignored, const StopReading& stop) {
+    ignored = {};
     if (names.empty()) {
         for (const std::string& path : paths) names.push_back(std::filesystem::path(path).stem().string());
     }
@@ -69,7 +76,9 @@ Read<TableSet> TableSet::load(std::span<const std::string> paths, std::vector<st
     Read<TableSet> read;
     LogKTable LOGK;
     for (std::size_t r = 0; r < paths.size(); ++r) {
-        if (!load_table_file(paths[r], LOGK, read.error, stop)) return read;
+        IgnoredValues in_file;
+        if (!load_table_file(paths[r], LOGK, read.error, stop, &in_file)) return read;
+        if (ignored.line == 0) ignored = in_file;
         data->put(r, LOGK);
     }
     read.value = TableSet(std::move(data));

@@ -56,12 +56,43 @@ bool take_plain_point(InputFile& file, double& P, double& T) {
     return true;
 }
 
+// The values in the text from `p` to `end`, a part of one line: a field that
+// is no plain number, truth value or repeat count ends the count, as does a
+// slash.
+std::int64_t values_in(const char* p, const char* end) {
+    std::int64_t count = 0;
+    for (;;) {
+        while (p != end && (is_blank(*p) || *p == ',')) ++p;  // a null value holds none
+        if (p == end || *p == '/') return count;
+        const char* const stop = field_end(p, end);
+        std::string_view field(p, static_cast<std::size_t>(stop - p));
+        std::int64_t copies = 1;
+        if (const auto star = field.find('*'); star != std::string_view::npos) {
+            const std::optional<std::int32_t> repeat = numeric_syntax_message(field.substr(0, star)) == 0
+                                                           ? convert_repeat_count(field.substr(0, star))
+                                                           : std::nullopt;
+            if (!repeat) return count;
+            field.remove_prefix(star + 1);
+            copies = field.empty() ? 0 : std::max<std::int32_t>(*repeat, 1);
+        }
+        const bool truth = !field.empty() && (is_truth_letter(field[0]) ||
+                                              (field.size() > 1 && field[0] == '.' && is_truth_letter(field[1])));
+        if (!field.empty() && !truth && numeric_syntax_message(field) != 0) return count;
+        count += copies;
+        p = stop;
+    }
+}
+
 // The scanner state of one request; nothing of it outlives the request.
 class Request {
 public:
     Request(InputFile& file, bool end_allowed) : file_(file), end_allowed_(end_allowed) {}
 
     ReadOutcome run(std::span<double* const> destinations);
+
+    // The values the request left on its last line, and all that line holds.
+    std::int64_t left_on_line() const { return (repeat_null_ ? 0 : repeat_left_) + values_in(pos_, end_); }
+    std::int64_t on_line() const { return values_in(file_.record_begin(), file_.record_end()); }
 
 private:
     Item take_next(double& value);
@@ -290,9 +321,22 @@ Item Request::skip_second_number() {
     return Item::value;
 }
 
+// A request that counts what its last line holds, for the library.
+ReadOutcome counted_request(InputFile& file, std::span<double* const> destinations, bool end_allowed) {
+    Request request(file, end_allowed);
+    ReadOutcome outcome = request.run(destinations);
+    if (outcome.status == ReadOutcome::complete) {
+        outcome.values_on_line = request.on_line();
+        outcome.values_left_on_line = request.left_on_line();
+    }
+    return outcome;
+}
+
 }  // namespace
 
-ReadOutcome read_values(InputFile& file, std::span<double* const> destinations, bool end_allowed) {
+ReadOutcome read_values(InputFile& file, std::span<double* const> destinations, bool end_allowed,
+                        bool count_left) {
+    if (count_left) return counted_request(file, destinations, end_allowed);
     if (destinations.size() == 2 && take_plain_point(file, *destinations[0], *destinations[1])) {
         return {ReadOutcome::complete};
     }

@@ -15,6 +15,12 @@ struct ReadOutcome {
     // on a failure, counted from 1; 0 where the failure lies outside a line:
     // at the end of the file, or in the system's read.
     std::int64_t column = 0;
+    // Where the request was asked to count them (count_left), the values
+    // its last line holds, and those of them after the ones it took, which
+    // no request reads: plain numbers, truth values and repeat counts up to
+    // the first field that is none of them.
+    std::int64_t values_on_line = 0;
+    std::int64_t values_left_on_line = 0;
 };
 
 // Serves one read request: starts at a fresh record and assigns values to
@@ -33,6 +39,8 @@ struct ReadOutcome {
 //   ",300"         -> unchanged, 300    "2*5.5"  -> 5.5, 5.5
 //   "100/"         -> 100, unchanged    "100 abc" -> failed 59
 //   "'text'"       -> failed 64         "1E400 1" -> failed 64
-ReadOutcome read_values(InputFile& file, std::span<double* const> destinations, bool end_allowed);
+// and with count_left, "1 2 3 4*5 abc" -> 1, 2, on the line 7, left 5.
+ReadOutcome read_values(InputFile& file, std::span<double* const> destinations, bool end_allowed,
+                        bool count_left = false);
 
 }  // namespace logk

@@ -33,6 +33,11 @@ check_tree() {  # <prefix> <what>
     [ -f "$prefix/$file" ] || { echo "$what: $file is missing"; exit 1; }
   done
   [ -x "$prefix/bin/logk-plot" ] || { echo "$what: logk-plot is not executable"; exit 1; }
+  # The manual page names the version the program prints.
+  local version
+  version=$("$prefix/bin/logk" --version)
+  grep -qF "\"$version\"" "$prefix/share/man/man1/logk.1" ||
+    { echo "$what: the manual page does not name $version"; exit 1; }
   # The manual page finds the examples beside the directory of the program.
   local examples
   examples=$(dirname "$prefix/bin/logk")/../share/doc/logk/examples

@@ -9,9 +9,11 @@
 #include <csignal>
 
 #include <cmath>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "logk/logk.hpp"
@@ -78,6 +80,33 @@ TEST(Table, FromValuesIsTheTableOfTheFile) {
     EXPECT_EQ(made.values(), made_up_values());
     EXPECT_EQ(made.value(2, 3), made_up(2, 3));
     EXPECT_THROW(Table::from_values(std::vector<double>(1331)), std::invalid_argument);
+}
+
+// Table::load tells of the first line that holds values past the 36th of
+// its row, which it ignores as the program does: each pressure written
+// first on its line gives 37 values on line 1 (and the table of the next
+// 36 values of every line); a plain table, none.
+TEST(Table, LoadTellsOfValuesPastARow) {
+    Workdir dir;
+    std::string pressure_first;
+    std::istringstream rows(table_text(made_up));
+    int I = 0;
+    for (std::string row; std::getline(rows, row);) pressure_first += std::to_string(PGRID(++I)) + " " + row + "\n";
+    dir.write("pressure_first.dat", pressure_first);
+    dir.write("quartz.dat", table_text(made_up));
+    for (const auto& [name, line, values] : {std::tuple{"pressure_first.dat", 1, 37}, {"quartz.dat", 0, 0}}) {
+        SCOPED_TRACE(name);
+        IgnoredValues ignored{99, 99, "stale"};
+        const Read<Table> read = Table::load(dir.file(name), ignored);
+        ASSERT_TRUE(read) << read.error.text;
+        EXPECT_EQ(ignored.line, line);
+        EXPECT_EQ(ignored.values, values);
+        const std::vector<std::string> both = {dir.file("quartz.dat"), dir.file(name)};
+        IgnoredValues in_set;
+        ASSERT_TRUE(TableSet::load(both, {"a", "b"}, in_set));
+        EXPECT_EQ(in_set.line, line);
+        EXPECT_EQ(in_set.path, line == 0 ? "" : dir.file(name));
+    }
 }
 
 // Every output may be left out, alone or with others, over more points than

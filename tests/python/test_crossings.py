@@ -56,3 +56,31 @@ def test_xarray_keeps_the_dimensions_and_stays_lazy(quartz):
     assert by_pressure.pressure.dims == ("z",) and by_pressure.pressure.attrs["units"] == "bar"
     with pytest.raises(TypeError, match="between must be two numbers"):  # when the graph is built
         logk.temperature_at_xarray(quartz, pressure, values, between=5.0)
+
+
+# Inputs whose units attribute says bar and degrees Celsius, as CF writes
+# them, are taken; MPa and kelvin are refused, naming both units; inputs
+# without one are taken as before.
+@pytest.mark.parametrize("pressure_units, temperature_units, refused", [
+    (None, None, None), ("bar", "degC", None), ("bar", "degree_Celsius", None), ("bar", "°C", None),
+    ("MPa", "degC", "pressure is in 'MPa'; logk takes pressure in bar"),
+    ("bar", "K", "temperature is in 'K'; logk takes temperature in degC"),
+])
+def test_xarray_units(quartz, pressure_units, temperature_units, refused):
+    xr = pytest.importorskip("xarray", reason="python3-xarray is not installed")
+
+    def points(values, units):
+        return xr.DataArray(values, dims="x", attrs={} if units is None else {"units": units})
+
+    pressure, temperature = points([100.0, 200.0], pressure_units), points([150.0, 250.0], temperature_units)
+    calls = {  # each call, and the inputs it takes
+        "interpolate": (lambda: logk.interpolate_xarray(quartz, pressure, temperature), ("pressure", "temperature")),
+        "temperature_at": (lambda: logk.temperature_at_xarray(quartz, pressure, -2.5), ("pressure",)),
+        "pressure_at": (lambda: logk.pressure_at_xarray(quartz, temperature, -2.5), ("temperature",)),
+    }
+    for name, (call, inputs) in calls.items():
+        if refused is not None and refused.split()[0] in inputs:
+            with pytest.raises(ValueError, match=refused):
+                call()
+        else:
+            call()

@@ -1,12 +1,13 @@
 """The module as Python users call it: shapes, dtypes, failures, pickling."""
 import os
 import pickle
+import warnings
 
 import numpy as np
 import pytest
 
 import logk
-from conftest import EXAMPLE_TABLE, made_up_values, table_text
+from conftest import EXAMPLE_TABLE, SOURCE, made_up_values, table_text
 
 
 @pytest.mark.parametrize("content, kind, number, line, column, says", [
@@ -92,6 +93,35 @@ def test_tables_and_the_grid(tmp_path):
     with pytest.raises(ValueError):
         logk.Table.from_values(values.T)
     assert logk.PGRID.shape == (37,) and logk.TGRID[0] == 0.01 and logk.PGRID[-1] == 5000.0
+    with open(os.path.join(SOURCE, "VERSION")) as version:
+        assert logk.__version__ == version.read().strip()
+
+
+# A line that holds values past the 36th of its row, which the program
+# ignores (a file with each pressure first on its line): the table loads,
+# with a warning that names the first such line and how many values it
+# holds. Rows over two lines, and words after a row, leave no value.
+def _lines(rows):
+    return "".join(" ".join(str(v) for v in row) + "\n" for row in rows)
+
+
+@pytest.mark.parametrize("text, warned", [
+    (_lines([k] + list(row) for k, row in enumerate(made_up_values())), "line 1: the line holds 37 values"),
+    (_lines(part for row in made_up_values() for part in (row[:20], row[20:])), None),
+    (_lines(list(row) + (["3*7.5"] if k == 4 else []) for k, row in enumerate(made_up_values())),
+     "line 5: the line holds 39 values"),
+    (_lines(list(row) + ["! the row of a pressure"] for row in made_up_values()), None),
+])
+def test_values_past_a_row_are_warned_of(tmp_path, text, warned):
+    path = tmp_path / "table.dat"
+    path.write_text(text)
+    for load in (lambda: logk.Table.load(path), lambda: logk.TableSet.load([EXAMPLE_TABLE, path])):
+        with warnings.catch_warnings(record=True) as caught:
+            warnings.simplefilter("always")
+            load()
+        said = [str(w.message) for w in caught if issubclass(w.category, logk.IgnoredValuesWarning)]
+        assert len(said) == (warned is not None), said
+        assert warned is None or said[0].startswith(f"{path}, {warned}"), said
 
 
 def test_points_and_logk_out(tmp_path):

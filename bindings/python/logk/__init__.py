@@ -17,7 +17,7 @@ raise subclasses of logk.Error, which carry the program's message number,
 its text, and the line and column where the reader stopped.
 """
 from . import _logk
-from ._errors import Error, FileError, FileNotFound, NotationError, PermissionDenied
+from ._errors import Error, FileError, FileNotFound, IgnoredValuesWarning, NotationError, PermissionDenied
 from ._arrays import Crossing, Result
 from ._tables import Table, TableSet
 from ._xarray import interpolate_xarray, pressure_at_xarray, temperature_at_xarray
@@ -25,7 +25,10 @@ from ._logk_out import format_logk_out, read_points, write_logk_out
 
 __all__ = ["Table", "TableSet", "Result", "Crossing", "interpolate_xarray", "temperature_at_xarray",
            "pressure_at_xarray", "read_points", "format_logk_out", "write_logk_out", "PGRID", "TGRID", "Error",
-           "FileError", "FileNotFound", "PermissionDenied", "NotationError"]
+           "FileError", "FileNotFound", "PermissionDenied", "NotationError", "IgnoredValuesWarning"]
+
+# The library's version, as the program's --version prints it.
+__version__ = _logk.VERSION
 
 # The grid: pressure nodes in bar, temperature nodes in degrees Celsius.
 PGRID = _logk.PGRID
@@ -34,6 +37,7 @@ PGRID.flags.writeable = False
 TGRID.flags.writeable = False
 
 # The public classes print and pickle as the module's own.
-for _public in (Error, FileError, FileNotFound, PermissionDenied, NotationError, Result, Crossing, Table, TableSet):
+for _public in (Error, FileError, FileNotFound, PermissionDenied, NotationError, IgnoredValuesWarning, Result, Crossing,
+                Table, TableSet):
     _public.__module__ = __name__
 del _public

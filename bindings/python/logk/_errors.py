@@ -1,6 +1,7 @@
 """The failures of reading a file, as Python exceptions that subclass the
 built-in ones a caller already catches, and paths as open() takes them."""
 import os
+import warnings
 
 from . import _logk
 
@@ -74,6 +75,20 @@ class NotationError(Error, ValueError):
     """The file's text is no table or point list: a character that is no
     part of a number (59), a value that cannot be converted (64), a file
     that ends early (24), a line too long (22)."""
+
+
+class IgnoredValuesWarning(UserWarning):
+    """A line of a table file holds values past the 36th of its pressure's
+    row. They are ignored, as the program ignores them (the next row starts
+    on the next line), so the table loads; but a file written with each
+    pressure first on its line (37 values a line) is not the table meant."""
+
+
+def _warn_ignored(path, line, values):
+    """Warns of the first line of `path` that holds values past a row's 36th."""
+    warnings.warn(IgnoredValuesWarning(
+        f"{os.fsdecode(path)}, line {line}: the line holds {values} values; those past the 36th of a row are "
+        f"ignored, as the program ignores them (does each line start with its pressure?)"), stacklevel=3)
 
 
 _ERRORS = {29: FileNotFound, 9: PermissionDenied, 22: NotationError, 24: NotationError, 59: NotationError,

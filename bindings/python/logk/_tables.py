@@ -5,7 +5,7 @@ import numpy as np
 
 from . import _logk
 from ._arrays import _NAMES, Result, _compute, _crossings, _doubles, _threads
-from ._errors import _failed, _path, _raise, _read
+from ._errors import _failed, _path, _raise, _read, _warn_ignored
 
 # Plain numbers a scalar call takes without making arrays.
 _SCALARS = frozenset({float, int, np.float64, np.float32, np.float16, np.int64, np.int32, np.int16, np.int8,
@@ -59,8 +59,13 @@ class Table(_Tables):
     @classmethod
     def load(cls, path):
         """Reads a table file with the program's reader: every notation, every
-        failure. `path` as open() takes it."""
-        return cls(_read(_logk.load, path, "table"))
+        failure. `path` as open() takes it. A line that holds values past
+        the 36th of a row (which the program ignores, and so does this)
+        gives an IgnoredValuesWarning."""
+        compiled, line, values, _ = _read(_logk.load, path, "table")
+        if line:
+            _warn_ignored(os.fspath(path), line, values)
+        return cls(compiled)
 
     @classmethod
     def from_values(cls, values):
@@ -164,7 +169,9 @@ class TableSet(_Tables):
         """Reads each file with the program's reader. `paths` is a list of
         paths (as open() takes them; names default to the files' stems) or
         a mapping from name to path. A file that cannot be read raises its
-        logk.Error, whose path is that file's."""
+        logk.Error, whose path is that file's; the first line of the files
+        that holds values past the 36th of a row gives an
+        IgnoredValuesWarning, as Table.load does."""
         if hasattr(paths, "keys"):
             if names is not None:
                 raise TypeError("give the names as the mapping's keys or as names=, not both")
@@ -176,11 +183,16 @@ class TableSet(_Tables):
         if names is None:
             names = [os.path.splitext(os.path.basename(os.fsdecode(name)))[0] for name in files]
         read = _logk.load_set(files, cls._names_for(names, len(files)))
+
+        def given(name):  # the path of the file `name` as the caller gave it
+            return next((os.fspath(path) for path, file in zip(paths, files) if file == name), name)
+
         if _failed(read):
-            failed = read[4]
-            path = next((os.fspath(path) for path, name in zip(paths, files) if name == failed), failed)
-            _raise(read[:4], path, "table")
-        return cls(read)
+            _raise(read[:4], given(read[4]), "table")
+        compiled, line, values, ignored_in = read
+        if line:
+            _warn_ignored(given(ignored_in), line, values)
+        return cls(compiled)
 
     @classmethod
     def from_values(cls, values, names=None):

@@ -18,9 +18,29 @@ _ATTRIBUTES = {
 }
 
 
+# The `units` an input may carry, as CF writes them; an input without one
+# is taken to be in these.
+_UNITS = {
+    "pressure": ("bar", {"bar", "bars"}),
+    "temperature": ("degC", {"degC", "°C", "degree_Celsius", "degrees_Celsius", "degree_C", "degrees_C", "deg_C",
+                             "Celsius", "celsius"}),
+}
+
+
+def _check_units(points, name):
+    """Refuses an input whose `units` attribute names another unit than logk's."""
+    units = getattr(points, "attrs", {}).get("units")
+    expected, accepted = _UNITS[name]
+    if units is not None and str(units).strip() not in accepted:
+        raise ValueError(f"{name} is in {units!r}; logk takes {name} in {expected}: convert it first, "
+                         f"and set its units attribute to {expected!r}")
+
+
 def interpolate_xarray(tables, pressure, temperature, derivatives=False, reaction_dim="reaction"):
     """The results of a Table or a TableSet over xarray DataArrays (pressure
-    in bar, temperature in degC, of any dimensions that broadcast), as an
+    in bar, temperature in degC, of any dimensions that broadcast; a `units`
+    attribute, where they have one, must say so, as CF writes it: "bar",
+    "degC", "degree_Celsius", ...; any other raises ValueError), as an
     xarray.Dataset: lk, pidx, tidx, isoerr and pterr, and dlk_dT and dlk_dP
     where `derivatives` asks for them, each with units and a long name. For
     a set, lk and the slopes have a last dimension named `reaction_dim`
@@ -32,6 +52,8 @@ def interpolate_xarray(tables, pressure, temperature, derivatives=False, reactio
     if not isinstance(tables, (Table, TableSet)):
         raise TypeError(f"tables must be a logk.Table or a logk.TableSet, not {type(tables).__name__}")
     is_set = isinstance(tables, TableSet)
+    _check_units(pressure, "pressure")
+    _check_units(temperature, "temperature")
     for name, points in (("pressure", pressure), ("temperature", temperature)):
         if is_set and reaction_dim in getattr(points, "dims", ()):
             raise ValueError(f"{name} has a dimension {reaction_dim!r} already, the name of the tables' dimension: "
@@ -61,6 +83,7 @@ def _crossing_xarray(table, points, lk, between, along_T):
     if not isinstance(table, Table):
         raise TypeError(f"table must be a logk.Table, not {type(table).__name__}")
     name, units = ("temperature", "degC") if along_T else ("pressure", "bar")
+    _check_units(points, "pressure" if along_T else "temperature")
     search = table.temperature_at if along_T else table.pressure_at
     between = _range(between)  # refused now, not when Dask computes
 
