@@ -3,9 +3,12 @@
  * equilibrium with quartz at depth. The silica, in mg/kg, gives log m of
  * SiO2(aq), which the quartz table takes to a temperature at the reservoir's
  * pressure; the stencil and flags there say how far to trust it. And the
- * temperature at which neutral water has pH 6.0 at 100 bar (log Kw = -12). */
+ * temperature at which neutral water has pH 6.0 at 100 bar (log Kw = -12).
+ *   geothermometer [quartz.dat [kw.dat [SiO2 mg/kg ...]]]    (100, 200 and 300 mg/kg unless given)
+ * Build: cc geothermometer.c $(pkg-config --cflags --libs logk) -lm */
 #include <math.h>
 #include <stdio.h>
+#include <stdlib.h>
 
 #include "logk/logk.h"
 
@@ -17,13 +20,24 @@ static logk_table *load(const char *path) {
 }
 
 int main(int argc, char **argv) {
+    double silica[64] = {100.0, 200.0, 300.0}; /* mg/kg */
+    int waters = 3;
+    if (argc > 3) {
+        for (waters = 0; waters < argc - 3 && waters < 64; ++waters) {
+            char *end;
+            silica[waters] = strtod(argv[3 + waters], &end);
+            if (*end != '\0' || !(silica[waters] > 0.0)) {
+                fprintf(stderr, "geothermometer: '%s' is no silica content in mg/kg\n", argv[3 + waters]);
+                return 2;
+            }
+        }
+    }
     logk_table *quartz = load(argc > 1 ? argv[1] : "quartz.dat");
     logk_table *kw = load(argc > 2 ? argv[2] : "kw.dat");
     if (quartz == NULL || kw == NULL) return 1;
-    const double silica[3] = {100.0, 200.0, 300.0}; /* mg/kg */
-    const double pressure[2] = {100.0, 500.0};       /* bar */
+    const double pressure[2] = {100.0, 500.0}; /* bar */
     for (int p = 0; p < 2; ++p) {
-        for (int s = 0; s < 3; ++s) {
+        for (int s = 0; s < waters; ++s) {
             const double log_m = log10(silica[s] / 1000.0 / 60.08); /* mol/kg of SiO2, 60.08 g/mol */
             double T;
             char how;

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """A quartz geothermometer with logk's Python module.
 
-A hot spring's water holds 100, 200 or 300 mg/kg of dissolved silica. If it
+A hot spring's water holds 100, 200 or 300 mg/kg of dissolved silica (or
+the contents given on the command line). If it
 was in equilibrium with quartz in the reservoir and lost neither silica nor
 steam on the way up, its silica gives the reservoir's temperature: log m of
 SiO2(aq) from the silica, then the temperature at which the quartz table
@@ -12,7 +13,7 @@ check of the example table. And the temperature at which neutral water has
 pH 6.0 at 100 bar, from the water table. Draws log K along 100 bar with the
 targets and the answers marked.
 
-    python3 examples/python/geothermometer.py [examples/quartz.dat] [examples/kw.dat] [geothermometer.png]
+    python3 examples/python/geothermometer.py [quartz.dat [kw.dat [picture.png [SiO2 mg/kg ...]]]]
 """
 import os
 import sys
@@ -30,7 +31,7 @@ quartz = logk.Table.load(sys.argv[1] if len(sys.argv) > 1 else os.path.join(here
 water = logk.Table.load(sys.argv[2] if len(sys.argv) > 2 else os.path.join(here, "..", "kw.dat"))
 image_path = sys.argv[3] if len(sys.argv) > 3 else "geothermometer.png"
 
-silica = np.array([100.0, 200.0, 300.0])    # mg/kg
+silica = np.array([float(c) for c in sys.argv[4:]] or [100.0, 200.0, 300.0])  # mg/kg
 log_m = np.log10(silica / 1000.0 / 60.08)    # mol/kg of SiO2, 60.08 g/mol
 pressure = np.array([[100.0], [500.0]])      # bar: one row per reservoir pressure
 T, how = quartz.temperature_at(pressure, log_m)
