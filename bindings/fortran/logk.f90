@@ -9,10 +9,10 @@
 ! C's NULL for what is left out, as the BIND(C) interfaces below them take
 ! addresses.
 module logk
-  use, intrinsic :: iso_c_binding, only: c_char, c_double, c_int, c_loc, c_null_ptr, c_ptr, c_size_t
+  use, intrinsic :: iso_c_binding, only: c_char, c_double, c_int, c_long_long, c_loc, c_null_ptr, c_ptr, c_size_t
   implicit none
   private
-  public :: logk_error, logk_table_load, logk_table_from_values, logk_table_free, logk_interpolate, logk_slopes
+  public :: logk_error, logk_place, logk_table_load, logk_table_from_values, logk_table_free, logk_interpolate, logk_slopes
   public :: logk_table_set_from_tables, logk_table_set_from_values, logk_table_set_count, logk_table_set_free
   public :: logk_table_set_interpolate, logk_table_set_slopes, logk_temperature_at, logk_pressure_at
 
@@ -22,11 +22,17 @@ module logk
     character(kind=c_char) :: text(1024)
   end type logk_error
 
+  ! Where a read stopped: the line, from 1 (0 if it read none), and the
+  ! column in it (0 at the end of the file, or where the system refused).
+  type, bind(c) :: logk_place
+    integer(c_long_long) :: line, column
+  end type logk_place
+
   interface
-    function c_table_load(path, error) bind(c, name='logk_table_load') result(table)
+    function c_table_load(path, error, place) bind(c, name='logk_table_load_at') result(table)
       import :: c_char, c_ptr
       character(kind=c_char), intent(in) :: path(*)
-      type(c_ptr), value :: error
+      type(c_ptr), value :: error, place
       type(c_ptr) :: table
     end function c_table_load
 
@@ -130,14 +136,18 @@ module logk
 
 contains
 
-  ! A table from a file; C's NULL, with the reason in error where given,
-  ! when it cannot be read. The path ends with c_null_char:
-  ! trim(path) // c_null_char.
-  function logk_table_load(path, error) result(table)
+  ! A table from a file; C's NULL, with the reason in error and where the
+  ! reader stopped in place, where given, when it cannot be read. The path
+  ! ends with c_null_char: trim(path) // c_null_char.
+  function logk_table_load(path, error, place) result(table)
     character(kind=c_char), intent(in) :: path(*)
     type(logk_error), intent(out), optional, target :: error
+    type(logk_place), intent(out), optional, target :: place
     type(c_ptr) :: table
-    table = c_table_load(path, error_address(error))
+    type(c_ptr) :: where
+    where = c_null_ptr
+    if (present(place)) where = c_loc(place)
+    table = c_table_load(path, error_address(error), where)
   end function logk_table_load
 
   function logk_table_from_values(values, error) result(table)

@@ -31,6 +31,16 @@ typedef struct logk_error { int number; char text[1024]; } logk_error;
  * NUL-terminated and cut to fit. */
 logk_table *logk_table_load(const char *path, logk_error *error);
 
+/* Where a read stopped: the line, from 1 (0 if it read none), and the
+ * column in it, from 1 (0 at the end of the file, or where the system
+ * refused to read). */
+typedef struct logk_place { long long line; long long column; } logk_place;
+
+/* logk_table_load, and where the reader stopped on a failure in `place`
+ * where it is not NULL ({0, 0} when the table loads): "line 12, column 7"
+ * says more than the program's message can. */
+logk_table *logk_table_load_at(const char *path, logk_error *error, logk_place *place);
+
 /* A table from 1332 values in file order: the 36 temperatures of the first
  * pressure node, then of the second, and so on. NULL (number 0) when values
  * is NULL or memory runs out. */

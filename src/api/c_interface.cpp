@@ -11,7 +11,8 @@
 using logk::c_support::interpolate_or_fail;
 using logk::c_support::set_error;
 
-LOGK_EXPORT logk_table* logk_table_load(const char* path, logk_error* error) {
+LOGK_EXPORT logk_table* logk_table_load_at(const char* path, logk_error* error, logk_place* place) {
+    if (place != nullptr) *place = {0, 0};
     if (path == nullptr) {
         set_error(error, 0, "logk_table_load: no path");
         return nullptr;
@@ -25,12 +26,17 @@ LOGK_EXPORT logk_table* logk_table_load(const char* path, logk_error* error) {
         }
         delete table;
         set_error(error, failure.number, failure.text);
+        if (place != nullptr) *place = {failure.line, failure.column};
     } catch (const std::bad_alloc&) {
         set_error(error, 0, "logk_table_load: out of memory");
     } catch (...) {
         set_error(error, 0, "logk_table_load: unexpected failure");
     }
     return nullptr;
+}
+
+LOGK_EXPORT logk_table* logk_table_load(const char* path, logk_error* error) {
+    return logk_table_load_at(path, error, nullptr);
 }
 
 LOGK_EXPORT logk_table* logk_table_from_values(const double values[1332], logk_error* error) {

@@ -1,8 +1,8 @@
 ! A Fortran caller that names the outputs it wants and leaves the others
 ! out gets what a call with every output gets, and the same on two threads;
 ! a set of more tables than an address can count is refused, saying so; the
-! temperature at which log K takes its value at a point is that point's.
-! Prints "same" or stops.
+! temperature at which log K takes its value at a point is that point's; a
+! failed load says where the reader stopped. Prints "same" or stops.
 program optional_outputs
   use, intrinsic :: iso_c_binding
   use logk
@@ -18,6 +18,8 @@ program optional_outputs
   real(c_double), allocatable :: P2(:), T2(:), lk2(:), lk_two(:), dT2(:), dT_two(:)
   real(c_double) :: T_back(1), P_back(1)
   character(kind=c_char) :: how(1)
+  type(logk_place) :: place
+  integer :: unit
 
   do j = 1, 37
     do i = 1, 36
@@ -56,5 +58,12 @@ program optional_outputs
   if (any(lk_alone /= lk) .or. any(pterr_alone /= pterr) .or. any(dP_alone /= dP)) stop 1
   set = logk_table_set_from_values(values, 4611686018427387905_c_size_t, error)
   if (c_associated(set) .or. index(transfer(error%text(1:80), repeat(' ', 80)), 'is too large') == 0) stop 2
+  open(newunit=unit, file='optional_outputs.dat', status='replace', action='write')
+  write (unit, '(a)') '1 2 x'
+  close(unit)
+  table = logk_table_load('optional_outputs.dat' // c_null_char, error, place)
+  open(newunit=unit, file='optional_outputs.dat', status='old')
+  close(unit, status='delete')
+  if (c_associated(table) .or. error%number /= 59 .or. place%line /= 1 .or. place%column /= 5) stop 7
   print '(a)', 'same'
 end program optional_outputs

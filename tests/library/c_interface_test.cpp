@@ -14,18 +14,20 @@ namespace {
 
 double made_up(int I, int J) { return -4.0 + 0.01 * J - 0.002 * I; }
 
+// Also where the reader stopped, by logk_table_load_at.
 TEST(CInterface, FailedLoadGivesTheProgramsMessage) {
     struct Row {
         const char* content;  // nullptr for no file
         int number;
         std::string text;  // the message line's catalogue text, after a system line where there is one
+        logk_place place;
     };
     const std::string table = table_text(made_up);
     const std::string short_table = table.substr(0, table.size() / 2);
     const std::vector<Row> rows = {
-        {nullptr, 29, "runlib: No such file or directory\nrunlib: severe (29): file not found"},
-        {"1 2 x\n", 59, "runlib: severe (59): list-directed I/O syntax error"},
-        {short_table.c_str(), 24, "runlib: severe (24): end-of-file during read"},
+        {nullptr, 29, "runlib: No such file or directory\nrunlib: severe (29): file not found", {0, 0}},
+        {"1 2 x\n", 59, "runlib: severe (59): list-directed I/O syntax error", {1, 5}},
+        {short_table.c_str(), 24, "runlib: severe (24): end-of-file during read", {19, 0}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.number);
@@ -35,6 +37,10 @@ TEST(CInterface, FailedLoadGivesTheProgramsMessage) {
         EXPECT_EQ(logk_table_load(dir.file("quartz.dat").c_str(), &error), nullptr);
         EXPECT_EQ(error.number, row.number);
         EXPECT_EQ(std::string(error.text), row.text + ", unit 11, file " + dir.file("quartz.dat"));
+        logk_place place{-1, -1};
+        EXPECT_EQ(logk_table_load_at(dir.file("quartz.dat").c_str(), nullptr, &place), nullptr);
+        EXPECT_EQ(place.line, row.place.line);
+        EXPECT_EQ(place.column, row.place.column);
     }
 }
 
