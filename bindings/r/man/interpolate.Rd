@@ -1,0 +1,34 @@
+\name{interpolate}
+\alias{interpolate}
+\alias{interpolate.logk_table}
+\alias{interpolate.logk_table_set}
+\title{The program's results at points: log K, the stencil and the flags}
+\description{
+For each point (P, T), the stencil selection and the biquadratic
+interpolation of the program \code{logk}, with its bits: log K, the
+stencil's lowest pressure node \code{pidx} (1 to 35) and highest temperature
+node \code{tidx} (3 to 36), and the flags \code{isoerr} and \code{pterr}
+(\code{"N"}, \code{"W"} or \code{"E"}).
+}
+\usage{
+interpolate(x, P, T, workers = 1L, ...)
+\method{interpolate}{logk_table}(x, P, T, workers = 1L, ...)
+\method{interpolate}{logk_table_set}(x, P, T, workers = 1L, ...)
+}
+\arguments{
+\item{x}{a \code{\link{logk_table}} or a \code{\link{logk_table_set}}.}
+\item{P}{pressures in bar: double, integer or logical.}
+\item{T}{temperatures in degrees Celsius. One of \code{P} and \code{T} may be
+of length one and is recycled; otherwise they are as long as each other.}
+\item{workers}{threads: 1 the calling thread alone, more up to that many,
+0 or below one per core. Every number gives the same bits.}
+\item{...}{unused.}
+}
+\value{A data frame of \code{P}, \code{T}, \code{lk} (for a set one column
+\code{lk.}\emph{name} per table), \code{pidx}, \code{tidx}, \code{isoerr} and
+\code{pterr}. A point with \code{NA} in P or T has \code{NA} in every output;
+a NaN that is no \code{NA} is interpolated as the program does.}
+\examples{
+q <- logk_table(system.file("extdata", "quartz.dat", package = "logk"))
+interpolate(q, c(500, 100, 0.5), c(300, 200, 300))
+}

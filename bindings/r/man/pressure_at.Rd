@@ -1,0 +1,24 @@
+\name{pressure_at}
+\alias{pressure_at}
+\title{The pressure at which log K takes a value}
+\description{
+As \code{\link{temperature_at}}, going up in pressure at a temperature: the
+first double P from the first pressure of \code{between} to the second at
+which log K at temperature T crosses \code{lk}.
+}
+\usage{
+pressure_at(x, T, lk, between = c(1, 5000))
+}
+\arguments{
+\item{x}{a \code{\link{logk_table}}.}
+\item{T}{temperatures in degrees Celsius.}
+\item{lk}{the values of log K, recycled with \code{T} as in
+\code{\link{interpolate}}.}
+\item{between}{the range of pressures searched, two numbers.}
+}
+\value{A data frame of \code{P} and \code{how}, as \code{\link{temperature_at}}
+gives \code{T} and \code{how}.}
+\examples{
+q <- logk_table(system.file("extdata", "quartz.dat", package = "logk"))
+pressure_at(q, 300, logk(q, 2000, 300))
+}

@@ -1,0 +1,4 @@
+library(testthat)
+library(logk)
+
+test_check("logk")
