@@ -1,17 +1,20 @@
-# The R package's logk() beside the C call it makes, on 10^6 points of the
+# The R package's logk() beside the C call it makes, on 10^7 points of the
 # library benchmark's kind, one core, in alternating rounds (best of each):
 #   - logk(q, P, T): checks its arguments, makes its result, goes in chunks
 #     with R's interrupt checked between them, and looks for NA;
 #   - the C call into a new vector, as logk() must make one;
 #   - the C call into a vector made before, as a C model that keeps its
 #     arrays calls it;
-#   - making and first touching a new vector of 10^6 doubles alone.
+#   - making and first touching a new vector of as many doubles alone.
+# One call a timing, after a garbage collection, so that every new vector
+# is new memory (R's clock counts milliseconds: 10^7 points take some
+# hundreds).
 #   R_LIBS=<where the package is installed> Rscript bench/r_bench.R [quartz.dat] [points] [rounds]
 #   (bench/run_r_bench.sh installs the library and the package for it)
 library(logk)
 args <- commandArgs(trailingOnly = TRUE)
 path <- if (length(args) >= 1L) args[1L] else system.file("extdata", "quartz.dat", package = "logk")
-n <- if (length(args) >= 2L) as.integer(args[2L]) else 1000000L
+n <- if (length(args) >= 2L) as.integer(args[2L]) else 10000000L
 rounds <- if (length(args) >= 3L) as.integer(args[3L]) else 11L
 set.seed(1994)
 P <- ifelse(seq_len(n) %% 2L == 1L, exp(runif(n, log(0.5), log(6500))), runif(n, 0.5, 6500))
@@ -25,10 +28,9 @@ calls <- list(
   "C call, kept vector" = function() .Call(logk:::C_logk_into, handle, P, T, kept),
   "new vector alone" = function() numeric(n)
 )
-.Call(logk:::C_logk_into, handle, P, T, kept)
+invisible(.Call(logk:::C_logk_into, handle, P, T, kept))
 stopifnot(identical(logk(q, P, T), kept))
-# R's clock counts milliseconds: ten calls a timing.
-seconds <- function(f) system.time(for (k in 1:10) f(), gcFirst = TRUE)[["elapsed"]] / 10
+seconds <- function(f) system.time(f(), gcFirst = TRUE)[["elapsed"]]
 best <- setNames(rep(Inf, length(calls)), names(calls))
 for (round in seq_len(rounds)) {
   for (name in names(calls)) best[name] <- min(best[name], seconds(calls[[name]]))

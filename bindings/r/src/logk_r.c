@@ -126,6 +126,15 @@ static int is_na(const Coordinate *c, R_xlen_t i) {
     return ISNAN(v) && ISNA(v);
 }
 
+/* Whether any point of a chunk has a NaN (NA among them) in a coordinate:
+ * one pass the compiler makes vectors of, so that a chunk without any
+ * costs next to nothing. */
+static int any_nan(const double *values, R_xlen_t m) {
+    int found = 0;
+    for (R_xlen_t i = 0; i < m; ++i) found |= values[i] != values[i];
+    return found;
+}
+
 static SEXP flag_string(char flag) {
     const char text[2] = {flag, '\0'};
     return Rf_mkChar(text);
@@ -208,7 +217,8 @@ SEXP C_interpolate(SEXP handle, SEXP P, SEXP T, SEXP what_code, SEXP workers_cod
             put_flags(isoerr, first, m, iso);
             put_flags(pterr, first, m, pt);
         }
-        for (R_xlen_t i = 0; i < m; ++i) {
+        const R_xlen_t checked = any_nan(Pc, m) || any_nan(Tc, m) ? m : 0;
+        for (R_xlen_t i = 0; i < checked; ++i) {
             const R_xlen_t at = first + i;
             if (!is_na(&p, at) && !is_na(&t, at)) continue;
             for (int k = 0; k < 2; ++k) {
