@@ -11,8 +11,9 @@
 
 #include "logk/logk.h"
 
-/* Points a chunk: some milliseconds of interpolation, and of the search's
- * slowest points a fraction of a second. */
+/* Values (points times tables) a chunk: some milliseconds of interpolation;
+ * and points a chunk of the search, whose slowest take a fraction of a
+ * second. */
 #define CHUNK 65536
 #define SEARCH_CHUNK 1024
 
@@ -161,7 +162,8 @@ SEXP C_interpolate(SEXP handle, SEXP P, SEXP T, SEXP what_code, SEXP workers_cod
     const int what = Rf_asInteger(what_code), workers = Rf_asInteger(workers_code);
     const R_xlen_t n = XLENGTH(P) == 0 || XLENGTH(T) == 0 ? 0 : (XLENGTH(P) > XLENGTH(T) ? XLENGTH(P) : XLENGTH(T));
     const R_xlen_t count = is_set ? (R_xlen_t)logk_table_set_count(tables) : 1;
-    const R_xlen_t chunk = n < CHUNK ? (n > 0 ? n : 1) : CHUNK;
+    const R_xlen_t most = CHUNK / count > 0 ? CHUNK / count : 1;
+    const R_xlen_t chunk = n < most ? (n > 0 ? n : 1) : most;
     Coordinate p = coordinate(P, chunk), t = coordinate(T, chunk);
 
     SEXP result = PROTECT(Rf_allocVector(VECSXP, 5));
