@@ -28,6 +28,11 @@ bool is_fifo(int fd) {
     return ::fstat(fd, &info) == 0 && S_ISFIFO(info.st_mode);
 }
 
+bool names_a_fifo(const char* name) {
+    struct stat info {};
+    return ::stat(name, &info) == 0 && S_ISFIFO(info.st_mode);
+}
+
 // The interrupt handler may only touch plain data: fds and preformatted text.
 constexpr int kMaxTracked = 8;
 volatile sig_atomic_t g_tracked[kMaxTracked] = {-1, -1, -1, -1, -1, -1, -1, -1};
@@ -75,11 +80,15 @@ OpenResult open_read_only(const char* name, const StopCheck& stop) {
 
 OpenResult open_result_file(const char* name) {
     OpenResult result;
-    result.fd = open_file(name, O_RDWR | O_CREAT);
+    // A pipe is opened for writing alone, and once. Opened for reading too,
+    // it would be its own reader: the lines would sit in it unread, and the
+    // run would stall once it is full. Opened that way even for a moment,
+    // its closing would be the end of the file for a reader already waiting.
+    const bool fifo = names_a_fifo(name);
+    result.fd = open_file(name, fifo ? O_WRONLY : O_RDWR | O_CREAT);
     if (result.fd >= 0) {
-        if (!is_fifo(result.fd)) return result;
-        // Open for reading too, a pipe would be its own reader: the lines
-        // would sit in it unread, and the run would stall once it is full.
+        if (fifo || !is_fifo(result.fd)) return result;
+        // The name became a pipe between the look and the open.
         ::close(result.fd);
         result.fd = open_file(name, O_WRONLY);
         if (result.fd < 0) result.error = errno;

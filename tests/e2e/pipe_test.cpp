@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -112,6 +113,40 @@ TEST(Pipes, ResultThroughAFifoReachesALateReader) {
         ASSERT_EQ(text.size(), 70u + 73u * static_cast<unsigned>(count));
         EXPECT_EQ(text.substr(70, 73), "  100.000   300.000      10        13          -2.500       N         N\r\n");
     }
+}
+
+// A reader already waiting on logk.out sees the end of the file only after
+// the last line: logk opens the pipe once, to write, and closes it once.
+TEST(Pipes, ReaderWaitingBeforeTheRunSeesOneWriterOnly) {
+    Workdir dir;
+    dir.write("quartz.dat", uniform_table(-2.5));
+    dir.write("PT.dat", points(3));
+    ASSERT_EQ(::mkfifo(dir.file("logk.out").c_str(), 0644), 0);
+    const int reader = ::open(dir.file("logk.out").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, dir.file("logk.out").c_str(), IN_OPEN | IN_CLOSE_WRITE), 0);
+    RunOptions options;
+    options.timeout_seconds = 60;
+    // Three lines fit in the pipe: the run ends without the reader reading.
+    const RunResult result = run_logk(dir, options);
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.error_text, "");
+    char lines[4096];
+    EXPECT_EQ(::read(reader, lines, sizeof lines), static_cast<ssize_t>(70u + 73u * 3));
+    ::close(reader);
+    std::string seen;  // o for an open, c for the close of a writer
+    alignas(inotify_event) char events[4096];
+    for (ssize_t got; (got = ::read(watch, events, sizeof events)) > 0;) {
+        for (ssize_t at = 0; at < got;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+            seen += (event->mask & IN_OPEN) != 0 ? 'o' : 'c';
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    ::close(watch);
+    EXPECT_EQ(seen, "oc") << "each close of a writer is an end of the file for the reader";
 }
 
 TEST(Pipes, AnswerThatCannotBeWrittenSaysWhy) {
