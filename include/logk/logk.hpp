@@ -64,6 +64,23 @@ struct IgnoredValues {
     std::string path;         // the file's path, as it was given
 };
 
+// One line of a file that a read passed over, or none (line 0).
+struct NotedLine {
+    std::int64_t line = 0;  // from 1
+    std::string path;       // the file's path, as it was given
+};
+
+// What a table file holds that its reading passes over without a failure,
+// as the program reads it too: each may mean the file is not the table
+// that was meant. A file with a header line of 36 temperatures on top
+// loads with the header as its first pressure row and its last row unread
+// (after_table); "-8.48,,-9.39" leaves a cell at 0.0 (null_value).
+struct ReadNotes {
+    IgnoredValues past_row;  // the first line holding values past the 36th of its row
+    NotedLine null_value;    // the first line holding a null value (",," or a "/"): a cell left at 0.0
+    NotedLine after_table;   // the first line after the table's 37 rows that holds values
+};
+
 // A value read from a file, or the reason it could not be.
 template <typename Value>
 struct Read {
@@ -154,6 +171,8 @@ public:
     // The same, and what the file holds past the 36th value of a row, in
     // `ignored` (its line 0 where nothing).
     static Read<Table> load(const std::string& path, IgnoredValues& ignored, const StopReading& stop = {});
+    // The same, and all the reading passed over, in `notes`.
+    static Read<Table> load(const std::string& path, ReadNotes& notes, const StopReading& stop = {});
 
     // A table from 1332 values in file order: the 36 temperatures of the
     // first pressure node, then those of the second, and so on. Throws
@@ -255,6 +274,9 @@ public:
     // holds values past the 36th of a row (Table::load), in `ignored`.
     static Read<TableSet> load(std::span<const std::string> paths, std::vector<std::string> names,
                                IgnoredValues& ignored, const StopReading& stop = {});
+    // The same, and the first line of each kind of ReadNotes, in the files' order.
+    static Read<TableSet> load(std::span<const std::string> paths, std::vector<std::string> names,
+                               ReadNotes& notes, const StopReading& stop = {});
 
     // The number of tables, their names (empty strings where none were
     // given), and one table as a Table of its own.

@@ -85,8 +85,7 @@ void limit(InputFile& file, const StopReading& stop) {
     file.set_stop(stop);
 }
 
-bool load_table(const std::string& path, LogKTable& LOGK, Error& error, const StopReading& stop,
-                IgnoredValues* ignored) {
+bool load_table(const std::string& path, LogKTable& LOGK, Error& error, const StopReading& stop, ReadNotes* notes) {
     OpenFile opened(path, unit::table, stop);
     if (opened.failed(error)) return false;
     InputFile file(opened.fd(), unit::table, opened.path());
@@ -94,14 +93,20 @@ bool load_table(const std::string& path, LogKTable& LOGK, Error& error, const St
     std::array<double*, kTemperatureNodes> row{};
     for (int I = 1; I <= kPressureNodes; ++I) {
         for (int J = 1; J <= kTemperatureNodes; ++J) row[static_cast<std::size_t>(J - 1)] = &LOGK(I, J);
-        const ReadOutcome outcome = read_values(file, row, false, ignored != nullptr);
+        const ReadOutcome outcome = read_values(file, row, false, notes != nullptr);
         if (outcome.status != ReadOutcome::complete) {
             error = read_failure(outcome, file);
             return false;
         }
-        if (ignored != nullptr && ignored->line == 0 && outcome.values_left_on_line > 0) {
-            *ignored = {file.line(), outcome.values_on_line, path};
+        if (notes == nullptr) continue;
+        if (notes->past_row.line == 0 && outcome.values_left_on_line > 0) {
+            notes->past_row = {file.line(), outcome.values_on_line, path};
         }
+        if (notes->null_value.line == 0 && outcome.null_line != 0) notes->null_value = {outcome.null_line, path};
+    }
+    if (notes != nullptr) {
+        const std::int64_t after = first_line_holding_values(file, platform::is_regular_file(opened.fd()));
+        if (after != 0) notes->after_table = {after, path};
     }
     return true;
 }
@@ -130,9 +135,9 @@ bool read_points(const std::string& path, Points& points, Error& error, const St
 }  // namespace
 
 bool load_table_file(const std::string& path, LogKTable& LOGK, Error& error, const StopReading& stop,
-                     IgnoredValues* ignored) {
-    if (ignored != nullptr) *ignored = {};
-    if (load_table(path, LOGK, error, stop, ignored)) return true;
+                     ReadNotes* notes) {
+    if (notes != nullptr) *notes = {};
+    if (load_table(path, LOGK, error, stop, notes)) return true;
     error.path = path;
     return false;
 }

@@ -11,10 +11,10 @@ namespace logk {
 
 // Fills LOGK from a table file; false with `error` set on failure. Lines
 // are at most kLongestLine bytes long; `stop` may end the read. Where
-// `ignored` is given, the first line holding values past the 36th of its
-// row goes there (line 0 where there is none).
+// `notes` is given, what the reading passed over goes there (each line 0
+// where there is none).
 bool load_table_file(const std::string& path, LogKTable& LOGK, Error& error, const StopReading& stop = {},
-                     IgnoredValues* ignored = nullptr);
+                     ReadNotes* notes = nullptr);
 
 // Reads every point of a point list; false with `error` set on failure.
 bool read_point_file(const std::string& path, Points& points, Error& error, const StopReading& stop = {});

@@ -26,9 +26,16 @@ Read<Table> Table::load(const std::string& path, const StopReading& stop) {
 }
 
 Read<Table> Table::load(const std::string& path, IgnoredValues& ignored, const StopReading& stop) {
+    ReadNotes notes;
+    Read<Table> read = load(path, notes, stop);
+    ignored = notes.past_row;
+    return read;
+}
+
+Read<Table> Table::load(const std::string& path, ReadNotes& notes, const StopReading& stop) {
     Read<Table> read;
     auto data = std::make_shared<TableData>();
-    if (load_table_file(path, data->LOGK, read.error, stop, &ignored)) read.value = Table(std::move(data));
+    if (load_table_file(path, data->LOGK, read.error, stop, &notes)) read.value = Table(std::move(data));
     return read;
 }
 

@@ -66,7 +66,15 @@ Read<TableSet> TableSet::load(std::span<const std::string> paths, std::vector<st
 
 Read<TableSet> TableSet::load(std::span<const std::string> paths, std::vector<std::string> names,
                               IgnoredValues& ignored, const StopReading& stop) {
-    ignored = {};
+    ReadNotes notes;
+    Read<TableSet> read = load(paths, std::move(names), notes, stop);
+    ignored = notes.past_row;
+    return read;
+}
+
+Read<TableSet> TableSet::load(std::span<const std::string> paths, std::vector<std::string> names,
+                              ReadNotes& notes, const StopReading& stop) {
+    notes = {};
     if (names.empty()) {
         for (const std::string& path : paths) names.push_back(std::filesystem::path(path).stem().string());
     }
@@ -76,9 +84,11 @@ Read<TableSet> TableSet::load(std::span<const std::string> paths, std::vector<st
     Read<TableSet> read;
     LogKTable LOGK;
     for (std::size_t r = 0; r < paths.size(); ++r) {
-        IgnoredValues in_file;
+        ReadNotes in_file;
         if (!load_table_file(paths[r], LOGK, read.error, stop, &in_file)) return read;
-        if (ignored.line == 0) ignored = in_file;
+        if (notes.past_row.line == 0) notes.past_row = in_file.past_row;
+        if (notes.null_value.line == 0) notes.null_value = in_file.null_value;
+        if (notes.after_table.line == 0) notes.after_table = in_file.after_table;
         data->put(r, LOGK);
     }
     read.value = TableSet(std::move(data));

@@ -93,6 +93,7 @@ public:
     // The values the request left on its last line, and all that line holds.
     std::int64_t left_on_line() const { return (repeat_null_ ? 0 : repeat_left_) + values_in(pos_, end_); }
     std::int64_t on_line() const { return values_in(file_.record_begin(), file_.record_end()); }
+    std::int64_t null_line() const { return null_line_; }
 
 private:
     Item take_next(double& value);
@@ -130,6 +131,7 @@ private:
     double repeat_value_ = 0.0;
     // A comma before the first value of a request is a null value.
     bool comma_taken_ = true;
+    std::int64_t null_line_ = 0;  // of the first null value or slash that left a destination as it was
 };
 
 ReadOutcome Request::run(std::span<double* const> destinations) {
@@ -140,9 +142,10 @@ ReadOutcome Request::run(std::span<double* const> destinations) {
         stop = take_next(value);
         if (stop == Item::value) {
             *destination = value;
-        } else if (stop != Item::null) {
-            break;
+            continue;
         }
+        if ((stop == Item::null || stop == Item::slash) && null_line_ == 0) null_line_ = file_.line();
+        if (stop != Item::null) break;
     }
     switch (stop) {
         case Item::end_of_file:
@@ -328,11 +331,40 @@ ReadOutcome counted_request(InputFile& file, std::span<double* const> destinatio
     if (outcome.status == ReadOutcome::complete) {
         outcome.values_on_line = request.on_line();
         outcome.values_left_on_line = request.left_on_line();
+        outcome.null_line = request.null_line();
     }
     return outcome;
 }
 
+// The end of the line that starts at `p` in the text up to `end`, its line
+// end excluded (a CR only before its LF), and the start of the next; nullptr
+// where the text holds no LF.
+const char* whole_line_end(const char* p, const char* end, const char*& next) {
+    const auto* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+    if (lf == nullptr) return nullptr;
+    next = lf + 1;
+    return lf > p && lf[-1] == '\r' ? lf - 1 : lf;
+}
+
 }  // namespace
+
+std::int64_t first_line_holding_values(InputFile& file, bool read_on) {
+    constexpr char kEndOfFileMark = 26;  // a line of this byte alone ends the file
+    if (read_on) {
+        while (file.next_record().status == RecordResult::ok) {
+            if (values_in(file.record_begin(), file.record_end()) > 0) return file.line();
+        }
+        return 0;
+    }
+    std::int64_t line = file.line();
+    const char* next = file.unread_begin();
+    for (const char* p = next; const char* stop = whole_line_end(p, file.unread_end(), next); p = next) {
+        ++line;
+        if (stop - p == 1 && *p == kEndOfFileMark) return 0;
+        if (values_in(p, stop) > 0) return line;
+    }
+    return 0;
+}
 
 ReadOutcome read_values(InputFile& file, std::span<double* const> destinations, bool end_allowed,
                         bool count_left) {

@@ -21,6 +21,9 @@ struct ReadOutcome {
     // the first field that is none of them.
     std::int64_t values_on_line = 0;
     std::int64_t values_left_on_line = 0;
+    // Where counted, the line of the first null value or slash that left a
+    // destination unchanged (0 where none did).
+    std::int64_t null_line = 0;
 };
 
 // Serves one read request: starts at a fresh record and assigns values to
@@ -39,8 +42,16 @@ struct ReadOutcome {
 //   ",300"         -> unchanged, 300    "2*5.5"  -> 5.5, 5.5
 //   "100/"         -> 100, unchanged    "100 abc" -> failed 59
 //   "'text'"       -> failed 64         "1E400 1" -> failed 64
-// and with count_left, "1 2 3 4*5 abc" -> 1, 2, on the line 7, left 5.
+// and with count_left, "1 2 3 4*5 abc" -> 1, 2, on the line 7, left 5, and
+// "1,,3" -> 1, unchanged, with its null value on the line.
 ReadOutcome read_values(InputFile& file, std::span<double* const> destinations, bool end_allowed,
                         bool count_left = false);
+
+// The first line from the next one on that holds a value (a number, a truth
+// value or a repeat count at its start), for a table file whose rows have
+// all been read: what lies there is never read. With `read_on` false, only
+// the whole lines the file has read already are looked at, as a pipe's
+// writer may keep it open long after the table. 0 where there is none.
+std::int64_t first_line_holding_values(InputFile& file, bool read_on);
 
 }  // namespace logk

@@ -107,6 +107,11 @@ OpenResult open_result_file(const char* name) {
 
 void close_file(int fd) { ::close(fd); }
 
+bool is_regular_file(int fd) {
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+}
+
 std::ptrdiff_t read_some(int fd, char* buffer, std::size_t n, const StopCheck& stop) {
     for (;;) {
         ssize_t got = ::read(fd, buffer, n);

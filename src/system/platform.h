@@ -42,6 +42,10 @@ OpenResult open_result_file(const char* name);
 // Closes a file that is not among the tracked files of a run.
 void close_file(int fd);
 
+// Whether an open file is a regular file, which ends where its bytes end
+// (not a pipe, a terminal or a device, which may wait on a writer).
+bool is_regular_file(int fd);
+
 // Reads up to n bytes. Returns the count (0 at the end of the file) or
 // -errno. A read interrupted by a signal is tried again, unless `stop`
 // says to give up (-EINTR).

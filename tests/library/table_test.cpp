@@ -109,6 +109,61 @@ TEST(Table, LoadTellsOfValuesPastARow) {
     }
 }
 
+// What else a table file holds that its reading passes over: the first
+// line with a null value (a cell left at 0.0, by ",," or a "/"), and the
+// first line after the 37 rows that holds values (a header of 36
+// temperatures on top leaves the last row there, line 38); text and blank
+// lines after the table, or values after the end-of-file mark, are none.
+TEST(Table, LoadTellsWhatItPassedOver) {
+    const std::string table = table_text(made_up);
+    std::vector<std::string> rows;
+    std::istringstream lines(table);
+    for (std::string row; std::getline(lines, row);) rows.push_back(row + "\n");
+    auto with_row = [&](std::size_t k, const std::string& row) {
+        std::vector<std::string> changed = rows;
+        changed[k] = row;
+        std::string text;
+        for (const std::string& line : changed) text += line;
+        return text;
+    };
+    std::string header;
+    for (double t : TGRID) header += std::to_string(t) + " ";
+    struct Row {
+        const char* name;
+        std::string content;
+        std::int64_t null_line, after_line;
+    };
+    const std::vector<Row> cases = {
+        {"plain", table, 0, 0},
+        {"header on top", header + "\n" + table, 0, 38},
+        {"null value", with_row(4, "-8.48,,-9.39" + rows[4].substr(rows[4].find(' '))), 5, 0},
+        {"slash", with_row(2, "1 2 /\n"), 3, 0},
+        {"values after blank lines", table + "\n  \n1.5 2.5\n", 0, 40},
+        {"text after the table", table + "end of the table\n", 0, 0},
+        {"after the end mark", table + "\x1a\n1 2\n", 0, 0},
+    };
+    Workdir dir;
+    for (const Row& row : cases) {
+        SCOPED_TRACE(row.name);
+        dir.write("quartz.dat", row.content);
+        ReadNotes notes;
+        notes.null_value = {99, "stale"};
+        const Read<Table> read = Table::load(dir.file("quartz.dat"), notes);
+        ASSERT_TRUE(read) << read.error.text;
+        EXPECT_EQ(notes.null_value.line, row.null_line);
+        EXPECT_EQ(notes.after_table.line, row.after_line);
+        EXPECT_EQ(notes.after_table.path, row.after_line == 0 ? "" : dir.file("quartz.dat"));
+        // In a set, the first of each kind in the files' order.
+        dir.write("plain.dat", table);
+        const std::vector<std::string> both = {dir.file("plain.dat"), dir.file("quartz.dat")};
+        ReadNotes in_set;
+        ASSERT_TRUE(TableSet::load(both, {"a", "b"}, in_set));
+        EXPECT_EQ(in_set.null_value.line, row.null_line);
+        EXPECT_EQ(in_set.null_value.path, row.null_line == 0 ? "" : dir.file("quartz.dat"));
+        EXPECT_EQ(in_set.after_table.line, row.after_line);
+    }
+}
+
 // Every output may be left out, alone or with others, over more points than
 // vectors hold: blocks with points the lanes leave to the one-point route,
 // blocks without, and a rest. Sizes must agree.
