@@ -16,12 +16,96 @@
 
 #include <stddef.h>
 
+/* The version of these declarations; logk_version() gives the library's
+ * own, which a program may check against them at run time. Both follow the
+ * file VERSION of logk's sources (the build checks that they agree). */
+#define LOGK_VERSION_MAJOR 2
+#define LOGK_VERSION_MINOR 2
+#define LOGK_VERSION_PATCH 0
+#define LOGK_VERSION "2.2.0"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
 
 typedef struct logk_table logk_table;
 typedef struct logk_error { int number; char text[1024]; } logk_error;
+
+/* The library's version, "2.2.0", and the build of its batch loop in use:
+ * "avx512", "avx2" or "baseline" (for bug reports and benchmarks). The
+ * environment variable LOGK_CPU, read at the first call, forces a build
+ * ("baseline", "avx2", "avx512"): one the processor cannot run, or any
+ * other word, leaves the build the library would choose, and
+ * logk_build_note() then says so ("" where nothing needs saying). Every
+ * build gives the same bits. */
+const char *logk_version(void);
+const char *logk_build(void);
+const char *logk_build_note(void);
+
+/* ---- workers: the one statement for every face ----
+ *
+ * The calls that take `workers` (here, in C++, Fortran, Python and R) read
+ * it alike: 1 the calling thread alone (the default); k > 1 up to k
+ * threads; 0 and -1 every core the process may run on (its CPU affinity);
+ * -k every core but k - 1. A value that leaves no thread (-k for k above
+ * the cores) is refused: here with LOGK_REFUSED, and the calls change no
+ * output. Every result has the same bits whatever the number. The threads
+ * come from one pool that every call shares, made at the first call that
+ * wants them and kept for the life of the process (the library is never
+ * unloaded), so that calls from many threads at once share the cores
+ * rather than multiply threads, and a process may exit while other threads
+ * are still in such calls. A call of fewer than 16384 values (points times
+ * tables) runs on the calling thread: waking others would cost more. Inside
+ * an OpenMP parallel region (omp_in_parallel()), a call runs on the calling
+ * thread alone: the model's threads have the cores already, so call it from
+ * each of them, or from outside the region with workers -1. */
+
+/* The threads a large call gets for `workers`: at least 1; 0 where it is
+ * refused, with why in error (where not NULL). */
+int logk_workers_threads(int workers, logk_error *error);
+
+/* ---- Calls that can be stopped ----
+ *
+ * A long call asks the caller's stop check between chunks of its work
+ * (about a millisecond each, or some milliseconds of the interpolation
+ * backwards) and, while a read waits on a pipe, every 50 ms: a nonzero
+ * answer stops the call. `context` is passed to it as given. The check is
+ * asked on the calling thread. The options may be NULL: workers 1, no
+ * check. */
+typedef int (*logk_stop_check)(void *context);
+typedef struct logk_options {
+    int workers;          /* as stated above; 1 where the options are NULL */
+    logk_stop_check stop; /* NULL: never stopped */
+    void *context;
+} logk_options;
+
+/* What such a call did: */
+#define LOGK_DONE 0      /* every point */
+#define LOGK_STOPPED 1   /* the stop check stopped it: the points before *done have every output */
+#define LOGK_REFUSED 2   /* workers leaves no thread: no output changed */
+#define LOGK_NO_MEMORY 3 /* memory ran out copying inputs that outputs lie over: outputs as said below */
+
+/* The words for such a status, "stopped by the caller's check" and the like. */
+const char *logk_status_text(int status);
+
+/* ---- Messages ----
+ *
+ * logk_error.number is the program's message number; its kind says which
+ * exception or condition a face raises: */
+#define LOGK_NOT_FOUND 1  /* 29: no such file */
+#define LOGK_PERMISSION 2 /* 9: the file may not be read */
+#define LOGK_NOTATION 3   /* 22, 24, 59, 64: the file's text is no table or point list */
+#define LOGK_OTHER 4      /* every other number, 0 (a failure the program has no message for) among them */
+int logk_message_kind(int number);
+
+/* The unit numbers that name a file in a message, as the program's do. */
+#define LOGK_UNIT_TABLE 11
+#define LOGK_UNIT_POINTS 12
+
+/* What a message number means, in plain words, for a file of `unit`
+ * ("a character that is no part of a number" for 59); NULL for a number
+ * the program has no message for. */
+const char *logk_message_meaning(int number, int unit);
 
 /* Reads a table file with the program's reader (37 records of 36 values,
  * every notation). On failure returns NULL and, where error is not NULL,
@@ -41,6 +125,34 @@ typedef struct logk_place { long long line; long long column; } logk_place;
  * says more than the program's message can. */
 logk_table *logk_table_load_at(const char *path, logk_error *error, logk_place *place);
 
+/* One line that says why a read failed, for a face's exception, from the
+ * error, the place, the path as the caller gave it and the file's unit:
+ *   "data/q.dat, line 12, column 7: a character that is no part of a number (message 59)"
+ * (the system's reason added where it says more, the error's own text
+ * where the program has no message). Writes at most size bytes, NUL
+ * included, cut at a character; returns the length of the whole line. */
+size_t logk_failure_line(const logk_error *error, const logk_place *place, const char *path, int unit, char *line,
+                         size_t size);
+
+/* What a table file holds that its reading passes over without a failure,
+ * as the program reads it too, each line from 1 or 0 for none: the first
+ * line holding values past the 36th of its row (and how many it holds),
+ * the first holding a null value (",," or "/": a cell left at 0.0), and
+ * the first after the 37 rows that holds values (a header of 36
+ * temperatures on top leaves the last row there). Each may mean the file
+ * is not the table that was meant. */
+typedef struct logk_read_notes {
+    long long past_row_line, past_row_values;
+    long long null_line;
+    long long after_table_line;
+} logk_read_notes;
+
+/* logk_table_load_at, with the options' stop check (a read of a named pipe
+ * that waits included: a stopped read fails with number 0), and what the
+ * reading passed over in `notes` where it is not NULL. */
+logk_table *logk_table_read(const char *path, const logk_options *options, logk_error *error, logk_place *place,
+                            logk_read_notes *notes);
+
 /* A table from 1332 values in file order: the 36 temperatures of the first
  * pressure node, then of the second, and so on. NULL (number 0) when values
  * is NULL or memory runs out. */
@@ -48,6 +160,16 @@ logk_table *logk_table_from_values(const double values[1332], logk_error *error)
 
 /* Frees a table; NULL is allowed. */
 void logk_table_free(logk_table *table);
+
+/* The number of a table's values (1332), and the values into `values`, in
+ * file order; 0 and nothing for NULL. */
+size_t logk_table_value_count(const logk_table *table);
+void logk_table_values(const logk_table *table, double *values);
+
+/* The grid's nodes: 37 pressures in bar and 36 temperatures in degrees
+ * Celsius, ascending, for the life of the process. */
+void logk_grid_nodes(const double **pressures, size_t *n_pressures, const double **temperatures,
+                     size_t *n_temperatures);
 
 /* For n points P[i] (bar), T[i] (degrees Celsius): log K, the stencil's
  * PIDX (1..35) and TIDX (3..36), and the flags ISOERR and PTERR ('N', 'W'
@@ -69,24 +191,46 @@ void logk_interpolate(const logk_table *table, size_t n, const double *P, const 
 void logk_slopes(const logk_table *table, size_t n, const double *P, const double *T,
                  double *dlk_dT, double *dlk_dP);
 
-/* The same on several threads: workers 1, the calling thread alone (the
- * calls above); more, up to that many threads; 0 or below, one per core
- * the process may run on (its CPU affinity). Every result has the same
- * bits whatever the number. The threads come from one pool that every
- * call shares, made at the first call that wants them and kept for the
- * life of the process (the library is never unloaded), so that calls from
- * many threads at once share the cores rather than multiply threads, and a
- * process may exit while other threads are still in such calls. A call of fewer than 16384 values
- * (points times tables) runs on the calling thread: waking others would
- * cost more. Inside an OpenMP parallel region (omp_in_parallel()), the
- * call runs on the calling thread alone: the model's threads have the
- * cores already, so call it from each of them, or from outside the region
- * with workers 0. An output over P or T anywhere but at its very place
- * (lk == P) makes the call copy the inputs first. */
-void logk_interpolate_workers(const logk_table *table, size_t n, const double *P, const double *T,
-                              double *lk, int *pidx, int *tidx, char *isoerr, char *pterr, int workers);
-void logk_slopes_workers(const logk_table *table, size_t n, const double *P, const double *T,
-                         double *dlk_dT, double *dlk_dP, int workers);
+/* The same on `workers` threads (as stated above): LOGK_DONE, or
+ * LOGK_REFUSED with no output changed. */
+int logk_interpolate_workers(const logk_table *table, size_t n, const double *P, const double *T, double *lk,
+                             int *pidx, int *tidx, char *isoerr, char *pterr, int workers);
+int logk_slopes_workers(const logk_table *table, size_t n, const double *P, const double *T, double *dlk_dT,
+                        double *dlk_dP, int workers);
+
+/* Where a batch call writes: any may be NULL (that output is not wanted).
+ * lk and the slopes hold `count` values a point for a set of count
+ * tables, point after point; the rest one a point. */
+typedef struct logk_outputs {
+    double *lk;
+    int *pidx;
+    int *tidx;
+    char *isoerr;
+    char *pterr;
+    double *dlk_dT;
+    double *dlk_dP;
+} logk_outputs;
+
+/* logk_interpolate and logk_slopes in one call, with the options: every
+ * output asked for, on the options' workers, the stop check asked between
+ * chunks. Returns LOGK_DONE, LOGK_STOPPED, LOGK_REFUSED or LOGK_NO_MEMORY
+ * (as logk_interpolate fails), and where done is not NULL the points whose
+ * every output is written (n but where stopped or refused). Nothing is done
+ * when table, P, T or outputs is NULL. */
+int logk_evaluate(const logk_table *table, size_t n, const double *P, const double *T, const logk_outputs *outputs,
+                  const logk_options *options, size_t *done);
+
+/* How the interpolation backwards found its answer, on every face (the
+ * `how` below, Crossing::how in C++, the how of Python's and R's results):
+ * the one statement of the four. */
+#define LOGK_CROSSED 'C'     /* log K crosses the value inside one stencil, or takes it */
+#define LOGK_JUMPED 'J'      /* log K jumps over it where the stencil changes: the answer is the first double past the jump */
+#define LOGK_ROUNDING 'R'    /* rounding decides: see 'R' below */
+#define LOGK_NOT_REACHED 'N' /* log K does not reach it in the range: the answer is NaN */
+
+/* The words for each of the four, for a face's documentation or a
+ * dataset's attributes; NULL for any other character. */
+const char *logk_how_meaning(char how);
 
 /* The interpolation backwards, for n points: the first temperature T[i],
  * going up from T_low to T_high, at which log K at pressure P[i] (as
@@ -119,6 +263,16 @@ void logk_temperature_at(const logk_table *table, size_t n, const double *P, con
 void logk_pressure_at(const logk_table *table, size_t n, const double *T, const double *lk,
                       double P_low, double P_high, double *P, char *how);
 
+/* Both with the options: the points on the options' workers, with the
+ * same bits whatever their number, and the stop check asked between
+ * blocks of some milliseconds. Returns and counts as logk_evaluate; should
+ * memory run out copying the inputs, every answer is NaN and 'N' and the
+ * status LOGK_NO_MEMORY. */
+int logk_solve_temperature(const logk_table *table, size_t n, const double *P, const double *lk, double T_low,
+                           double T_high, double *T, char *how, const logk_options *options, size_t *done);
+int logk_solve_pressure(const logk_table *table, size_t n, const double *T, const double *lk, double P_low,
+                        double P_high, double *P, char *how, const logk_options *options, size_t *done);
+
 /* A set of tables on the grid, for the reactions of one system: each
  * point's stencil and flags are chosen once, and the log K of every table
  * follows, each with the bits of its own table.
@@ -143,6 +297,14 @@ logk_table_set *logk_table_set_from_values(const double *values, size_t count, l
 /* The number of tables; 0 for NULL. */
 size_t logk_table_set_count(const logk_table_set *set);
 
+/* The most tables a set can hold: their values would be beyond what an
+ * address can count. */
+size_t logk_table_set_most(void);
+
+/* Table r of the set, as a table of its own (freed with logk_table_free);
+ * NULL for NULL, an r out of range or no memory, with why in error. */
+logk_table *logk_table_set_table(const logk_table_set *set, size_t r, logk_error *error);
+
 /* Frees a set; NULL is allowed. */
 void logk_table_set_free(logk_table_set *set);
 
@@ -161,10 +323,35 @@ void logk_table_set_slopes(const logk_table_set *set, size_t n, const double *P,
                            double *dlk_dT, double *dlk_dP);
 
 /* Both on several threads, as logk_interpolate_workers. */
-void logk_table_set_interpolate_workers(const logk_table_set *set, size_t n, const double *P, const double *T,
-                                        double *lk, int *pidx, int *tidx, char *isoerr, char *pterr, int workers);
-void logk_table_set_slopes_workers(const logk_table_set *set, size_t n, const double *P, const double *T,
-                                   double *dlk_dT, double *dlk_dP, int workers);
+int logk_table_set_interpolate_workers(const logk_table_set *set, size_t n, const double *P, const double *T,
+                                       double *lk, int *pidx, int *tidx, char *isoerr, char *pterr, int workers);
+int logk_table_set_slopes_workers(const logk_table_set *set, size_t n, const double *P, const double *T,
+                                  double *dlk_dT, double *dlk_dP, int workers);
+
+/* Every output in one call, with the options, as logk_evaluate. */
+int logk_table_set_evaluate(const logk_table_set *set, size_t n, const double *P, const double *T,
+                            const logk_outputs *outputs, const logk_options *options, size_t *done);
+
+/* ---- Point lists and result lines ---- */
+
+/* The points of a point list, read as the program reads PT.dat: a point
+ * from the start of each line, a value left unset stays -9999.9, and a last
+ * pressure without its temperature gives no point. NULL on failure, with
+ * the error and where the reader stopped, as logk_table_read. */
+typedef struct logk_points logk_points;
+logk_points *logk_points_read(const char *path, const logk_options *options, logk_error *error, logk_place *place);
+size_t logk_points_count(const logk_points *points);
+const double *logk_points_P(const logk_points *points); /* bar; NULL for NULL */
+const double *logk_points_T(const logk_points *points); /* degrees Celsius */
+void logk_points_free(logk_points *points);
+
+/* The 68 characters of logk.out's header line, NUL-terminated. */
+const char *logk_header_line(void);
+
+/* The 71 characters of a result line as the program writes it for the
+ * point, NUL-terminated, into line. In logk.out the header and every line
+ * end in CR LF. */
+void logk_format_line(double P, double T, double lk, int pidx, int tidx, char isoerr, char pterr, char line[72]);
 
 #ifdef __cplusplus
 }

@@ -141,11 +141,41 @@ struct Outputs {
     std::span<double> dLK_dP = {};
 };
 
-// Asked while a file is read: between its blocks, and whenever a signal
-// interrupts a wait for it (a named pipe whose writer has not come, or is
-// slow). Returning true stops the read, which then fails with number 0.
-// For a caller that must answer control-C during a long read.
-using StopReading = std::function<bool()>;
+// The library's version ("2.2.0", as LOGK_VERSION in logk.h), and the
+// build of its batch loop in use ("avx512", "avx2" or "baseline"; the
+// environment variable LOGK_CPU forces one, as logk.h says).
+LOGK_API std::string_view version() noexcept;
+LOGK_API std::string_view build() noexcept;
+
+// A caller's stop check: asked between the chunks of a long call (about a
+// millisecond each, or some milliseconds of the interpolation backwards)
+// and, while a file is read, between its blocks and every 50 ms that a read
+// waits (a named pipe whose writer has not come, or is slow). Returning
+// true stops the call: a stopped read fails with number 0, a stopped batch
+// call says how far it got (Progress). Asked on the calling thread. For a
+// caller that must answer control-C, or a model's own flag.
+using StopCheck = std::function<bool()>;
+using StopReading = StopCheck;  // its name in earlier versions
+
+// How a batch call runs: on how many threads (`workers`, read as logk.h
+// states it once for every face: 1 the calling thread alone, k up to k,
+// 0 and -1 every core, -k every core but k - 1), and the caller's stop
+// check. Every result has the same bits whatever the workers.
+struct CallOptions {
+    int workers = 1;
+    StopCheck stop = {};
+};
+
+// How far a batch call got: every output of the points before `done`
+// written, none of the later ones; `stopped` where the stop check ended it.
+struct Progress {
+    std::size_t done = 0;
+    bool stopped = false;
+};
+
+// The threads a large call gets for `workers` (at least 1); throws
+// std::invalid_argument, saying why, for a value that leaves no thread.
+LOGK_API int workers_threads(int workers);
 
 // Calls of the batch form that compute fewer values than this (points times
 // tables) run on the calling thread whatever their `workers`: waking other
@@ -193,16 +223,20 @@ public:
     // the inputs first (std::bad_alloc should memory run out).
     void interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs) const;
 
-    // The same on up to `workers` threads: 1 the calling thread alone, 0 or
-    // below one per core the process may run on (its CPU affinity). Every
-    // result has the same bits whatever the number. The threads come from
-    // one pool that every call shares, made at the first call that wants
-    // them; a call of fewer than kLeastValuesForWorkers values, or one made
-    // inside an OpenMP parallel region, runs on the calling thread alone.
-    // With workers other than 1, an output over P or T anywhere but at its
-    // very place (LK over P) makes the call copy the inputs first.
+    // The same on `workers` threads (logk.h states how they are counted,
+    // for every face; std::invalid_argument for a value that leaves no
+    // thread). Every result has the same bits whatever the number. The
+    // threads come from one pool that every call shares, made at the first
+    // call that wants them; a call of fewer than kLeastValuesForWorkers
+    // values, or one made inside an OpenMP parallel region, runs on the
+    // calling thread alone. With workers other than 1, an output over P or
+    // T anywhere but at its very place (LK over P) makes the call copy the
+    // inputs first.
     void interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs,
                      int workers) const;
+    // And with the options' stop check, asked between chunks: how far it got.
+    Progress interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs,
+                         const CallOptions& options) const;
 
     // The interpolation backwards: the first temperature, going up from
     // T_low to T_high, at which log K at pressure P (as interpolate gives
@@ -225,6 +259,12 @@ public:
                         std::span<char> how, double T_low = TGRID(1), double T_high = TGRID(kTemperatureNodes)) const;
     void pressure_at(std::span<const double> T, std::span<const double> LK, std::span<double> P,
                      std::span<char> how, double P_low = PGRID(1), double P_high = PGRID(kPressureNodes)) const;
+    // Both on the options' workers, with their stop check asked between
+    // blocks of some milliseconds: how far they got.
+    Progress temperature_at(std::span<const double> P, std::span<const double> LK, std::span<double> T,
+                            std::span<char> how, double T_low, double T_high, const CallOptions& options) const;
+    Progress pressure_at(std::span<const double> T, std::span<const double> LK, std::span<double> P,
+                         std::span<char> how, double P_low, double P_high, const CallOptions& options) const;
 
     // log K at PGRID(I), TGRID(J), I from 1 to 37 and J from 1 to 36.
     double value(int I, int J) const noexcept;
@@ -292,10 +332,12 @@ public:
     // start, makes the call copy the inputs first.
     void interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs) const;
 
-    // The same on up to `workers` threads, as Table's (any output over P or
-    // T then makes the call copy the inputs first).
+    // The same on `workers` threads, as Table's (any output over P or T
+    // then makes the call copy the inputs first), and with a stop check.
     void interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs,
                      int workers) const;
+    Progress interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs,
+                         const CallOptions& options) const;
 
     // The values of every table, table after table, each in file order.
     std::vector<double> values() const;

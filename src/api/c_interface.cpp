@@ -8,31 +8,45 @@
 #include "logk/logk.h"
 #include "logk/logk.hpp"
 
+using logk::c_support::batch_outputs;
+using logk::c_support::call_options;
 using logk::c_support::interpolate_or_fail;
+using logk::c_support::on_workers;
 using logk::c_support::set_error;
 
-LOGK_EXPORT logk_table* logk_table_load_at(const char* path, logk_error* error, logk_place* place) {
+LOGK_EXPORT logk_table* logk_table_read(const char* path, const logk_options* options, logk_error* error,
+                                        logk_place* place, logk_read_notes* notes) {
     if (place != nullptr) *place = {0, 0};
+    if (notes != nullptr) *notes = {0, 0, 0, 0};
     if (path == nullptr) {
-        set_error(error, 0, "logk_table_load: no path");
+        set_error(error, 0, "logk_table_read: no path");
         return nullptr;
     }
     try {
         auto* table = new logk_table;
         logk::Error failure;
-        if (logk::load_table_file(path, table->LOGK, failure)) {
+        logk::ReadNotes noted;
+        if (logk::load_table_file(path, table->LOGK, failure, call_options(options).stop,
+                                  notes != nullptr ? &noted : nullptr)) {
             set_error(error, 0, "");
+            if (notes != nullptr) {
+                *notes = {noted.past_row.line, noted.past_row.values, noted.null_value.line, noted.after_table.line};
+            }
             return table;
         }
         delete table;
         set_error(error, failure.number, failure.text);
         if (place != nullptr) *place = {failure.line, failure.column};
     } catch (const std::bad_alloc&) {
-        set_error(error, 0, "logk_table_load: out of memory");
+        set_error(error, 0, "logk_table_read: out of memory");
     } catch (...) {
-        set_error(error, 0, "logk_table_load: unexpected failure");
+        set_error(error, 0, "logk_table_read: unexpected failure");
     }
     return nullptr;
+}
+
+LOGK_EXPORT logk_table* logk_table_load_at(const char* path, logk_error* error, logk_place* place) {
+    return logk_table_read(path, nullptr, error, place, nullptr);
 }
 
 LOGK_EXPORT logk_table* logk_table_load(const char* path, logk_error* error) {
@@ -56,18 +70,33 @@ LOGK_EXPORT logk_table* logk_table_from_values(const double values[1332], logk_e
 
 LOGK_EXPORT void logk_table_free(logk_table* table) { delete table; }
 
-LOGK_EXPORT void logk_interpolate_workers(const logk_table* table, size_t n, const double* P, const double* T,
-                                          double* lk, int* pidx, int* tidx, char* isoerr, char* pterr, int workers) {
-    if (table == nullptr || P == nullptr || T == nullptr) return;
-    interpolate_or_fail(logk::values_of(table->LOGK), n, P, T, {lk, pidx, tidx, isoerr, pterr, nullptr, nullptr},
-                        workers);
+LOGK_EXPORT size_t logk_table_value_count(const logk_table* table) {
+    return table == nullptr ? 0 : logk::LogKTable::kCells;
 }
 
-LOGK_EXPORT void logk_slopes_workers(const logk_table* table, size_t n, const double* P, const double* T,
-                                     double* dlk_dT, double* dlk_dP, int workers) {
-    if (table == nullptr || P == nullptr || T == nullptr) return;
-    interpolate_or_fail(logk::values_of(table->LOGK), n, P, T,
-                        {nullptr, nullptr, nullptr, nullptr, nullptr, dlk_dT, dlk_dP}, workers);
+LOGK_EXPORT void logk_table_values(const logk_table* table, double* values) {
+    if (table != nullptr && values != nullptr) table->LOGK.get_in_file_order(values);
+}
+
+LOGK_EXPORT int logk_evaluate(const logk_table* table, size_t n, const double* P, const double* T,
+                              const logk_outputs* outputs, const logk_options* options, size_t* done) {
+    if (done != nullptr) *done = 0;
+    if (table == nullptr || P == nullptr || T == nullptr || outputs == nullptr) return LOGK_DONE;
+    return interpolate_or_fail(logk::values_of(table->LOGK), n, P, T, batch_outputs(*outputs), options, done);
+}
+
+LOGK_EXPORT int logk_interpolate_workers(const logk_table* table, size_t n, const double* P, const double* T,
+                                         double* lk, int* pidx, int* tidx, char* isoerr, char* pterr, int workers) {
+    const logk_outputs outputs{lk, pidx, tidx, isoerr, pterr, nullptr, nullptr};
+    const logk_options options = on_workers(workers);
+    return logk_evaluate(table, n, P, T, &outputs, &options, nullptr);
+}
+
+LOGK_EXPORT int logk_slopes_workers(const logk_table* table, size_t n, const double* P, const double* T,
+                                    double* dlk_dT, double* dlk_dP, int workers) {
+    const logk_outputs outputs{nullptr, nullptr, nullptr, nullptr, nullptr, dlk_dT, dlk_dP};
+    const logk_options options = on_workers(workers);
+    return logk_evaluate(table, n, P, T, &outputs, &options, nullptr);
 }
 
 LOGK_EXPORT void logk_interpolate(const logk_table* table, size_t n, const double* P, const double* T, double* lk,

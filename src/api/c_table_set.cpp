@@ -8,7 +8,9 @@
 #include "api/c_support.h"
 #include "logk/logk.h"
 
+using logk::c_support::batch_outputs;
 using logk::c_support::interpolate_or_fail;
+using logk::c_support::on_workers;
 using logk::c_support::set_error;
 
 namespace {
@@ -70,20 +72,45 @@ LOGK_EXPORT logk_table_set* logk_table_set_from_values(const double* values, siz
 
 LOGK_EXPORT size_t logk_table_set_count(const logk_table_set* set) { return set == nullptr ? 0 : set->data.count; }
 
-LOGK_EXPORT void logk_table_set_free(logk_table_set* set) { delete set; }
+LOGK_EXPORT size_t logk_table_set_most(void) { return logk::TableSet::kMostTables; }
 
-LOGK_EXPORT void logk_table_set_interpolate_workers(const logk_table_set* set, size_t n, const double* P,
-                                                    const double* T, double* lk, int* pidx, int* tidx, char* isoerr,
-                                                    char* pterr, int workers) {
-    if (set == nullptr || P == nullptr || T == nullptr) return;
-    interpolate_or_fail(set->data.tables(), n, P, T, {lk, pidx, tidx, isoerr, pterr, nullptr, nullptr}, workers);
+LOGK_EXPORT logk_table* logk_table_set_table(const logk_table_set* set, size_t r, logk_error* error) {
+    if (set == nullptr || r >= set->data.count) {
+        set_error(error, 0, "logk_table_set_table: no such table");
+        return nullptr;
+    }
+    auto* table = new (std::nothrow) logk_table;
+    if (table == nullptr) {
+        set_error(error, 0, "logk_table_set_table: out of memory");
+        return nullptr;
+    }
+    table->LOGK = set->data.get(r);
+    set_error(error, 0, "");
+    return table;
 }
 
-LOGK_EXPORT void logk_table_set_slopes_workers(const logk_table_set* set, size_t n, const double* P, const double* T,
-                                               double* dlk_dT, double* dlk_dP, int workers) {
-    if (set == nullptr || P == nullptr || T == nullptr) return;
-    interpolate_or_fail(set->data.tables(), n, P, T, {nullptr, nullptr, nullptr, nullptr, nullptr, dlk_dT, dlk_dP},
-                        workers);
+LOGK_EXPORT void logk_table_set_free(logk_table_set* set) { delete set; }
+
+LOGK_EXPORT int logk_table_set_evaluate(const logk_table_set* set, size_t n, const double* P, const double* T,
+                                        const logk_outputs* outputs, const logk_options* options, size_t* done) {
+    if (done != nullptr) *done = 0;
+    if (set == nullptr || P == nullptr || T == nullptr || outputs == nullptr) return LOGK_DONE;
+    return interpolate_or_fail(set->data.tables(), n, P, T, batch_outputs(*outputs), options, done);
+}
+
+LOGK_EXPORT int logk_table_set_interpolate_workers(const logk_table_set* set, size_t n, const double* P,
+                                                   const double* T, double* lk, int* pidx, int* tidx, char* isoerr,
+                                                   char* pterr, int workers) {
+    const logk_outputs outputs{lk, pidx, tidx, isoerr, pterr, nullptr, nullptr};
+    const logk_options options = on_workers(workers);
+    return logk_table_set_evaluate(set, n, P, T, &outputs, &options, nullptr);
+}
+
+LOGK_EXPORT int logk_table_set_slopes_workers(const logk_table_set* set, size_t n, const double* P, const double* T,
+                                              double* dlk_dT, double* dlk_dP, int workers) {
+    const logk_outputs outputs{nullptr, nullptr, nullptr, nullptr, nullptr, dlk_dT, dlk_dP};
+    const logk_options options = on_workers(workers);
+    return logk_table_set_evaluate(set, n, P, T, &outputs, &options, nullptr);
 }
 
 LOGK_EXPORT void logk_table_set_interpolate(const logk_table_set* set, size_t n, const double* P, const double* T,

@@ -10,6 +10,7 @@
 #include "messages/catalogue.h"
 #include "reader/field_scanner.h"
 #include "reader/input_file.h"
+#include "reader/table_rows.h"
 #include "system/platform.h"
 
 namespace logk {
@@ -90,23 +91,18 @@ bool load_table(const std::string& path, LogKTable& LOGK, Error& error, const St
     if (opened.failed(error)) return false;
     InputFile file(opened.fd(), unit::table, opened.path());
     limit(file, stop);
-    std::array<double*, kTemperatureNodes> row{};
-    for (int I = 1; I <= kPressureNodes; ++I) {
-        for (int J = 1; J <= kTemperatureNodes; ++J) row[static_cast<std::size_t>(J - 1)] = &LOGK(I, J);
-        const ReadOutcome outcome = read_values(file, row, false, notes != nullptr);
-        if (outcome.status != ReadOutcome::complete) {
-            error = read_failure(outcome, file);
-            return false;
-        }
-        if (notes == nullptr) continue;
-        if (notes->past_row.line == 0 && outcome.values_left_on_line > 0) {
-            notes->past_row = {file.line(), outcome.values_on_line, path};
-        }
-        if (notes->null_value.line == 0 && outcome.null_line != 0) notes->null_value = {outcome.null_line, path};
+    TableRowsNotes noted;
+    const ReadOutcome outcome = read_table_rows(file, LOGK, notes != nullptr ? &noted : nullptr,
+                                                platform::is_regular_file(opened.fd()));
+    if (outcome.status != ReadOutcome::complete) {
+        error = read_failure(outcome, file);
+        return false;
     }
     if (notes != nullptr) {
-        const std::int64_t after = first_line_holding_values(file, platform::is_regular_file(opened.fd()));
-        if (after != 0) notes->after_table = {after, path};
+        auto at = [&path](std::int64_t line) { return NotedLine{line, line != 0 ? path : std::string()}; };
+        if (noted.past_row_line != 0) notes->past_row = {noted.past_row_line, noted.past_row_values, path};
+        notes->null_value = at(noted.null_line);
+        notes->after_table = at(noted.after_table_line);
     }
     return true;
 }

@@ -8,6 +8,7 @@
 
 #include "batch/batch.h"
 #include "logk/logk.hpp"
+#include "workers/workers.h"
 
 namespace logk {
 
@@ -29,6 +30,20 @@ inline BatchOutputs checked_outputs(const char* caller, std::size_t n, std::size
     auto data = [](auto span) { return span.empty() ? nullptr : span.data(); };
     return {data(outputs.LK),    data(outputs.PIDX),   data(outputs.TIDX),  data(outputs.ISOERR),
             data(outputs.PTERR), data(outputs.dLK_dT), data(outputs.dLK_dP)};
+}
+
+// Refuses, with the library's words, a `workers` that leaves no thread.
+inline void check_workers(int workers) {
+    if (!threads_wanted(workers)) throw std::invalid_argument(refused_workers(workers));
+}
+
+// A batch call of n points with the options: the points done and whether
+// the stop check ended it.
+inline Progress run_batch(const TableValues& tables, std::size_t n, const double* P, const double* T,
+                          const BatchOutputs& out, const CallOptions& options) {
+    check_workers(options.workers);
+    const std::size_t done = interpolate_points(tables, n, P, T, out, options.workers, options.stop);
+    return {done, done < n};
 }
 
 }  // namespace logk

@@ -10,9 +10,11 @@
 #include "api/table_data.h"
 #include "interp/intrpk.h"
 #include "interp/slopes.h"
+#include "logk/logk.h"
 #include "logk/logk.hpp"
 #include "result/result_line.h"
 #include "stencil/findpt.h"
+#include "workers/workers.h"
 
 namespace logk {
 
@@ -72,9 +74,14 @@ void Table::interpolate(std::span<const double> P, std::span<const double> T, co
 
 void Table::interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs,
                         int workers) const {
+    interpolate(P, T, outputs, CallOptions{workers, {}});
+}
+
+Progress Table::interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs,
+                            const CallOptions& options) const {
     const std::size_t n = P.size();
-    interpolate_points(values_of(data_->LOGK), n, P.data(), T.data(),
-                       checked_outputs("logk::Table::interpolate", n, T.size(), 1, outputs), workers);
+    return run_batch(values_of(data_->LOGK), n, P.data(), T.data(),
+                     checked_outputs("logk::Table::interpolate", n, T.size(), 1, outputs), options);
 }
 
 double Table::value(int I, int J) const noexcept {
@@ -102,6 +109,15 @@ Read<Points> read_points(const std::string& path, const StopReading& stop) {
     Points points;
     if (read_point_file(path, points, read.error, stop)) read.value = std::move(points);
     return read;
+}
+
+std::string_view version() noexcept { return LOGK_VERSION; }
+
+std::string_view build() noexcept { return instruction_set_name(chosen_instruction_set()); }
+
+int workers_threads(int workers) {
+    check_workers(workers);
+    return *threads_wanted(workers);
 }
 
 std::string_view header_line() {

@@ -112,9 +112,14 @@ void TableSet::interpolate(std::span<const double> P, std::span<const double> T,
 
 void TableSet::interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs,
                            int workers) const {
+    interpolate(P, T, outputs, CallOptions{workers, {}});
+}
+
+Progress TableSet::interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs,
+                               const CallOptions& options) const {
     const std::size_t n = P.size();
-    interpolate_points(data_->tables(), n, P.data(), T.data(),
-                       checked_outputs("logk::TableSet::interpolate", n, T.size(), data_->count, outputs), workers);
+    return run_batch(data_->tables(), n, P.data(), T.data(),
+                     checked_outputs("logk::TableSet::interpolate", n, T.size(), data_->count, outputs), options);
 }
 
 std::vector<double> TableSet::values() const {

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "batch/batch_loop.h"
 #include "batch/overlap.h"
+#include "system/platform.h"
 #include "workers/workers.h"
 
 namespace logk {
@@ -79,17 +82,40 @@ void run_sliced(PointsFunction function, const Work& w, int threads) {
     });
 }
 
-void run(PointsFunction function, const Work& w, int workers) {
+// Points a chunk of a call that can be stopped: some 65536 values a
+// thread, about a millisecond of work, so that a stop is answered soon and
+// the checks cost nothing that counts.
+constexpr std::size_t kChunkValues = 65536;
+
+// The work in chunks, the stop check asked after each; the points done.
+std::size_t run_in_chunks(PointsFunction function, const Work& w, int threads, const StopCheck& stop) {
+    const std::size_t per_chunk = std::max<std::size_t>(1, kChunkValues * static_cast<std::size_t>(threads) /
+                                                               std::max<std::size_t>(1, w.tables.count));
+    for (std::size_t first = 0; first < w.n;) {
+        const Work chunk = slice(w, first, std::min(per_chunk, w.n - first));
+        threads > 1 ? run_sliced(function, chunk, threads) : function(chunk);
+        first += chunk.n;
+        if (first < w.n && stop()) return first;
+    }
+    return w.n;
+}
+
+std::size_t run(PointsFunction function, const Work& w, int workers, const StopCheck& stop) {
     const int threads = threads_for(workers, w.n * w.tables.count);
+    auto go = [&](const Work& work) -> std::size_t {
+        if (stop) return run_in_chunks(function, work, threads, stop);
+        threads > 1 ? run_sliced(function, work, threads) : function(work);
+        return work.n;
+    };
     if (any_overwrites_unread(w, threads > 1)) {
         std::vector<double> inputs(w.P, w.P + w.n);
         inputs.insert(inputs.end(), w.T, w.T + w.n);
         Work copied = w;
         copied.P = inputs.data();
         copied.T = inputs.data() + w.n;
-        return threads > 1 ? run_sliced(function, copied, threads) : function(copied);
+        return go(copied);
     }
-    threads > 1 ? run_sliced(function, w, threads) : function(w);
+    return go(w);
 }
 
 }  // namespace
@@ -114,6 +140,44 @@ InstructionSet best_instruction_set() noexcept {
     return InstructionSet::baseline;
 }
 
+const char* instruction_set_name(InstructionSet set) noexcept {
+    switch (set) {
+        case InstructionSet::avx512: return "avx512";
+        case InstructionSet::avx2: return "avx2";
+        case InstructionSet::baseline: break;
+    }
+    return "baseline";
+}
+
+namespace {
+
+struct BuildChoice {
+    InstructionSet set;
+    std::string note;
+};
+
+const BuildChoice& build_choice() {
+    static const BuildChoice choice = [] {
+        const InstructionSet best = best_instruction_set();
+        const std::optional<std::string> asked = platform::environment("LOGK_CPU");
+        if (!asked || asked->empty()) return BuildChoice{best, ""};
+        const std::string using_best = std::string("; the library uses ") + instruction_set_name(best);
+        for (InstructionSet set : {InstructionSet::baseline, InstructionSet::avx2, InstructionSet::avx512}) {
+            if (*asked != instruction_set_name(set)) continue;
+            if (set <= best) return BuildChoice{set, ""};
+            return BuildChoice{best, "LOGK_CPU=" + *asked + ": this processor cannot run that build" + using_best};
+        }
+        return BuildChoice{best, "LOGK_CPU=" + *asked + " names no build (baseline, avx2 or avx512)" + using_best};
+    }();
+    return choice;
+}
+
+}  // namespace
+
+InstructionSet chosen_instruction_set() noexcept { return build_choice().set; }
+
+const std::string& chosen_instruction_set_note() noexcept { return build_choice().note; }
+
 std::vector<InstructionSet> available_instruction_sets() {
     std::vector<InstructionSet> sets;
     for (InstructionSet set : {InstructionSet::baseline, InstructionSet::avx2, InstructionSet::avx512}) {
@@ -122,26 +186,26 @@ std::vector<InstructionSet> available_instruction_sets() {
     return sets;
 }
 
-void interpolate_points_with(InstructionSet set, const TableValues& tables, std::size_t n, const double* P,
-                             const double* T, const BatchOutputs& out, int workers) {
-    run(kPoints.for_set(set), Work{tables, n, P, T, out}, workers);
+std::size_t interpolate_points_with(InstructionSet set, const TableValues& tables, std::size_t n, const double* P,
+                                    const double* T, const BatchOutputs& out, int workers, const StopCheck& stop) {
+    return run(kPoints.for_set(set), Work{tables, n, P, T, out}, workers, stop);
 }
 
-void interpolate_points(const TableValues& tables, std::size_t n, const double* P, const double* T,
-                        const BatchOutputs& out, int workers) {
-    static const PointsFunction best = kPoints.for_set(best_instruction_set());
-    run(best, Work{tables, n, P, T, out}, workers);
+std::size_t interpolate_points(const TableValues& tables, std::size_t n, const double* P, const double* T,
+                               const BatchOutputs& out, int workers, const StopCheck& stop) {
+    static const PointsFunction best = kPoints.for_set(chosen_instruction_set());
+    return run(best, Work{tables, n, P, T, out}, workers, stop);
 }
 
 void interpolate_on_stencil(const double* cells, int PIDX, int TIDX, std::size_t n, const double* P,
                             const double* T, double* LK) {
-    static const OneStencilFunction best = kOnOneStencil.for_set(best_instruction_set());
+    static const OneStencilFunction best = kOnOneStencil.for_set(chosen_instruction_set());
     best({cells, PIDX, TIDX, {}, n, P, T, LK});
 }
 
 void interpolate_along_temperature(int TIDX, const PressureColumns& columns, std::size_t n, const double* T,
                                    double* LK) {
-    static const OneStencilFunction best = kAlongTemperature.for_set(best_instruction_set());
+    static const OneStencilFunction best = kAlongTemperature.for_set(chosen_instruction_set());
     best({nullptr, 0, TIDX, columns, n, nullptr, T, LK});
 }
 

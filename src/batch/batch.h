@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "grid/logk_table.h"
@@ -21,6 +23,15 @@ enum class InstructionSet { baseline, avx2, avx512 };
 // The best build this processor can run, and all it can run, the best last.
 InstructionSet best_instruction_set() noexcept;
 std::vector<InstructionSet> available_instruction_sets();
+
+// The build the library uses: the best, unless the environment variable
+// LOGK_CPU names another this processor can run ("baseline", "avx2",
+// "avx512"), so that tests and benchmarks can force each; read once, at
+// the first call. Its name, and why it is not the one LOGK_CPU asked for
+// ("" where it is, or none was asked for).
+InstructionSet chosen_instruction_set() noexcept;
+const char* instruction_set_name(InstructionSet set) noexcept;
+const std::string& chosen_instruction_set_note() noexcept;
 
 // `count` tables on the grid, stored value by value: the value of table r
 // at cell c (a LogKTable's order) is values[c * count + r], and followed by
@@ -47,6 +58,9 @@ struct BatchOutputs {
     double* dLK_dP = nullptr;
 };
 
+// Asked between the chunks of a long call: true stops it.
+using StopCheck = std::function<bool()>;
+
 // For i < n: FINDPT once, then INTRPK for each table, for P[i], T[i], as the
 // program does for one point; and the slopes of each table's interpolant
 // where asked. P and T are not null. Outputs may lie over the inputs: the
@@ -57,14 +71,18 @@ struct BatchOutputs {
 // but at its very place, 8 bytes a point): then the inputs are copied
 // first, and std::bad_alloc is thrown if memory runs out.
 //
-// `workers`: 1 the calling thread alone, more up to that many threads, 0
-// or below one per core (api/workers.h); the results are the same bits.
-void interpolate_points(const TableValues& tables, std::size_t n, const double* P, const double* T,
-                        const BatchOutputs& out, int workers = 1);
+// `workers` as workers/workers.h reads it (it must not be refused); the
+// results are the same bits whatever it is. With a stop check, the points
+// go in chunks of about a millisecond, the check asked after each: the
+// points done come back, every output of those written and none of the
+// later ones (n where the check never stopped it).
+std::size_t interpolate_points(const TableValues& tables, std::size_t n, const double* P, const double* T,
+                               const BatchOutputs& out, int workers = 1, const StopCheck& stop = {});
 
 // With the build given, which must be one of available_instruction_sets().
-void interpolate_points_with(InstructionSet set, const TableValues& tables, std::size_t n, const double* P,
-                             const double* T, const BatchOutputs& out, int workers = 1);
+std::size_t interpolate_points_with(InstructionSet set, const TableValues& tables, std::size_t n, const double* P,
+                                    const double* T, const BatchOutputs& out, int workers = 1,
+                                    const StopCheck& stop = {});
 
 // The same for a LogKTable.
 inline TableValues values_of(const LogKTable& LOGK) { return {LOGK.cells(), 1}; }

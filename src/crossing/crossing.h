@@ -6,6 +6,9 @@
 // library's faces call it for one point or many.
 #pragma once
 
+#include <cstddef>
+#include <functional>
+
 #include "grid/logk_table.h"
 
 namespace logk {
@@ -42,5 +45,23 @@ struct FirstCrossing {
     char how;
 };
 FirstCrossing first_crossing(const LogKTable& LOGK, Along along, double fixed, double y, double low, double high);
+
+}  // namespace logk
+
+namespace logk {
+
+// first_crossing for n points, point i at fixed[i] looking for LK[i], into
+// at[i] and how[i] (how may be null), each point's inputs read before its
+// outputs are written and no output before another point's inputs (the
+// caller copies inputs that outputs would overwrite); on up to `workers`
+// threads (workers/workers.h, not refused), with the same bits whatever
+// their number. With a stop check, the points go in blocks sized by the
+// time the last one took (some milliseconds: a point takes a microsecond,
+// or milliseconds where it scans long stretches), the check asked between
+// them: returns the points done, every output of those written and none
+// of the later ones (n where the check never stopped it).
+std::size_t crossings(const LogKTable& LOGK, Along along, std::size_t n, const double* fixed, const double* LK,
+                      double low, double high, double* at, char* how, int workers,
+                      const std::function<bool()>& stop);
 
 }  // namespace logk

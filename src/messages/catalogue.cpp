@@ -9,21 +9,36 @@
 namespace logk {
 namespace {
 
+using enum FailureKind;
 constexpr std::array<CatalogueEntry, 13> kCatalogue = {{
-    {msg::permission_denied, Severity::severe, "permission to access file denied, unit %d, file %s"},
-    {msg::record_too_long, Severity::severe, "input record too long, unit %d, file %s"},
-    {msg::end_of_file_during_read, Severity::severe, "end-of-file during read, unit %d, file %s"},
-    {msg::file_not_found, Severity::severe, "file not found, unit %d, file %s"},
-    {msg::open_failure, Severity::severe, "open failure, unit %d, file %s"},
-    {msg::write_error, Severity::severe, "error during write, unit %d, file %s"},
-    {msg::read_error, Severity::severe, "error during read, unit %d, file %s"},
-    {msg::no_such_device, Severity::severe, "no such device, unit %d, file %s"},
-    {msg::name_error, Severity::severe, "file name specification error, unit %d, file %s"},
-    {msg::write_to_read_only, Severity::severe, "write to READONLY file, unit %d, file %s"},
-    {msg::syntax_error, Severity::severe, "list-directed I/O syntax error, unit %d, file %s"},
-    {msg::conversion_error, Severity::severe, "input conversion error, unit %d, file %s"},
-    {msg::aborting_on_event, Severity::error, "program aborting due to %s event"},
+    {msg::permission_denied, Severity::severe, "permission to access file denied, unit %d, file %s", permission,
+     "permission to read the file is denied"},
+    {msg::record_too_long, Severity::severe, "input record too long, unit %d, file %s", notation,
+     "a line is too long"},
+    {msg::end_of_file_during_read, Severity::severe, "end-of-file during read, unit %d, file %s", notation,
+     "the file ends before its 37 x 36 values (or inside a quote or parenthesis)"},
+    {msg::file_not_found, Severity::severe, "file not found, unit %d, file %s", not_found, "no such file"},
+    {msg::open_failure, Severity::severe, "open failure, unit %d, file %s", other, "the file cannot be opened"},
+    {msg::write_error, Severity::severe, "error during write, unit %d, file %s", other, "the file could not be written"},
+    {msg::read_error, Severity::severe, "error during read, unit %d, file %s", other, "the file could not be read"},
+    {msg::no_such_device, Severity::severe, "no such device, unit %d, file %s", other, "no such device"},
+    {msg::name_error, Severity::severe, "file name specification error, unit %d, file %s", other,
+     "the path cannot be used (too long, or too many links)"},
+    {msg::write_to_read_only, Severity::severe, "write to READONLY file, unit %d, file %s", permission,
+     "the file may only be read"},
+    {msg::syntax_error, Severity::severe, "list-directed I/O syntax error, unit %d, file %s", notation,
+     "a character that is no part of a number"},
+    {msg::conversion_error, Severity::severe, "input conversion error, unit %d, file %s", notation,
+     "a value that cannot be converted (out of range, malformed after its exponent, or quoted text)"},
+    {msg::aborting_on_event, Severity::error, "program aborting due to %s event", other, "the run was interrupted"},
 }};
+
+const CatalogueEntry* find_entry(int number) {
+    for (const CatalogueEntry& entry : kCatalogue) {
+        if (entry.number == number) return &entry;
+    }
+    return nullptr;
+}
 
 const char* severity_prefix(Severity severity) {
     switch (severity) {
@@ -59,10 +74,18 @@ std::string message_line(const CatalogueEntry& entry, std::initializer_list<std:
 }  // namespace
 
 const CatalogueEntry& catalogue_entry(int number) {
-    for (const CatalogueEntry& entry : kCatalogue) {
-        if (entry.number == number) return entry;
-    }
-    return kCatalogue[4];  // unreachable for the numbers in msg::; "open failure" as a fallback
+    const CatalogueEntry* entry = find_entry(number);
+    return entry != nullptr ? *entry : kCatalogue[4];  // unreachable for the numbers in msg::; "open failure"
+}
+
+FailureKind failure_kind(int number) {
+    const CatalogueEntry* entry = find_entry(number);
+    return entry != nullptr ? entry->kind : FailureKind::other;
+}
+
+const char* failure_meaning(int number) {
+    const CatalogueEntry* entry = find_entry(number);
+    return entry != nullptr ? entry->meaning : nullptr;
 }
 
 std::uint32_t status_code(int number) {

@@ -34,14 +34,27 @@ inline constexpr int points = 12;  // PT.dat
 inline constexpr int result = 21;  // logk.out
 }  // namespace unit
 
+// What kind of failure a message reports, for the library's faces, whose
+// exceptions and conditions are named after it (a Python FileNotFoundError,
+// an R logk_notation_error, ...).
+enum class FailureKind { not_found = 1, permission = 2, notation = 3, other = 4 };
+
 struct CatalogueEntry {
     int number;
     Severity severity;
-    const char* text;  // printf-style: unit %d and file %s, or the event %s
+    const char* text;     // printf-style: unit %d and file %s, or the event %s
+    FailureKind kind;
+    const char* meaning;  // what it means in plain words, for a reader of the library's faces
 };
 
 // The row of a message number; every number in msg:: has one.
 const CatalogueEntry& catalogue_entry(int number);
+
+// The kind and the plain words of a message number; other and nullptr for
+// a number the catalogue does not hold (such as 0, the library's own
+// failures). The words of 24 are those of the end of a table file.
+FailureKind failure_kind(int number);
+const char* failure_meaning(int number);
 
 // Severity in bits 31-30, message number in bits 15-0:
 // status_code(29) == 0xC000001D == 3221225501.

@@ -4,11 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "logk/logk.h"  // LOGK_VERSION
 #include "system/platform.h"
-
-#ifndef LOGK_VERSION
-#error "the build defines LOGK_VERSION"
-#endif
 
 namespace logk {
 namespace {

@@ -11,6 +11,7 @@
 #include "program/run_end.h"
 #include "reader/field_scanner.h"
 #include "reader/input_file.h"
+#include "reader/table_rows.h"
 #include "result/result_file.h"
 #include "stencil/findpt.h"
 #include "system/platform.h"
@@ -55,16 +56,6 @@ void stop_on(const WriteOutcome& outcome, const ResultFile& file) {
     if (outcome.message != 0) stop_run(outcome.message, unit::result, file.path(), outcome.system_error);
 }
 
-// One request per pressure node; each starts at a fresh record and takes as
-// many records as its 36 values need.
-void load_table(InputFile& file, LogKTable& LOGK) {
-    std::array<double*, kTemperatureNodes> row{};
-    for (int I = 1; I <= kPressureNodes; ++I) {
-        for (int J = 1; J <= kTemperatureNodes; ++J) row[static_cast<std::size_t>(J - 1)] = &LOGK(I, J);
-        stop_on(read_values(file, row, false), file);
-    }
-}
-
 }  // namespace
 
 int run(const RunFiles& files) {
@@ -84,7 +75,7 @@ int run(const RunFiles& files) {
     ResultFile result(result_open.fd, result_open.read_only, result_path);
 
     LogKTable LOGK;
-    load_table(table, LOGK);
+    stop_on(read_table_rows(table, LOGK), table);
     stop_on(result.write_header(), result);
 
     ResultLine line;

@@ -1,6 +1,7 @@
 #include "system/platform.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <signal.h>
 #include <unistd.h>
@@ -64,7 +65,9 @@ void on_console_event(int signal_number) {
 OpenResult open_read_only(const char* name, const StopCheck& stop) {
     OpenResult result;
     result.read_only = true;
-    result.fd = open_file(name, O_RDONLY, stop);
+    // With a stop check, a named pipe is not waited on in open(2), which no
+    // signal handler that restarts calls could end, but in read_some's poll.
+    result.fd = open_file(name, stop ? O_RDONLY | O_NONBLOCK : O_RDONLY, stop);
     if (result.fd < 0) {
         result.error = errno;
         return result;
@@ -113,9 +116,23 @@ bool is_regular_file(int fd) {
 }
 
 std::ptrdiff_t read_some(int fd, char* buffer, std::size_t n, const StopCheck& stop) {
+    // How often a read that waits asks its stop check.
+    constexpr int kLookEveryMilliseconds = 50;
     for (;;) {
-        ssize_t got = ::read(fd, buffer, n);
+        if (stop) {
+            // A pipe opened without waiting for its writer reads as ended
+            // until one comes; poll(2) waits for the writer's bytes, or its
+            // end, and leaves room for the check.
+            pollfd wanted{fd, POLLIN, 0};
+            const int ready = ::poll(&wanted, 1, kLookEveryMilliseconds);
+            if (ready == 0 || (ready < 0 && errno == EINTR)) {
+                if (stop()) return -EINTR;
+                continue;
+            }
+        }
+        const ssize_t got = ::read(fd, buffer, n);
         if (got >= 0) return got;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) continue;  // the writer has come, its bytes not yet
         if (errno != EINTR || (stop && stop())) return -errno;
     }
 }
@@ -166,6 +183,12 @@ std::string absolute_path(std::string_view name) {
     path += name;
     if (path.size() > kLongestShown) return std::string(name.substr(name.rfind('/') + 1));
     return path;
+}
+
+std::optional<std::string> environment(const char* name) {
+    const char* value = std::getenv(name);
+    if (value == nullptr) return std::nullopt;
+    return std::string(value);
 }
 
 std::string error_text(int error) { return std::strerror(error); }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,8 +28,8 @@ using StopCheck = std::function<bool()>;
 // Opens an existing file for reading only, as both the program and the
 // library read their inputs: a pipe then ends when its writer closes it. A
 // directory is refused with EISDIR, as a directory never holds a table or
-// points. A named pipe waits here for its writer; when a signal interrupts
-// the wait, `stop` decides whether to give up (EINTR) or wait on.
+// points. Without a stop check, a named pipe waits here for its writer;
+// with one, it does not wait here, and read_some waits for the writer.
 OpenResult open_read_only(const char* name, const StopCheck& stop = {});
 
 // Opens the result file for reading and writing, creating a missing file
@@ -47,8 +48,9 @@ void close_file(int fd);
 bool is_regular_file(int fd);
 
 // Reads up to n bytes. Returns the count (0 at the end of the file) or
-// -errno. A read interrupted by a signal is tried again, unless `stop`
-// says to give up (-EINTR).
+// -errno. A read interrupted by a signal is tried again. With a stop check,
+// a read that has to wait asks it every 50 ms and whenever a signal
+// interrupts the wait, and gives up (-EINTR) where it says so.
 std::ptrdiff_t read_some(int fd, char* buffer, std::size_t n, const StopCheck& stop = {});
 
 // One write call: the count the system took, or -errno; nothing is retried.
@@ -71,6 +73,9 @@ bool same_file(const std::string& a, const std::string& b);
 // last part of `name`, when that path would be 256 characters or longer;
 // `name` itself when the working directory cannot be found.
 std::string absolute_path(std::string_view name);
+
+// The value of an environment variable, or none where it is not set.
+std::optional<std::string> environment(const char* name);
 
 // The system's own description of an errno value.
 std::string error_text(int error);

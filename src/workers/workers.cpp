@@ -7,6 +7,8 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -134,10 +136,28 @@ Pool* pool() {
 
 }  // namespace
 
+std::optional<int> threads_wanted(int workers) {
+    if (workers == 1) return 1;
+    const int cores = platform::cores_available();
+    if (workers > 1) return std::min(workers, cores);
+    if (workers == 0) return cores;
+    // -k: every core but k - 1, as SciPy counts; the sum cannot wrap, as
+    // cores is positive and workers negative.
+    const int threads = cores + 1 + workers;
+    if (threads < 1) return std::nullopt;
+    return threads;
+}
+
+std::string refused_workers(int workers) {
+    const int cores = platform::cores_available();
+    return "workers=" + std::to_string(workers) + " leaves no thread: this process may run on " +
+           std::to_string(cores) + (cores == 1 ? " core" : " cores") +
+           " (1 is the calling thread alone, -1 or 0 every core, -k every core but k - 1)";
+}
+
 int threads_for(int workers, std::size_t values) {
     if (workers == 1 || values < kLeastValuesForWorkers || platform::inside_parallel_region()) return 1;
-    const int cores = platform::cores_available();
-    return workers <= 0 ? cores : std::min(workers, cores);
+    return threads_wanted(workers).value_or(1);
 }
 
 void run_parts(std::size_t parts, int threads, const std::function<void(std::size_t)>& part) {
