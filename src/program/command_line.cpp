@@ -1,6 +1,7 @@
 #include "program/command_line.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,13 +23,65 @@ constexpr std::string_view kUsage =
     "  -h, --help      print this help and exit\n"
     "  --version       print the version and exit\n"
     "\n"
-    "An option's FILE may also follow an '=' (--table=FILE). The notation of\n"
-    "the input files, the columns and flags of logk.out and the messages:\n"
-    "man logk\n";
+    "An option's FILE may also follow an '=' (--table=FILE). A FILE of '-' is\n"
+    "standard input (for --table or --points, not both) or standard output\n"
+    "(for --output). A file named '-', or whose name begins with '--', is\n"
+    "written ./- or ./--name. The notation of the input files, the columns\n"
+    "and flags of logk.out and the messages: man logk\n";
 
 constexpr std::string_view kVersion = "logk " LOGK_VERSION "\n";
 
 std::string refusal(const std::string& what) { return "logk: " + what + "; try 'logk --help'\n"; }
+
+// An argument as a refusal shows it: control characters escaped in the C
+// manner, every other byte (UTF-8 included) as it is.
+std::string shown(std::string_view argument) {
+    constexpr std::string_view kHex = "0123456789abcdef";
+    std::string text;
+    for (const char c : argument) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n') {
+            text += "\\n";
+        } else if (c == '\t') {
+            text += "\\t";
+        } else if (c == '\r') {
+            text += "\\r";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            text += "\\x";
+            text += kHex[byte >> 4];
+            text += kHex[byte & 0xF];
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
+// "the output 'logk.out'", or the stream a "-" stands for.
+std::string described(const std::string& name, std::string_view role, std::string_view stream) {
+    return name == kStandardStream ? std::string(stream) : std::string(role) + " '" + shown(name) + "'";
+}
+
+// The file a run's file name leads to; for "-", the standard stream's.
+std::optional<platform::FileIdentity> identify(const std::string& name, int stream) {
+    return name == kStandardStream ? platform::identify_descriptor(stream) : platform::identify_file(name);
+}
+
+// The input (the table's name or the points') whose file is the output's,
+// or nullptr. A device shared with a standard stream comes to no harm from
+// the writing: a terminal typed at and read back, or /dev/null.
+const std::string* input_under_the_output(const RunFiles& files) {
+    const auto output = identify(files.output, platform::kStandardOutput);
+    if (!output) return nullptr;
+    for (const std::string* input : {&files.table, &files.points}) {
+        const auto file = identify(*input, platform::kStandardInput);
+        if (!file || !file->is(*output)) continue;
+        const bool stream = *input == kStandardStream || files.output == kStandardStream;
+        if (stream && output->character_device) continue;
+        return input;
+    }
+    return nullptr;
+}
 
 // The option that names a file, and where its name goes.
 struct FileOption {
@@ -67,21 +120,23 @@ CommandLine read_command_line(int argc, const char* const* argv) {
         std::size_t option = 0;
         while (option < kFileOptions.size() && kFileOptions[option].name != name) ++option;
         if (option == kFileOptions.size()) {
-            if (argument.starts_with("-")) return refused("unknown option '" + std::string(argument) + "'");
-            return refused("unexpected argument '" + std::string(argument) +
+            if (argument.starts_with("-")) return refused("unknown option '" + shown(argument) + "'");
+            return refused("unexpected argument '" + shown(argument) +
                            "' (files are named with --table, --points and --output)");
         }
         std::string_view file;
         if (equals != std::string_view::npos) {
             file = argument.substr(equals + 1);
-        } else if (k + 1 < argc) {
+        } else if (k + 1 < argc && !std::string_view(argv[k + 1]).starts_with("--")) {
             file = argv[++k];
         }
         if (file.empty()) return refused("option '" + std::string(name) + "' needs a FILE");
         if (given[option]) return refused("option '" + std::string(name) + "' is given twice");
         given[option] = true;
         line.files.*kFileOptions[option].file = std::string(file);
-        line.files.named = true;
+    }
+    if (line.files.table == kStandardStream && line.files.points == kStandardStream) {
+        return refused("the table and the points cannot both come from standard input ('-')");
     }
     return line;
 }
@@ -90,14 +145,10 @@ std::optional<int> answer_command_line(const CommandLine& line) {
     std::string_view answer;
     switch (line.asks) {
         case CommandLine::Asks::run: {
-            const RunFiles& files = line.files;
-            if (!files.named) return std::nullopt;
-            for (const std::string* input : {&files.table, &files.points}) {
-                if (platform::same_file(*input, files.output)) {
-                    platform::write_error_stream(
-                        refusal("the output '" + files.output + "' is the input '" + *input + "'"));
-                    return 2;
-                }
+            if (const std::string* input = input_under_the_output(line.files)) {
+                platform::write_error_stream(refusal(described(line.files.output, "the output", "standard output") +
+                                                     " is " + described(*input, "the input", "standard input")));
+                return 2;
             }
             return std::nullopt;
         }

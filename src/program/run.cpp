@@ -35,15 +35,27 @@ const std::array<platform::ConsoleEvent, 3>& console_events() {
 
 // Opens a file with `open`; a failure ends the run with its message.
 template <typename Open>
-platform::OpenResult open_or_stop(int unit, const char* name, const std::string& path, Open open) {
-    platform::OpenResult opened = open(name);
+platform::OpenResult open_or_stop(int unit, const std::string& path, Open open) {
+    platform::OpenResult opened = open();
     if (opened.fd < 0) stop_run(open_failure_message(opened.error), unit, path, opened.error);
     platform::track_open_file(opened.fd);
     return opened;
 }
 
-int open_input(int unit, const char* name, const std::string& path) {
-    return open_or_stop(unit, name, path, [](const char* file) { return platform::open_read_only(file); }).fd;
+bool is_stream(const std::string& name) { return name == kStandardStream; }
+
+// A file as the messages name it: by its absolute path, or as the stream
+// its "-" stands for.
+std::string shown_path(const std::string& name, const char* stream) {
+    return is_stream(name) ? stream : platform::absolute_path(name);
+}
+
+// An input by its name, or the standard input as it was found at the start.
+int open_input(int unit, const std::string& name, const std::string& path,
+               const platform::OpenResult& standard_input) {
+    return open_or_stop(unit, path, [&] {
+        return is_stream(name) ? standard_input : platform::open_read_only(name.c_str());
+    }).fd;
 }
 
 void stop_on(const ReadOutcome& outcome, InputFile& file) {
@@ -63,16 +75,28 @@ int run(const RunFiles& files) {
     std::fesetenv(FE_DFL_ENV);
     platform::install_console_handlers(console_events().data(), console_events().size());
 
+    // The standard streams are looked at before anything is opened: a file
+    // opened while one of them is closed would take its descriptor.
+    const bool input_stream = is_stream(files.table) || is_stream(files.points);
+    const platform::OpenResult standard_input =
+        input_stream ? platform::take_standard_stream(platform::kStandardInput) : platform::OpenResult{};
+    const platform::OpenResult standard_output = is_stream(files.output)
+                                                     ? platform::take_standard_stream(platform::kStandardOutput)
+                                                     : platform::OpenResult{};
+
     // The order matters: without the table, the point list is never opened;
     // without either, logk.out is neither created nor changed.
-    const std::string table_path = platform::absolute_path(files.table);
-    InputFile table(open_input(unit::table, files.table.c_str(), table_path), unit::table, table_path);
-    const std::string points_path = platform::absolute_path(files.points);
-    InputFile points(open_input(unit::points, files.points.c_str(), points_path), unit::points, points_path);
-    const std::string result_path = platform::absolute_path(files.output);
-    const platform::OpenResult result_open =
-        open_or_stop(unit::result, files.output.c_str(), result_path, platform::open_result_file);
-    ResultFile result(result_open.fd, result_open.read_only, result_path);
+    const std::string table_path = shown_path(files.table, "standard input");
+    InputFile table(open_input(unit::table, files.table, table_path, standard_input), unit::table, table_path);
+    const std::string points_path = shown_path(files.points, "standard input");
+    InputFile points(open_input(unit::points, files.points, points_path, standard_input), unit::points, points_path);
+    const std::string result_path = shown_path(files.output, "standard output");
+    const platform::OpenResult result_open = open_or_stop(unit::result, result_path, [&] {
+        return is_stream(files.output) ? standard_output : platform::open_result_file(files.output.c_str());
+    });
+    // Standard output is written from where it stands and never cut: it may
+    // be a pipe, or a file opened for appending whose contents are not ours.
+    ResultFile result(result_open.fd, result_open.read_only, result_path, is_stream(files.output));
 
     LogKTable LOGK;
     stop_on(read_table_rows(table, LOGK), table);

@@ -32,7 +32,7 @@ WriteOutcome ResultFile::finish(std::string_view bytes, std::size_t done, int er
     if (error != 0) {
         // A torn line is cut off; a torn header is left, as the old contents
         // beyond it are not ours to drop.
-        if (done != 0 && size_ != 0) (void)platform::cut_at(fd_, size_);
+        if (done != 0 && size_ != 0 && !stream_) (void)platform::cut_at(fd_, size_);
         return {msg::write_error, error};
     }
     size_ += bytes.size();
@@ -41,7 +41,7 @@ WriteOutcome ResultFile::finish(std::string_view bytes, std::size_t done, int er
 
 WriteOutcome ResultFile::write_header() {
     WriteOutcome outcome = write(result_header());
-    if (outcome.message != 0) return outcome;
+    if (outcome.message != 0 || stream_) return outcome;
     int error = platform::cut_at(fd_, result_header().size());
     // A device or a pipe (logk.out linked to /dev/null, say) cannot be cut and
     // holds no older contents either.

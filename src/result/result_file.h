@@ -21,16 +21,20 @@ struct WriteOutcome {
 
 class ResultFile {
 public:
-    ResultFile(int fd, bool read_only, std::string path)
-        : fd_(fd), read_only_(read_only), path_(std::move(path)) {}
+    // A `stream` is a file the run was handed open (standard output): it is
+    // written from where it stands and never cut, as what it already holds
+    // (a file opened for appending) is not the run's to drop.
+    ResultFile(int fd, bool read_only, std::string path, bool stream = false)
+        : fd_(fd), read_only_(read_only), stream_(stream), path_(std::move(path)) {}
 
     // Writes the header from the start of the file, then cuts the file after
-    // it so that nothing of an older logk.out remains.
+    // it so that nothing of an older logk.out remains (a stream is not cut).
     WriteOutcome write_header();
 
     // Appends one line in a single write, so that the file only ever holds
     // whole lines, whenever the run ends. Should the system take only part
-    // of a line before failing (a full disk), the part is cut off again.
+    // of a line before failing (a full disk), the part is cut off again
+    // (not from a stream).
     // The common case is one call that takes the whole line.
     WriteOutcome write_line(const ResultLine& line) {
         if (!read_only_) {
@@ -53,6 +57,7 @@ private:
 
     int fd_;
     bool read_only_;
+    bool stream_;
     std::string path_;
     std::uint64_t size_ = 0;  // bytes of whole lines in the file
 };

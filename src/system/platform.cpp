@@ -34,6 +34,10 @@ bool names_a_fifo(const char* name) {
     return ::stat(name, &info) == 0 && S_ISFIFO(info.st_mode);
 }
 
+FileIdentity identity(const struct stat& info) {
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), S_ISCHR(info.st_mode)};
+}
+
 // The interrupt handler may only touch plain data: fds and preformatted text.
 constexpr int kMaxTracked = 8;
 volatile sig_atomic_t g_tracked[kMaxTracked] = {-1, -1, -1, -1, -1, -1, -1, -1};
@@ -165,10 +169,29 @@ int cut_at(int fd, std::uint64_t length) {
     return 0;
 }
 
-bool same_file(const std::string& a, const std::string& b) {
-    struct stat first {}, second {};
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
-           first.st_ino == second.st_ino;
+OpenResult take_standard_stream(int fd) {
+    OpenResult result;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        result.error = errno;
+    } else if (S_ISDIR(info.st_mode)) {
+        result.error = EISDIR;
+    } else {
+        result.fd = fd;
+    }
+    return result;
+}
+
+std::optional<FileIdentity> identify_file(const std::string& name) {
+    struct stat info {};
+    if (::stat(name.c_str(), &info) != 0) return std::nullopt;
+    return identity(info);
+}
+
+std::optional<FileIdentity> identify_descriptor(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) return std::nullopt;
+    return identity(info);
 }
 
 std::string absolute_path(std::string_view name) {

@@ -64,9 +64,30 @@ int write_all(int fd, const char* data, std::size_t n, std::size_t* written = nu
 // Cuts the file at the given length. Returns 0 or errno.
 int cut_at(int fd, std::uint64_t length);
 
-// Whether the names a and b lead to one existing file (the same device and
-// inode, through any links).
-bool same_file(const std::string& a, const std::string& b);
+// The descriptors of the standard streams a run may take as its files.
+inline constexpr int kStandardInput = 0;
+inline constexpr int kStandardOutput = 1;
+
+// Takes an inherited standard stream as a run's file, as it stands: its
+// descriptor, or the errno of why it cannot serve (EBADF when it is not
+// open; EISDIR for a directory, as open_read_only refuses one). Asked
+// before any file is opened, since a file opened while the stream is closed
+// takes its descriptor.
+OpenResult take_standard_stream(int fd);
+
+// The file a name (through any links) or an open descriptor leads to: two
+// are one file when device and inode agree. A device of characters (a
+// terminal, /dev/null) holds nothing that writing to it could destroy.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool character_device = false;
+    bool is(const FileIdentity& other) const { return device == other.device && inode == other.inode; }
+};
+
+// nullopt for a name that leads to no file, or a descriptor that is not open.
+std::optional<FileIdentity> identify_file(const std::string& name);
+std::optional<FileIdentity> identify_descriptor(int fd);
 
 // The current working directory + "/" + name, without resolving links (a
 // name that starts with '/' is already absolute); the bare file name, the

@@ -4,6 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -12,6 +16,15 @@
 
 namespace logk::testing {
 namespace {
+
+// The names in the directory.
+std::set<std::string> file_names(const Workdir& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
 
 TEST(Run, NormalEndIsSilentWithStatusZero) {
     for (const char* points : {"", "\n\n  \n", "500 300\n", "500 300\n100\n", "500 300\n\x1a\n1 2\n"}) {
@@ -123,6 +136,7 @@ TEST(Run, CommandLine) {
         std::string error;
         std::string written;  // the file a run writes its lines to, "" for none
     };
+    const std::string unexpected = "' (files are named with --table, --points and --output); try 'logk --help'\n";
     const std::string help = "Usage: logk [--table FILE] [--points FILE] [--output FILE]\n";
     const std::vector<Row> rows = {
         {{}, 0, "", "", "logk.out"},
@@ -134,9 +148,7 @@ TEST(Run, CommandLine) {
         {{"--version"}, 0, "logk " LOGK_VERSION "\n", "", ""},
         {{"--verison"}, 2, "", "logk: unknown option '--verison'; try 'logk --help'\n", ""},
         {{"--HELP"}, 2, "", "logk: unknown option '--HELP'; try 'logk --help'\n", ""},
-        {{"t.dat", "p.csv"}, 2, "",
-         "logk: unexpected argument 't.dat' (files are named with --table, --points and --output); "
-         "try 'logk --help'\n", ""},
+        {{"t.dat", "p.csv"}, 2, "", "logk: unexpected argument 't.dat" + unexpected, ""},
         {{"--table"}, 2, "", "logk: option '--table' needs a FILE; try 'logk --help'\n", ""},
         {{"--points="}, 2, "", "logk: option '--points' needs a FILE; try 'logk --help'\n", ""},
         {{"--table", "t.dat", "--table=p.csv"}, 2, "", "logk: option '--table' is given twice; try 'logk --help'\n",
@@ -145,6 +157,22 @@ TEST(Run, CommandLine) {
          "logk: the output './p.csv' is the input 'p.csv'; try 'logk --help'\n", ""},
         {{"--table", "missing.dat", "--output", "out.txt"}, 29, "",
          "runlib: No such file or directory\nrunlib: severe (29): file not found, unit 11, file DIR/missing.dat\n", ""},
+        // A single dash is an option too, not a file.
+        {{"-x"}, 2, "", "logk: unknown option '-x'; try 'logk --help'\n", ""},
+        // A forgotten FILE never turns the next option into a file name; the
+        // '=' form and a path reach a file whose name begins with "--".
+        {{"--output", "--points=PT.dat"}, 2, "", "logk: option '--output' needs a FILE; try 'logk --help'\n", ""},
+        {{"--table", "--", "--points", "p.csv"}, 2, "", "logk: option '--table' needs a FILE; try 'logk --help'\n", ""},
+        {{"--output=--points=PT.dat"}, 0, "", "", "--points=PT.dat"},
+        {{"--output", "./--x.out"}, 0, "", "", "--x.out"},
+        // '-' is standard input for one of the inputs at most.
+        {{"--table", "-", "--points=-"}, 2, "",
+         "logk: the table and the points cannot both come from standard input ('-'); try 'logk --help'\n", ""},
+        // Control characters are shown escaped, so that the refusal stays one
+        // line; other bytes, UTF-8 among them, as they are.
+        {{"--verison\n"}, 2, "", "logk: unknown option '--verison\\n'; try 'logk --help'\n", ""},
+        {{"t.dat\r\t\x01\x1f\x7f \xc3\xa9\\"}, 2, "",
+         "logk: unexpected argument 't.dat\\r\\t\\x01\\x1f\\x7f \xc3\xa9\\" + unexpected, ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::PrintToString(row.arguments));
@@ -165,18 +193,96 @@ TEST(Run, CommandLine) {
         EXPECT_EQ(result.output_text.substr(0, row.output.size()), row.output);
         EXPECT_EQ(dir.read("quartz.dat"), table);
         EXPECT_EQ(dir.read("p.csv"), "500,300\n600,300\n");
-        EXPECT_EQ(dir.exists("out.txt"), row.written == "out.txt");
+        std::set<std::string> files = {"quartz.dat", "t.dat", "PT.dat", "p.csv", "logk.out"};
+        if (!row.written.empty()) files.insert(row.written);
+        EXPECT_EQ(file_names(dir), files);
         if (row.written == "logk.out") {
             EXPECT_EQ(dir.read("logk.out").size(), 70u + 73u);
         } else {
             EXPECT_EQ(dir.read("logk.out"), "old contents\n");
         }
-        if (row.written == "out.txt") {  // the table and points named, or the default ones
-            const std::string out = dir.read("out.txt");
+        if (!row.written.empty() && row.written != "logk.out") {  // the table and points named, or the default ones
+            const std::string out = dir.read(row.written);
             const bool named = row.arguments.size() > 2;
             EXPECT_EQ(out.size(), 70u + (named ? 2 : 1) * 73u);
             EXPECT_NE(out.find(named ? "-1.500" : "-2.500"), std::string::npos);
         }
+    }
+}
+
+// Every entry of the directory: a link by its target, a file by its bytes.
+std::map<std::string, std::string> snapshot(const Workdir& dir) {
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        const std::string name = entry.path().filename().string();
+        entries[name] = entry.is_symlink() ? "-> " + std::filesystem::read_symlink(entry.path()).string()
+                                           : dir.read(name);
+    }
+    return entries;
+}
+
+// An output that is one of the inputs is refused before any file is opened,
+// with the default names as with named files, through a link of either
+// kind or a standard stream: writing it would destroy the input. Status 2,
+// one line, and every file as it was. DIR in a name is the directory.
+TEST(Run, OutputThatIsAnInputIsRefused) {
+    struct Row {
+        std::function<void(const Workdir&)> alias;  // turns the files into the alias
+        std::vector<std::string> arguments;
+        std::string input_file;   // standard input, "" for /dev/null
+        std::string output_file;  // standard output, "" for a pipe
+        std::string error;
+    };
+    const auto symlink = [](const char* target, const char* name) {
+        return [=](const Workdir& dir) {
+            ::unlink(dir.file(name).c_str());  // a file the link replaces, if any
+            ASSERT_EQ(::symlink(target, dir.file(name).c_str()), 0);
+        };
+    };
+    const auto hard_link = [](const char* target, const char* name) {
+        return [=](const Workdir& dir) {
+            ::unlink(dir.file(name).c_str());
+            ASSERT_EQ(::link(dir.file(target).c_str(), dir.file(name).c_str()), 0);
+        };
+    };
+    const auto none = [](const Workdir&) {};
+    const std::string tail = "; try 'logk --help'\n";
+    const std::vector<Row> rows = {
+        {symlink("logk.out", "PT.dat"), {}, "", "", "logk: the output 'logk.out' is the input 'PT.dat'" + tail},
+        {hard_link("logk.out", "quartz.dat"), {}, "", "",
+         "logk: the output 'logk.out' is the input 'quartz.dat'" + tail},
+        {symlink("PT.dat", "logk.out"), {}, "", "", "logk: the output 'logk.out' is the input 'PT.dat'" + tail},
+        {symlink("logk.out", "p\n.dat"), {"--points", "p\n.dat", "--output", "./p\n.dat"}, "", "",
+         "logk: the output './p\\n.dat' is the input 'p\\n.dat'" + tail},
+        {none, {"--output", "-"}, "", "DIR/PT.dat", "logk: standard output is the input 'PT.dat'" + tail},
+        {hard_link("quartz.dat", "t.dat"), {"--table=t.dat", "--output", "-"}, "", "DIR/quartz.dat",
+         "logk: standard output is the input 't.dat'" + tail},
+        {none, {"--points", "-"}, "DIR/logk.out", "", "logk: the output 'logk.out' is standard input" + tail},
+        {none, {"--table", "-", "--output", "-"}, "DIR/quartz.dat", "DIR/quartz.dat",
+         "logk: standard output is standard input" + tail},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::PrintToString(row.arguments) + " " + row.input_file + " " + row.output_file +
+                     " " + row.error);
+        Workdir dir;
+        dir.write("quartz.dat", uniform_table(-2.5));
+        dir.write("PT.dat", "500 300\n");
+        dir.write("logk.out", "old contents\n");
+        row.alias(dir);
+        const std::map<std::string, std::string> before = snapshot(dir);
+        RunOptions options;
+        options.arguments = row.arguments;
+        const auto in_dir = [&](std::string name) {
+            if (name.starts_with("DIR")) name.replace(0, 3, dir.path());
+            return name;
+        };
+        options.input_file = in_dir(row.input_file);
+        options.output_file = in_dir(row.output_file);
+        RunResult result = run_logk(dir, options);
+        EXPECT_EQ(result.exit_status, 2);
+        EXPECT_EQ(result.error_text, row.error);
+        EXPECT_EQ(result.output_text, "");
+        EXPECT_EQ(snapshot(dir), before);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "support/logk_process.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -20,27 +21,53 @@
 namespace logk::testing {
 namespace {
 
-std::string read_all(int fd) {
-    std::string text;
-    char chunk[4096];
-    for (;;) {
-        ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        text.append(chunk, static_cast<std::size_t>(n));
-    }
-    return text;
-}
-
 struct Pipes {
     int error = -1;
     int output = -1;
+    pid_t feeder = -1;  // writes RunOptions::input_text into logk's standard input
 };
+
+// Writes `text` into the pipe from a process of its own, so that neither
+// side waits on the other; it ends when the text is written or logk closes
+// the pipe. It holds no other pipe of the run open.
+pid_t start_feeder(const std::string& text, const int input[2], const int error[2], const int output[2]) {
+    const pid_t pid = ::fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        for (int fd : {input[0], error[0], error[1], output[0], output[1]}) ::close(fd);
+        ::signal(SIGPIPE, SIG_IGN);
+        std::size_t done = 0;
+        while (done < text.size()) {
+            const ssize_t n = ::write(input[1], text.data() + done, text.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            done += static_cast<std::size_t>(n);
+        }
+        ::_exit(0);
+    }
+    return pid;
+}
+
+// Standard input as the options give it, in the child before the exec.
+void set_standard_input(const RunOptions& options, const int input[2]) {
+    if (options.input_text) {
+        ::dup2(input[0], STDIN_FILENO);
+    } else if (!options.input_file.empty()) {
+        const int file = ::open(options.input_file.c_str(), O_RDONLY);
+        if (file < 0 || ::dup2(file, STDIN_FILENO) < 0) ::_exit(248);
+    } else {
+        int null_fd = ::open("/dev/null", O_RDWR);
+        ::dup2(null_fd, STDIN_FILENO);
+    }
+    if (options.close_input) ::close(STDIN_FILENO);
+}
 
 pid_t start(const Workdir& dir, const RunOptions& options, Pipes& pipes) {
     int fds[2];
     int out[2];
+    int in[2] = {-1, -1};
     if (::pipe2(fds, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+    if (options.input_text && ::pipe2(in, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     std::vector<const char*> argv = {"logk"};
     for (const std::string& argument : options.arguments) argv.push_back(argument.c_str());
     argv.push_back(nullptr);
@@ -52,11 +79,11 @@ pid_t start(const Workdir& dir, const RunOptions& options, Pipes& pipes) {
         if (options.output_file.empty()) {
             ::dup2(out[1], STDOUT_FILENO);
         } else {
-            const int file = ::open(options.output_file.c_str(), O_WRONLY);
+            const int file = ::open(options.output_file.c_str(), O_WRONLY | (options.output_appends ? O_APPEND : 0));
             if (file < 0 || ::dup2(file, STDOUT_FILENO) < 0) ::_exit(249);
         }
-        int null_fd = ::open("/dev/null", O_RDWR);
-        ::dup2(null_fd, STDIN_FILENO);
+        set_standard_input(options, in);
+        if (options.close_output) ::close(STDOUT_FILENO);
         if (::chdir(where.c_str()) != 0) ::_exit(250);
         if (options.address_space != 0) {
             struct rlimit limit {options.address_space, options.address_space};
@@ -77,25 +104,63 @@ pid_t start(const Workdir& dir, const RunOptions& options, Pipes& pipes) {
         ::execv(LOGK_BINARY, const_cast<char* const*>(argv.data()));
         ::_exit(253);
     }
+    pipes.feeder = options.input_text ? start_feeder(*options.input_text, in, fds, out) : -1;
     ::close(fds[1]);
     ::close(out[1]);
-    pipes = {fds[0], out[0]};
+    if (options.input_text) {
+        ::close(in[0]);
+        ::close(in[1]);
+    }
+    pipes.error = fds[0];
+    pipes.output = out[0];
     return pid;
 }
 
-// Standard output is read after standard error: it only ever holds the short
-// answer to --help or --version.
+// Takes all that standard error and standard output deliver, from whichever
+// has something, so that a long output cannot stall logk while the test
+// waits on the other stream.
+void read_streams(const Pipes& pipes, RunResult& result) {
+    pollfd streams[2] = {{pipes.error, POLLIN, 0}, {pipes.output, POLLIN, 0}};
+    std::string* texts[2] = {&result.error_text, &result.output_text};
+    int open = 2;
+    while (open > 0) {
+        if (::poll(streams, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (streams[i].fd < 0 || streams[i].revents == 0) continue;
+            char chunk[4096];
+            const ssize_t n = ::read(streams[i].fd, chunk, sizeof chunk);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                streams[i].fd = -1;  // poll passes over it from now on
+                --open;
+                continue;
+            }
+            texts[i]->append(chunk, static_cast<std::size_t>(n));
+        }
+    }
+}
+
+void reap(pid_t pid, int* status) {
+    while (::waitpid(pid, status, 0) < 0 && errno == EINTR) {
+    }
+}
+
 RunResult finish(pid_t pid, const Pipes& pipes) {
     RunResult result;
-    result.error_text = read_all(pipes.error);
+    read_streams(pipes, result);
     ::close(pipes.error);
-    result.output_text = read_all(pipes.output);
     ::close(pipes.output);
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    reap(pid, &status);
     if (WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) result.term_signal = WTERMSIG(status);
+    if (pipes.feeder > 0) {
+        int ignored = 0;
+        reap(pipes.feeder, &ignored);
+    }
     return result;
 }
 
@@ -143,6 +208,7 @@ RunResult run_logk(const Workdir& dir, const RunOptions& options) {
 RunningLogk::RunningLogk(const Workdir& dir, const RunOptions& options) {
     Pipes pipes;
     pid_ = start(dir, options, pipes);
+    feeder_ = pipes.feeder;
     error_pipe_ = pipes.error;
     output_pipe_ = pipes.output;
 }
@@ -150,14 +216,14 @@ RunningLogk::RunningLogk(const Workdir& dir, const RunOptions& options) {
 RunningLogk::~RunningLogk() {
     if (pid_ > 0) {
         ::kill(pid_, SIGKILL);
-        finish(pid_, {error_pipe_, output_pipe_});
+        finish(pid_, {error_pipe_, output_pipe_, feeder_});
     }
 }
 
 void RunningLogk::send(int signal_number) const { ::kill(pid_, signal_number); }
 
 RunResult RunningLogk::wait() {
-    RunResult result = finish(pid_, {error_pipe_, output_pipe_});
+    RunResult result = finish(pid_, {error_pipe_, output_pipe_, feeder_});
     pid_ = -1;
     return result;
 }

@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,11 @@ struct RunOptions {
     unsigned long address_space = 0;  // RLIMIT_AS in bytes, 0 for none
     unsigned long file_size = 0;      // RLIMIT_FSIZE in bytes (SIGXFSZ ignored), 0 for none
     std::string output_file;          // standard output goes there instead of to output_text
+    bool output_appends = false;      // output_file is opened for appending
+    std::optional<std::string> input_text;  // standard input is a pipe that holds this, then ends
+    std::string input_file;           // else standard input reads this file; "" for /dev/null
+    bool close_input = false;         // standard input is not open at all
+    bool close_output = false;        // nor standard output
     unsigned timeout_seconds = 120;   // then SIGALRM ends a run that hangs (term_signal SIGALRM)
 };
 
@@ -61,6 +67,7 @@ public:
 
 private:
     pid_t pid_ = -1;
+    pid_t feeder_ = -1;  // the process that writes input_text, or -1
     int error_pipe_ = -1;
     int output_pipe_ = -1;
 };
