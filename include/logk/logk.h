@@ -161,8 +161,56 @@ logk_table *logk_table_from_values(const double values[1332], logk_error *error)
 /* Frees a table; NULL is allowed. */
 void logk_table_free(logk_table *table);
 
-/* The number of a table's values (1332), and the values into `values`, in
- * file order; 0 and nothing for NULL. */
+/* ---- Tables on nodes of their own: the one statement of their rules ----
+ *
+ * A table may carry the nodes its data has in place of the fixed grid's:
+ * pressures p(1) < ... < p(m) in bar and temperatures t(1) < ... < t(n) in
+ * degrees Celsius, strictly ascending and finite; n >= 3; m >= 3, or m = 1
+ * for a table along one line (log K along the saturation curve, as
+ * databases list it: the pressure takes no part). Its values are m x n, a
+ * row per pressure node; NaN marks a missing value (the vapour side, say);
+ * infinite values are values. On such a table, every call below gives:
+ *   - The stencil: in pressure the node nearest P (the lower of two at the
+ *     same distance, each distance a double: with p(k) <= P < p(k+1), p(k)
+ *     where P - p(k) <= p(k+1) - P; below p(1) the first node, above p(m)
+ *     the last, NaN the first), as the middle of three, clamped to 2..m-1;
+ *     pidx is the stencil's lowest node. In temperature the same, tidx the
+ *     stencil's highest node (as on the fixed grid). Along one line pidx 1.
+ *   - Missing values: where the stencil's nine values hold a NaN, the
+ *     stencil moves up one pressure node at a time until it holds none:
+ *     isoerr 'W'. Where no complete stencil lies above, log K is NaN and
+ *     isoerr 'E', and pidx stays where it started (along one line, a NaN
+ *     among the row's three values does the same). isoerr is 'E' also where
+ *     P lies below the lowest pressure node that has a value at the
+ *     temperature node nearest T (the table's lower limit there), whether
+ *     or not the stencil moved.
+ *   - pterr: 'N' within [p(1), p(m)] x [t(1), t(n)]; 'W' outside that but
+ *     within one outermost node spacing (p(1) - (p(2) - p(1)) <= P <= p(m)
+ *     + (p(m) - p(m-1)), the same in T, each bound a double); 'E' beyond,
+ *     and for NaN. Along one line only T counts.
+ *   - log K: the interpolation's order of operations over the stencil's
+ *     nodes, as on the fixed grid, so the same inputs give the same bits on
+ *     every face and machine; along one line, the temperature pass over the
+ *     row's three values. The slopes as on the fixed grid (d log K / dP 0
+ *     along one line). The one quiet NaN as everywhere.
+ * A set's tables share their nodes and their missing values, so that each
+ * point's stencil is that of every table. */
+
+/* A table of nodes of its own: values[i * n_temperatures + j] at pressures[i]
+ * and temperatures[j]. NULL, with what is wrong in error (number 0), for
+ * nodes or counts the rules above refuse, NULL arrays, or no memory. */
+logk_table *logk_table_from_grid(size_t n_pressures, const double *pressures, size_t n_temperatures,
+                                 const double *temperatures, const double *values, logk_error *error);
+
+/* A table's nodes, ascending, for as long as the table lives: the fixed
+ * grid's 37 and 36 (as logk_grid_nodes) or its own. Any pointer may be NULL;
+ * for a NULL table NULL and 0. */
+void logk_table_nodes(const logk_table *table, const double **pressures, size_t *n_pressures,
+                      const double **temperatures, size_t *n_temperatures);
+
+/* The number of a table's values (1332 on the fixed grid, m x n on its own
+ * nodes), and the values into `values`, in file order (a row per pressure
+ * node); 0 and nothing for NULL. */
 size_t logk_table_value_count(const logk_table *table);
 void logk_table_values(const logk_table *table, double *values);
 
@@ -286,7 +334,9 @@ typedef struct logk_table_set logk_table_set;
 
 /* A set of copies of `count` tables, in this order: the tables may be freed
  * afterwards. NULL (number 0, with a text that says why) for a count of 0,
- * NULL tables or a NULL among them, or no memory. */
+ * NULL tables or a NULL among them, tables on different nodes (the fixed
+ * grid and nodes of their own, or two tables' own nodes), tables on nodes of
+ * their own that miss different values, or no memory. */
 logk_table_set *logk_table_set_from_tables(const logk_table *const *tables, size_t count, logk_error *error);
 
 /* A set from count * 1332 values: table after table, each in file order.

@@ -209,6 +209,22 @@ public:
     // std::invalid_argument for any other number of values.
     static Table from_values(std::span<const double> values);
 
+    // A table on nodes of its own (logk.h states its rules, once for every
+    // face): pressures p(1) < ... < p(m) in bar, m >= 3 or m = 1 (a table
+    // along one line, where the pressure takes no part), temperatures t(1)
+    // < ... < t(n) in degrees Celsius, n >= 3, all finite; values m x n, a
+    // row per pressure node, NaN where the table has none. Throws
+    // std::invalid_argument, saying what is wrong, for anything else.
+    //   Table::from_grid(std::vector{100.0, 500.0, 1000.0}, std::vector{25.0, 100.0, 200.0}, values /* 9 */)
+    static Table from_grid(std::span<const double> pressures, std::span<const double> temperatures,
+                           std::span<const double> values);
+
+    // The table's nodes: PGRID and TGRID on the fixed grid, else its own.
+    std::span<const double> pressures() const noexcept;
+    std::span<const double> temperatures() const noexcept;
+    // Whether the table lies on nodes of its own.
+    bool on_own_nodes() const noexcept;
+
     // One point: the program's stencil selection, then its interpolation.
     Interpolation interpolate(double P, double T) const noexcept;
 
@@ -266,13 +282,14 @@ public:
     Progress pressure_at(std::span<const double> T, std::span<const double> LK, std::span<double> P,
                          std::span<char> how, double P_low, double P_high, const CallOptions& options) const;
 
-    // log K at PGRID(I), TGRID(J), I from 1 to 37 and J from 1 to 36.
+    // log K at the table's pressure node I and temperature node J, from 1
+    // (PGRID(I), TGRID(J) on the fixed grid); 0 for an I or J beyond them.
     double value(int I, int J) const noexcept;
 
-    // The 1332 values in file order.
+    // The values in file order, a row per pressure node (1332 on the fixed grid).
     std::vector<double> values() const;
 
-    // Tables are equal when every value has the same bits.
+    // Tables are equal when their nodes and every value have the same bits.
     bool operator==(const Table& other) const noexcept;
 
 private:

@@ -1,6 +1,12 @@
 // The C interface: the C++ Table behind an opaque handle. Nothing here
 // throws into C: every failure becomes a NULL with its error, or no output.
+#include <algorithm>
+#include <cstdint>
+#include <memory>
 #include <new>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "batch/batch.h"
 #include "api/c_support.h"
@@ -26,7 +32,7 @@ LOGK_EXPORT logk_table* logk_table_read(const char* path, const logk_options* op
         auto* table = new logk_table;
         logk::Error failure;
         logk::ReadNotes noted;
-        if (logk::load_table_file(path, table->LOGK, failure, call_options(options).stop,
+        if (logk::load_table_file(path, table->data, failure, call_options(options).stop,
                                   notes != nullptr ? &noted : nullptr)) {
             set_error(error, 0, "");
             if (notes != nullptr) {
@@ -63,26 +69,67 @@ LOGK_EXPORT logk_table* logk_table_from_values(const double values[1332], logk_e
         set_error(error, 0, "logk_table_from_values: out of memory");
         return nullptr;
     }
-    table->LOGK.set_in_file_order(values);
+    table->data.LOGK.set_in_file_order(values);
     set_error(error, 0, "");
     return table;
+}
+
+LOGK_EXPORT logk_table* logk_table_from_grid(size_t n_pressures, const double* pressures, size_t n_temperatures,
+                                             const double* temperatures, const double* values, logk_error* error) {
+    if (pressures == nullptr || temperatures == nullptr || values == nullptr) {
+        set_error(error, 0, "logk_table_from_grid: no nodes or no values");
+        return nullptr;
+    }
+    const std::span<const double> P(pressures, n_pressures), T(temperatures, n_temperatures);
+    try {
+        // m x n values are there as the caller says: a count that cannot be
+        // is refused before any of them is read.
+        if (n_temperatures != 0 && n_pressures > SIZE_MAX / sizeof(double) / n_temperatures) {
+            set_error(error, 0, "logk_table_from_grid: too many values");
+            return nullptr;
+        }
+        const std::size_t count = n_pressures * n_temperatures;
+        if (const std::string why = logk::GridTable::refusal(P, T, count); !why.empty()) {
+            set_error(error, 0, "logk_table_from_grid: " + why);
+            return nullptr;
+        }
+        auto* table = new logk_table{logk::TableData(std::make_shared<const logk::GridData>(
+            logk::GridTable(P, T, std::span<const double>(values, count))))};
+        set_error(error, 0, "");
+        return table;
+    } catch (...) {
+        set_error(error, 0, "logk_table_from_grid: out of memory");
+        return nullptr;
+    }
+}
+
+LOGK_EXPORT void logk_table_nodes(const logk_table* table, const double** pressures, size_t* n_pressures,
+                                  const double** temperatures, size_t* n_temperatures) {
+    const std::span<const double> P = table != nullptr ? table->data.pressures() : std::span<const double>();
+    const std::span<const double> T = table != nullptr ? table->data.temperatures() : std::span<const double>();
+    if (pressures != nullptr) *pressures = table != nullptr ? P.data() : nullptr;
+    if (n_pressures != nullptr) *n_pressures = P.size();
+    if (temperatures != nullptr) *temperatures = table != nullptr ? T.data() : nullptr;
+    if (n_temperatures != nullptr) *n_temperatures = T.size();
 }
 
 LOGK_EXPORT void logk_table_free(logk_table* table) { delete table; }
 
 LOGK_EXPORT size_t logk_table_value_count(const logk_table* table) {
-    return table == nullptr ? 0 : logk::LogKTable::kCells;
+    return table == nullptr ? 0 : table->data.cell_count();
 }
 
 LOGK_EXPORT void logk_table_values(const logk_table* table, double* values) {
-    if (table != nullptr && values != nullptr) table->LOGK.get_in_file_order(values);
+    if (table == nullptr || values == nullptr) return;
+    const std::vector<double> in_file_order = table->data.file_values();
+    std::copy(in_file_order.begin(), in_file_order.end(), values);
 }
 
 LOGK_EXPORT int logk_evaluate(const logk_table* table, size_t n, const double* P, const double* T,
                               const logk_outputs* outputs, const logk_options* options, size_t* done) {
     if (done != nullptr) *done = 0;
     if (table == nullptr || P == nullptr || T == nullptr || outputs == nullptr) return LOGK_DONE;
-    return interpolate_or_fail(logk::values_of(table->LOGK), n, P, T, batch_outputs(*outputs), options, done);
+    return interpolate_or_fail(table->data.values(), n, P, T, batch_outputs(*outputs), options, done);
 }
 
 LOGK_EXPORT int logk_interpolate_workers(const logk_table* table, size_t n, const double* P, const double* T,

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "batch/batch.h"
+#include "api/table_data.h"
 #include "api/table_set_data.h"
 #include "api/text_cut.h"
 #include "grid/logk_table.h"
@@ -19,7 +20,7 @@
 #define LOGK_EXPORT extern "C" __attribute__((visibility("default")))
 
 struct logk_table {
-    logk::LogKTable LOGK;
+    logk::TableData data;
 };
 
 struct logk_table_set {

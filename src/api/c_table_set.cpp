@@ -3,6 +3,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "batch/batch.h"
 #include "api/c_support.h"
@@ -17,13 +18,14 @@ namespace {
 
 // A set of `count` tables, its values still to be filled; NULL with the
 // error set when there can be none.
-logk_table_set* new_set(size_t count, const char* caller, logk_error* error) {
+logk_table_set* new_set(size_t count, const char* caller, logk_error* error,
+                        std::shared_ptr<const logk::GridData> grid = nullptr) {
     if (count == 0) {
         set_error(error, 0, std::string(caller) + ": a set needs at least one table");
         return nullptr;
     }
     try {
-        auto* set = new logk_table_set{logk::TableSetData(count)};
+        auto* set = new logk_table_set{logk::TableSetData(count, std::move(grid))};
         set_error(error, 0, "");
         return set;
     } catch (const std::length_error& too_many) {
@@ -49,9 +51,17 @@ LOGK_EXPORT logk_table_set* logk_table_set_from_tables(const logk_table* const* 
             return nullptr;
         }
     }
-    logk_table_set* set = new_set(count, "logk_table_set_from_tables", error);
+    if (count > 0) {
+        std::vector<const logk::TableData*> data;
+        for (size_t r = 0; r < count; ++r) data.push_back(&tables[r]->data);
+        if (const std::string why = logk::TableSetData::refusal(data); !why.empty()) {
+            set_error(error, 0, "logk_table_set_from_tables: " + why);
+            return nullptr;
+        }
+    }
+    logk_table_set* set = new_set(count, "logk_table_set_from_tables", error, count > 0 ? tables[0]->data.grid : nullptr);
     if (set == nullptr) return nullptr;
-    for (size_t r = 0; r < count; ++r) set->data.put(r, tables[r]->LOGK);
+    for (size_t r = 0; r < count; ++r) set->data.put(r, tables[r]->data);
     return set;
 }
 
@@ -79,14 +89,14 @@ LOGK_EXPORT logk_table* logk_table_set_table(const logk_table_set* set, size_t r
         set_error(error, 0, "logk_table_set_table: no such table");
         return nullptr;
     }
-    auto* table = new (std::nothrow) logk_table;
-    if (table == nullptr) {
+    try {
+        auto* table = new logk_table{*set->data.table(r)};
+        set_error(error, 0, "");
+        return table;
+    } catch (...) {
         set_error(error, 0, "logk_table_set_table: out of memory");
         return nullptr;
     }
-    table->LOGK = set->data.get(r);
-    set_error(error, 0, "");
-    return table;
 }
 
 LOGK_EXPORT void logk_table_set_free(logk_table_set* set) { delete set; }

@@ -100,7 +100,7 @@ int solve_or_fail(const logk_table* table, logk::Along along, size_t n, const do
     const logk::CallOptions call = call_options(options);
     if (!logk::threads_wanted(call.workers)) return LOGK_REFUSED;
     try {
-        const std::size_t finished = logk::solve(table->LOGK, along, n, fixed, lk, low, high, at, how, call);
+        const std::size_t finished = logk::solve(table->data.LOGK, along, n, fixed, lk, low, high, at, how, call);
         if (done != nullptr) *done = finished;
         return finished < n ? LOGK_STOPPED : LOGK_DONE;
     } catch (...) {

@@ -130,10 +130,10 @@ bool read_points(const std::string& path, Points& points, Error& error, const St
 
 }  // namespace
 
-bool load_table_file(const std::string& path, LogKTable& LOGK, Error& error, const StopReading& stop,
+bool load_table_file(const std::string& path, TableData& table, Error& error, const StopReading& stop,
                      ReadNotes* notes) {
     if (notes != nullptr) *notes = {};
-    if (load_table(path, LOGK, error, stop, notes)) return true;
+    if (load_table(path, table.LOGK, error, stop, notes)) return true;
     error.path = path;
     return false;
 }

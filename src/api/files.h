@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "api/table_data.h"
 #include "grid/logk_table.h"
 #include "logk/logk.hpp"
 
@@ -13,7 +14,7 @@ namespace logk {
 // are at most kLongestLine bytes long; `stop` may end the read. Where
 // `notes` is given, what the reading passed over goes there (each line 0
 // where there is none).
-bool load_table_file(const std::string& path, LogKTable& LOGK, Error& error, const StopReading& stop = {},
+bool load_table_file(const std::string& path, TableData& table, Error& error, const StopReading& stop = {},
                      ReadNotes* notes = nullptr);
 
 // Reads every point of a point list; false with `error` set on failure.

@@ -23,7 +23,7 @@ Table::Table(std::shared_ptr<const TableData> data) : data_(std::move(data)) {}
 Read<Table> Table::load(const std::string& path, const StopReading& stop) {
     Read<Table> read;
     auto data = std::make_shared<TableData>();
-    if (load_table_file(path, data->LOGK, read.error, stop)) read.value = Table(std::move(data));
+    if (load_table_file(path, *data, read.error, stop)) read.value = Table(std::move(data));
     return read;
 }
 
@@ -37,7 +37,7 @@ Read<Table> Table::load(const std::string& path, IgnoredValues& ignored, const S
 Read<Table> Table::load(const std::string& path, ReadNotes& notes, const StopReading& stop) {
     Read<Table> read;
     auto data = std::make_shared<TableData>();
-    if (load_table_file(path, data->LOGK, read.error, stop, &notes)) read.value = Table(std::move(data));
+    if (load_table_file(path, *data, read.error, stop, &notes)) read.value = Table(std::move(data));
     return read;
 }
 
@@ -50,23 +50,23 @@ Table Table::from_values(std::span<const double> values) {
     return Table(std::move(data));
 }
 
-Interpolation Table::interpolate(double P, double T) const noexcept {
-    Interpolation at{0.0, -100, -100, 'N', 'N'};
-    FINDPT(P, T, at.PIDX, at.TIDX, at.PTERR, at.ISOERR);
-    intrpk_cells(P, T, at.PIDX, at.TIDX, data_->LOGK.cells(), at.LK);
-    return at;
+Table Table::from_grid(std::span<const double> pressures, std::span<const double> temperatures,
+                       std::span<const double> values) {
+    if (const std::string why = GridTable::refusal(pressures, temperatures, values.size()); !why.empty()) {
+        throw std::invalid_argument("logk::Table::from_grid: " + why);
+    }
+    return Table(std::make_shared<TableData>(std::make_shared<const GridData>(GridTable(pressures, temperatures, values))));
 }
 
-Slopes Table::slopes(double P, double T) const noexcept {
-    int PIDX = -100;
-    int TIDX = -100;
-    char PTERR = 'N';
-    char ISOERR = 'N';
-    FINDPT(P, T, PIDX, TIDX, PTERR, ISOERR);
-    Slopes slopes;
-    interpolant_slopes(P, T, PIDX, TIDX, data_->LOGK, slopes.dLK_dT, slopes.dLK_dP);
-    return slopes;
-}
+std::span<const double> Table::pressures() const noexcept { return data_->pressures(); }
+
+std::span<const double> Table::temperatures() const noexcept { return data_->temperatures(); }
+
+bool Table::on_own_nodes() const noexcept { return static_cast<bool>(data_->grid); }
+
+Interpolation Table::interpolate(double P, double T) const noexcept { return data_->at(P, T); }
+
+Slopes Table::slopes(double P, double T) const noexcept { return data_->slopes(P, T); }
 
 void Table::interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs) const {
     interpolate(P, T, outputs, 1);
@@ -80,29 +80,19 @@ void Table::interpolate(std::span<const double> P, std::span<const double> T, co
 Progress Table::interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs,
                             const CallOptions& options) const {
     const std::size_t n = P.size();
-    return run_batch(values_of(data_->LOGK), n, P.data(), T.data(),
+    return run_batch(data_->values(), n, P.data(), T.data(),
                      checked_outputs("logk::Table::interpolate", n, T.size(), 1, outputs), options);
 }
 
 double Table::value(int I, int J) const noexcept {
-    if (I < 1 || I > kPressureNodes || J < 1 || J > kTemperatureNodes) return 0.0;
-    return data_->LOGK(I, J);
+    const std::size_t m = data_->pressures().size(), n = data_->temperatures().size();
+    if (I < 1 || static_cast<std::size_t>(I) > m || J < 1 || static_cast<std::size_t>(J) > n) return 0.0;
+    return data_->grid ? data_->grid->table(I, J) : data_->LOGK(I, J);
 }
 
-std::vector<double> Table::values() const {
-    std::vector<double> values(kTableValues);
-    data_->LOGK.get_in_file_order(values.data());
-    return values;
-}
+std::vector<double> Table::values() const { return data_->file_values(); }
 
-bool Table::operator==(const Table& other) const noexcept {
-    const double* a = data_->LOGK.cells();
-    const double* b = other.data_->LOGK.cells();
-    for (int k = 0; k < kTableValues; ++k) {
-        if (std::bit_cast<std::uint64_t>(a[k]) != std::bit_cast<std::uint64_t>(b[k])) return false;
-    }
-    return true;
-}
+bool Table::operator==(const Table& other) const noexcept { return *data_ == *other.data_; }
 
 Read<Points> read_points(const std::string& path, const StopReading& stop) {
     Read<Points> read;

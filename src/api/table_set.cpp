@@ -37,9 +37,14 @@ TableSet::TableSet(std::shared_ptr<const TableSetData> data) : data_(std::move(d
 
 TableSet TableSet::from_tables(std::span<const Table> tables, std::vector<std::string> names) {
     if (tables.empty()) throw std::invalid_argument("logk::TableSet::from_tables: a set needs a table");
-    auto data = std::make_shared<TableSetData>(tables.size());
+    std::vector<const TableData*> each;
+    for (const Table& table : tables) each.push_back(table.data_.get());
+    if (const std::string why = TableSetData::refusal(each); !why.empty()) {
+        throw std::invalid_argument("logk::TableSet::from_tables: " + why);
+    }
+    auto data = std::make_shared<TableSetData>(tables.size(), tables[0].data_->grid);
     data->names = checked_names(std::move(names), tables.size(), "logk::TableSet::from_tables");
-    for (std::size_t r = 0; r < tables.size(); ++r) data->put(r, tables[r].data_->LOGK);
+    for (std::size_t r = 0; r < tables.size(); ++r) data->put(r, *tables[r].data_);
     return TableSet(std::move(data));
 }
 
@@ -79,19 +84,22 @@ Read<TableSet> TableSet::load(std::span<const std::string> paths, std::vector<st
         for (const std::string& path : paths) names.push_back(std::filesystem::path(path).stem().string());
     }
     if (paths.empty()) throw std::invalid_argument("logk::TableSet::load: a set needs a table");
-    auto data = std::make_shared<TableSetData>(paths.size());
-    data->names = checked_names(std::move(names), paths.size(), "logk::TableSet::load");
+    names = checked_names(std::move(names), paths.size(), "logk::TableSet::load");  // before any file is read
     Read<TableSet> read;
-    LogKTable LOGK;
+    std::vector<Table> tables;
     for (std::size_t r = 0; r < paths.size(); ++r) {
         ReadNotes in_file;
-        if (!load_table_file(paths[r], LOGK, read.error, stop, &in_file)) return read;
+        const Read<Table> table = Table::load(paths[r], in_file, stop);
+        if (!table) {
+            read.error = table.error;
+            return read;
+        }
         if (notes.past_row.line == 0) notes.past_row = in_file.past_row;
         if (notes.null_value.line == 0) notes.null_value = in_file.null_value;
         if (notes.after_table.line == 0) notes.after_table = in_file.after_table;
-        data->put(r, LOGK);
+        tables.push_back(*table.value);
     }
-    read.value = TableSet(std::move(data));
+    read.value = from_tables(tables, std::move(names));
     return read;
 }
 
@@ -101,9 +109,7 @@ const std::vector<std::string>& TableSet::names() const noexcept { return data_-
 
 Table TableSet::table(std::size_t r) const {
     if (r >= data_->count) throw std::out_of_range("logk::TableSet::table: no such table");
-    auto data = std::make_shared<TableData>();
-    data->LOGK = data_->get(r);
-    return Table(std::move(data));
+    return Table(data_->table(r));
 }
 
 void TableSet::interpolate(std::span<const double> P, std::span<const double> T, const Outputs& outputs) const {
@@ -123,8 +129,11 @@ Progress TableSet::interpolate(std::span<const double> P, std::span<const double
 }
 
 std::vector<double> TableSet::values() const {
-    std::vector<double> values(data_->count * kTableValues);
-    for (std::size_t r = 0; r < data_->count; ++r) data_->get(r).get_in_file_order(values.data() + r * kTableValues);
+    std::vector<double> values;
+    for (std::size_t r = 0; r < data_->count; ++r) {
+        const std::vector<double> table = data_->table(r)->file_values();
+        values.insert(values.end(), table.begin(), table.end());
+    }
     return values;
 }
 

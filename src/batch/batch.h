@@ -13,6 +13,8 @@
 
 #include "grid/logk_table.h"
 #include "interp/intrpk.h"
+#include "grid/grid_table.h"
+#include "stencil/grid_rules.h"
 
 namespace logk {
 
@@ -43,6 +45,12 @@ struct TableValues {
     const double* values;
     std::size_t count;
     const double* const* apart = nullptr;
+    // Tables of their own nodes: the nodes and the cells' order of `grid`,
+    // whose values are table 0's or those of any of the set (all share its
+    // nodes and missing values), and the stencil selection of its rules.
+    // Null for the fixed grid.
+    const GridTable* grid = nullptr;
+    const GridRules* rules = nullptr;
 };
 
 // Where the results go; any may be null. LK and the slopes hold `count`
@@ -84,8 +92,11 @@ std::size_t interpolate_points_with(InstructionSet set, const TableValues& table
                                     const double* T, const BatchOutputs& out, int workers = 1,
                                     const StopCheck& stop = {});
 
-// The same for a LogKTable.
+// The same for a LogKTable, and for a table of its own nodes.
 inline TableValues values_of(const LogKTable& LOGK) { return {LOGK.cells(), 1}; }
+inline TableValues values_of(const GridTable& grid, const GridRules& rules) {
+    return {grid.cells(), 1, nullptr, &grid, &rules};
+}
 
 // INTRPK, in the widest lanes, for n points all on the given stencil of a
 // LogKTable's cells, chosen by no FINDPT: each point's bits are those of

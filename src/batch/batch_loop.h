@@ -240,6 +240,12 @@ template <int V>
 
 // ---- Tables and points in lanes, for the tables left after whole vectors ----
 
+}  // namespace logk::batch
+
+#include "batch/grid_loop.h"
+
+namespace logk::batch {
+
 // Two vectors side by side, as one of twice the lanes.
 [[gnu::always_inline]] inline Lanes<4>::Double joined(const Lanes<2>::Double& a, const Lanes<2>::Double& b) {
     return __builtin_shufflevector(a, b, 0, 1, 2, 3);
@@ -387,7 +393,9 @@ template <int W, int V>
 template <int W, int V>
 [[gnu::always_inline]] inline void all_points(const Work& w) {
     const std::size_t count = w.tables.count;
-    if (count == 1) {
+    if (w.tables.grid != nullptr) {
+        grid_points<W, V>(w);
+    } else if (count == 1) {
         points_in_lanes<W>(w, std::integral_constant<std::size_t, 1>{});
     } else if (count >= static_cast<std::size_t>(V)) {
         tables_in_lanes<W, V>(w);

@@ -25,6 +25,8 @@
 #include "interp/one_nan.h"
 #include "interp/slopes.h"
 #include "stencil/findpt.h"
+#include "stencil/grid_rules.h"
+#include "grid/grid_table.h"
 #include "stencil/grid_rows.h"
 
 namespace logk::batch {

@@ -52,13 +52,19 @@ inline Pair pair(const double (&two)[2]) {
     return value;
 }
 
+// A stencil's steps from its three nodes p0 < p1 < p2 (or t0 < t1 < t2).
+constexpr PressureSteps pressure_steps(double p0, double p1, double p2) {
+    return {{p2 - p1, p2 - p1}, {p2 - p0, p2 - p0}, {p1 - p2, p1 - p2}, {p1 - p0, p1 - p0},
+            {p0 - p2, p0 - p2}, {p0 - p1, p0 - p1}, {p2 - p1, p1 - p2}, {p2 - p0, p1 - p0}};
+}
+constexpr TemperatureSteps temperature_steps(double t0, double t1, double t2) {
+    return {{t0 - t1, t1 - t0}, {t0 - t2, t1 - t2}, t2 - t0, t2 - t1};
+}
+
 constexpr std::array<PressureSteps, kPressureNodes - 1> kPressureSteps = [] {
     std::array<PressureSteps, kPressureNodes - 1> steps{};
     for (int PIDX = 1; PIDX <= kPressureNodes - 2; ++PIDX) {
-        const double p0 = PGRID(PIDX), p1 = PGRID(PIDX + 1), p2 = PGRID(PIDX + 2);
-        steps[static_cast<std::size_t>(PIDX)] = {{p2 - p1, p2 - p1}, {p2 - p0, p2 - p0}, {p1 - p2, p1 - p2},
-                                                 {p1 - p0, p1 - p0}, {p0 - p2, p0 - p2}, {p0 - p1, p0 - p1},
-                                                 {p2 - p1, p1 - p2}, {p2 - p0, p1 - p0}};
+        steps[static_cast<std::size_t>(PIDX)] = pressure_steps(PGRID(PIDX), PGRID(PIDX + 1), PGRID(PIDX + 2));
     }
     return steps;
 }();
@@ -66,8 +72,7 @@ constexpr std::array<PressureSteps, kPressureNodes - 1> kPressureSteps = [] {
 constexpr std::array<TemperatureSteps, kTemperatureNodes + 1> kTemperatureSteps = [] {
     std::array<TemperatureSteps, kTemperatureNodes + 1> steps{};
     for (int TIDX = 3; TIDX <= kTemperatureNodes; ++TIDX) {
-        const double t0 = TGRID(TIDX - 2), t1 = TGRID(TIDX - 1), t2 = TGRID(TIDX);
-        steps[static_cast<std::size_t>(TIDX)] = {{t0 - t1, t1 - t0}, {t0 - t2, t1 - t2}, t2 - t0, t2 - t1};
+        steps[static_cast<std::size_t>(TIDX)] = temperature_steps(TGRID(TIDX - 2), TGRID(TIDX - 1), TGRID(TIDX));
     }
     return steps;
 }();
@@ -91,14 +96,14 @@ struct Columns {
     double LKP3;
 };
 
+// The pressure pass of one stencil, whatever its table's nodes: dp its
+// steps, pnode its three pressure nodes, cell its first value, `one` the
+// distance of a pressure node's value from the one before and `column`
+// that of a temperature node's.
 template <typename Stride>
-[[gnu::always_inline]] inline Columns pressure_pass(double P, int PIDX, int TIDX, const double* cells, Stride stride) {
-    const PressureSteps& dp = kPressureSteps[static_cast<std::size_t>(PIDX)];
-    // The stencil's cells: pressure node i of column j at cell[(i + j * 37) * stride].
-    const double* cell = cells + LogKTable::offset(PIDX, TIDX - 2) * stride;
-    const std::size_t kColumn = kPressureNodes * stride;
-    const std::size_t one = stride, two = 2 * stride;
-    const double* pnode = PGRID.data() + (PIDX - 1);
+[[gnu::always_inline]] inline Columns pressure_pass_on(double P, const PressureSteps& dp, const double* pnode,
+                                                       const double* cell, Stride one, std::size_t kColumn) {
+    const std::size_t two = 2 * one;
     const double p0 = P - pnode[0], p1 = P - pnode[1], p2 = P - pnode[2];
 
     // Columns 1 and 2; factors M = 1, 0 for node 2; M = 2, 0 for node 1; M = 2, 1 for node 0.
@@ -118,15 +123,45 @@ template <typename Stride>
     return {LKP12, LKP3};
 }
 
+template <typename Stride>
+[[gnu::always_inline]] inline Columns pressure_pass(double P, int PIDX, int TIDX, const double* cells, Stride stride) {
+    // The stencil's cells: pressure node i of column j at cell[(i + j * 37) * stride].
+    return pressure_pass_on(P, kPressureSteps[static_cast<std::size_t>(PIDX)], PGRID.data() + (PIDX - 1),
+                            cells + LogKTable::offset(PIDX, TIDX - 2) * stride, stride, kPressureNodes * stride);
+}
+
 // Column 1 takes the factors of its nodes 1 then 2, column 2 those of 0
 // then 2, column 3 those of 0 then 1.
-[[gnu::always_inline]] inline double temperature_pass(double T, int TIDX, const Columns& columns) {
-    const TemperatureSteps& dt = kTemperatureSteps[static_cast<std::size_t>(TIDX)];
-    const double* tnode = TGRID.data() + (TIDX - 3);
+[[gnu::always_inline]] inline double temperature_pass_on(double T, const TemperatureSteps& dt, const double* tnode,
+                                                         const Columns& columns) {
     const double t0 = T - tnode[0], t1 = T - tnode[1], t2 = T - tnode[2];
     const Pair terms12 = factor(factor(columns.LKP12, Pair{t1, t0}, pair(dt.d01_d10)), both(t2), pair(dt.d02_d12));
     const double term3 = factor(factor(columns.LKP3, t0, dt.d20), t1, dt.d21);
     return ((0.0 + terms12[0]) + terms12[1]) + term3;
+}
+
+[[gnu::always_inline]] inline double temperature_pass(double T, int TIDX, const Columns& columns) {
+    return temperature_pass_on(T, kTemperatureSteps[static_cast<std::size_t>(TIDX)], TGRID.data() + (TIDX - 3),
+                               columns);
+}
+
+// The same for a table of its own nodes, the steps from its nodes.
+[[gnu::always_inline]] inline Columns grid_pressure_pass(double P, int PIDX, int TIDX, const GridTable& grid,
+                                                        const double* cells, std::size_t stride) {
+    const double* pnode = grid.pressures() + (PIDX - 1);
+    return pressure_pass_on(P, pressure_steps(pnode[0], pnode[1], pnode[2]), pnode,
+                            cells + grid.offset(PIDX, TIDX - 2) * stride, stride,
+                            static_cast<std::size_t>(grid.m()) * stride);
+}
+[[gnu::always_inline]] inline double grid_temperature_pass(double T, int TIDX, const GridTable& grid,
+                                                           const Columns& columns) {
+    const double* tnode = grid.temperatures() + (TIDX - 3);
+    return temperature_pass_on(T, temperature_steps(tnode[0], tnode[1], tnode[2]), tnode, columns);
+}
+// The columns of a table along one line: its row's three values, as they are.
+inline Columns row_columns(int TIDX, const GridTable& grid, const double* cells, std::size_t stride) {
+    const double* cell = cells + grid.offset(1, TIDX - 2) * stride;
+    return {Pair{cell[0], cell[stride]}, cell[2 * stride]};
 }
 
 template <typename Stride>
@@ -159,6 +194,23 @@ PressureColumns intrpk_columns(double P, int PIDX, int TIDX, const double* cells
 
 double intrpk_along_temperature(double T, int TIDX, const PressureColumns& columns) {
     return one_nan(temperature_pass(T, TIDX, {Pair{columns.LKP[0], columns.LKP[1]}, columns.LKP[2]}));
+}
+
+void intrpk_grid(double P, double T, int PIDX, int TIDX, const GridTable& grid, const double* cells,
+                 std::size_t stride, double& LK) {
+    const Columns columns = grid.along_one_line() ? row_columns(TIDX, grid, cells, stride)
+                                                  : grid_pressure_pass(P, PIDX, TIDX, grid, cells, stride);
+    LK = one_nan(grid_temperature_pass(T, TIDX, grid, columns));
+}
+
+PressureColumns intrpk_grid_columns(double P, int PIDX, int TIDX, const GridTable& grid) {
+    const Columns columns = grid.along_one_line() ? row_columns(TIDX, grid, grid.cells(), 1)
+                                                  : grid_pressure_pass(P, PIDX, TIDX, grid, grid.cells(), 1);
+    return {{columns.LKP12[0], columns.LKP12[1], columns.LKP3}};
+}
+
+double intrpk_grid_along_temperature(double T, int TIDX, const GridTable& grid, const PressureColumns& columns) {
+    return one_nan(grid_temperature_pass(T, TIDX, grid, {Pair{columns.LKP[0], columns.LKP[1]}, columns.LKP[2]}));
 }
 
 }  // namespace logk

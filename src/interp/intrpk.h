@@ -3,6 +3,7 @@
 
 #include <cstddef>
 
+#include "grid/grid_table.h"
 #include "grid/logk_table.h"
 
 namespace logk {
@@ -41,5 +42,18 @@ struct PressureColumns {
 };
 PressureColumns intrpk_columns(double P, int PIDX, int TIDX, const double* cells);
 double intrpk_along_temperature(double T, int TIDX, const PressureColumns& columns);
+
+// INTRPK over the nodes of a table of its own: the same operations in the
+// same order, with the stencil's steps from its nodes as the fixed grid
+// has them from its own (the same bits for the same nodes). The values
+// are cells[grid.offset(I, J) * stride] (one table of a set of `stride`
+// sharing the grid's nodes; stride 1 for the grid's own). Along one line
+// (m = 1) the temperature pass alone, over the row's three values, P
+// taking no part. A LK that is NaN is the one quiet NaN.
+void intrpk_grid(double P, double T, int PIDX, int TIDX, const GridTable& grid, const double* cells,
+                 std::size_t stride, double& LK);
+// And in its two passes, over the grid's own values.
+PressureColumns intrpk_grid_columns(double P, int PIDX, int TIDX, const GridTable& grid);
+double intrpk_grid_along_temperature(double T, int TIDX, const GridTable& grid, const PressureColumns& columns);
 
 }  // namespace logk

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 
+#include "grid/grid_table.h"
 #include "grid/logk_table.h"
 
 namespace logk {
@@ -30,5 +31,12 @@ struct StencilBasis {
 };
 StencilBasis stencil_basis(double P, double T, int PIDX, int TIDX);
 void slopes_on(const StencilBasis& basis, const double* cells, std::size_t stride, double& dLK_dT, double& dLK_dP);
+
+// The same over a table of its own nodes (values at cells[grid.offset(I, J)
+// * stride]). Along one line (m = 1) dLK_dT is the temperature basis's
+// slopes over the row's three values and dLK_dP is 0: P takes no part.
+StencilBasis grid_stencil_basis(double P, double T, int PIDX, int TIDX, const GridTable& grid);
+void grid_slopes_on(const StencilBasis& basis, const GridTable& grid, const double* cells, std::size_t stride,
+                    double& dLK_dT, double& dLK_dP);
 
 }  // namespace logk

@@ -1,0 +1,193 @@
+// The batch loop on a table of its own nodes (grid/grid_table.h), or a set
+// of such tables sharing their nodes and missing values: each point's
+// stencil and flags from the table's rules (stencil/grid_rules.h), then
+// INTRPK's lanes over the table's nodes. Included by batch_loop.h, so that
+// each build of the loop has it for its instruction set; the same rules
+// hold (see batch_loop.h): every input of a point read before any of its
+// outputs is written, and nothing vector-valued passed to a function that
+// is not always inlined.
+#pragma once
+
+namespace logk::batch {
+
+// The stencils and flags of the block's W points, each from the rules: they
+// search the nodes by halving, without a branch on the data.
+template <int W>
+[[gnu::always_inline]] inline void grid_find_stencils(const Work& w, const double* P, const double* T,
+                                                      PointBlock<W>& b) {
+    const GridTable& grid = *w.tables.grid;
+    for (int lane = 0; lane < W; ++lane) {
+        b.P[lane] = P[lane];
+        b.T[lane] = T[lane];
+        int PIDX = -100, TIDX = -100;
+        char PTERR = 'N', ISOERR = 'N';
+        w.tables.rules->find(b.P[lane], b.T[lane], PIDX, TIDX, PTERR, ISOERR);
+        b.PIDX[lane] = PIDX;
+        b.TIDX[lane] = TIDX;
+        b.first_cell[lane] = static_cast<std::int64_t>(grid.offset(PIDX, TIDX - 2));
+        b.PTERR[lane] = PTERR;
+        b.ISOERR[lane] = ISOERR;
+    }
+}
+
+// Each lane's three nodes of an axis, from the table's nodes at `first`
+// (each axis followed by one more value, so a load of four stays inside).
+template <int W>
+[[gnu::always_inline]] inline void grid_nodes_of(const double* nodes, const std::int64_t* first, std::int64_t less,
+                                                 typename Lanes<W>::Double (&out)[3]) {
+    Quad quads[W];
+    for (int lane = 0; lane < W; ++lane) quads[lane] = load_quad(nodes + (first[lane] - less));
+    LaneTransposes<W>::first_three(quads, out);
+}
+
+// log K of the block's points on one table of the grid, its values at
+// cells[offset(I, J) * stride].
+template <int W, typename Stride>
+[[gnu::always_inline]] inline void grid_logk_of_points(const PointBlock<W>& b, const GridTable& grid,
+                                                       const double* cells, Stride stride, double* LK) {
+    if constexpr (W > 1) {
+        using L = Lanes<W>;
+        const std::size_t column = static_cast<std::size_t>(grid.m()) * stride;
+        alignas(64) double value[9][W];
+        for (int lane = 0; lane < W; ++lane) {
+            const double* first = cells + static_cast<std::size_t>(b.first_cell[lane]) * stride;
+            for (int j = 0; j < 3; ++j) {
+                for (int i = 0; i < 3; ++i) value[i + 3 * j][lane] = first[static_cast<std::size_t>(i) * stride + j * column];
+            }
+        }
+        StencilLanes9<W> s;
+        grid_nodes_of<W>(grid.temperatures(), b.TIDX, 3, s.tn);
+        if (grid.along_one_line()) {
+            // The row's three values are the columns: no pressure pass.
+            typename L::Double LKP[3];
+            for (int j = 0; j < 3; ++j) LKP[j] = L::load(value[3 * j]);
+            return L::store(temperature_pass_lanes<W>(L::load(b.T), LKP, s.tn), LK);
+        }
+        for (int j = 0; j < 3; ++j) {
+            for (int i = 0; i < 3; ++i) s.cell[i][j] = L::load(value[i + 3 * j]);
+        }
+        grid_nodes_of<W>(grid.pressures(), b.PIDX, 1, s.pn);
+        L::store(intrpk_lanes<W>(L::load(b.P), L::load(b.T), s), LK);
+    } else {
+        intrpk_grid(b.P[0], b.T[0], static_cast<int>(b.PIDX[0]), static_cast<int>(b.TIDX[0]), grid, cells, stride,
+                    LK[0]);
+    }
+}
+
+// The slopes of every table at point `lane` of the block, into the outputs.
+template <int W>
+[[gnu::always_inline]] inline void grid_write_slopes(const PointBlock<W>& b, int lane, const Work& w,
+                                                     std::size_t point) {
+    const GridTable& grid = *w.tables.grid;
+    const StencilBasis basis = grid_stencil_basis(b.P[lane], b.T[lane], static_cast<int>(b.PIDX[lane]),
+                                                  static_cast<int>(b.TIDX[lane]), grid);
+    const std::size_t count = w.tables.count;
+    for (std::size_t r = 0; r < count; ++r) {
+        double dT, dP;
+        grid_slopes_on(basis, grid, w.tables.values + r, count, dT, dP);
+        if (w.out.dLK_dT != nullptr) w.out.dLK_dT[point * count + r] = dT;
+        if (w.out.dLK_dP != nullptr) w.out.dLK_dP[point * count + r] = dP;
+    }
+}
+
+// Every output of a block of W points: each table of the set in points'
+// lanes (a table of its own is a set of one), then the slopes and stencils.
+template <int W>
+[[gnu::always_inline]] inline void grid_block(const Work& w, std::size_t first, const PointBlock<W>& b) {
+    const std::size_t count = w.tables.count;
+    const GridTable& grid = *w.tables.grid;
+    if (w.out.LK != nullptr) {
+        if (count == 1) {
+            grid_logk_of_points<W>(b, grid, w.tables.values, std::integral_constant<std::size_t, 1>{}, w.out.LK + first);
+        } else {
+            for (std::size_t r = 0; r < count; ++r) {
+                alignas(64) double LK[W];
+                grid_logk_of_points<W>(b, grid, w.tables.values + r, count, LK);
+                for (int lane = 0; lane < W; ++lane) w.out.LK[(first + static_cast<std::size_t>(lane)) * count + r] = LK[lane];
+            }
+        }
+    }
+    if (w.slopes()) {
+        for (int lane = 0; lane < W; ++lane) grid_write_slopes<W>(b, lane, w, first + static_cast<std::size_t>(lane));
+    }
+    write_stencils<W>(b, w.out, first);
+}
+
+// log K of every table of a set of at least V at one point, V tables to a
+// vector (the values of one node lie side by side, table after table), the
+// last V again where the count is no multiple of V.
+template <int V>
+[[gnu::always_inline]] inline void grid_tables_at(const Work& w, double P, double T, int PIDX, int TIDX,
+                                                  std::int64_t first_cell, double* LK) {
+    using L = Lanes<V>;
+    const GridTable& grid = *w.tables.grid;
+    const std::size_t count = w.tables.count, column = static_cast<std::size_t>(grid.m()) * count;
+    const double* first = w.tables.values + static_cast<std::size_t>(first_cell) * count;
+    StencilLanes9<V> s;
+    for (int k = 0; k < 3; ++k) s.tn[k] = L::all(grid.T(TIDX - 2 + k));
+    const bool along_one_line = grid.along_one_line();
+    if (!along_one_line) {
+        for (int k = 0; k < 3; ++k) s.pn[k] = L::all(grid.P(PIDX + k));
+    }
+    const typename L::Double p = L::all(P), t = L::all(T);
+    for (std::size_t r = 0; r < count; r += V) {
+        if (r + V > count) r = count - V;
+        for (int j = 0; j < 3; ++j) {
+            for (int i = 0; i < 3; ++i) s.cell[i][j] = L::load(first + static_cast<std::size_t>(i) * count + j * column + r);
+        }
+        if (along_one_line) {
+            const typename L::Double LKP[3] = {s.cell[0][0], s.cell[1][0], s.cell[2][0]};  // the row's three values
+            L::store(temperature_pass_lanes<V>(t, LKP, s.tn), LK + r);
+        } else {
+            L::store(intrpk_lanes<V>(p, t, s), LK + r);
+        }
+    }
+}
+
+// A set of at least V tables, W points' stencils at a time.
+template <int W, int V>
+[[gnu::always_inline]] inline void grid_tables_in_lanes(const Work& w) {
+    const std::size_t count = w.tables.count;
+    auto block = [&w, count](const auto& b, std::size_t first) {
+        constexpr int K = sizeof(b.P) / sizeof(double);
+        for (int lane = 0; lane < K; ++lane) {
+            const std::size_t point = first + static_cast<std::size_t>(lane);
+            if (w.out.LK != nullptr) {
+                grid_tables_at<V>(w, b.P[lane], b.T[lane], static_cast<int>(b.PIDX[lane]), static_cast<int>(b.TIDX[lane]),
+                                  b.first_cell[lane], w.out.LK + point * count);
+            }
+            if (w.slopes()) grid_write_slopes<K>(b, lane, w, point);
+        }
+        write_stencils<K>(b, w.out, first);
+    };
+    std::size_t i = 0;
+    for (; i + W <= w.n; i += W) {
+        PointBlock<W> b;
+        grid_find_stencils<W>(w, w.P + i, w.T + i, b);
+        block(b, i);
+    }
+    for (; i < w.n; ++i) {
+        PointBlock<1> one;
+        grid_find_stencils<1>(w, w.P + i, w.T + i, one);
+        block(one, i);
+    }
+}
+
+// Every point, W at a time, then the rest one by one.
+template <int W, int V>
+[[gnu::always_inline]] inline void grid_points(const Work& w) {
+    if (w.tables.count >= static_cast<std::size_t>(V)) return grid_tables_in_lanes<W, V>(w);
+    std::size_t i = 0;
+    for (; i + W <= w.n; i += W) {
+        PointBlock<W> b;
+        grid_find_stencils<W>(w, w.P + i, w.T + i, b);
+        grid_block<W>(w, i, b);
+    }
+    for (; i < w.n; ++i) {
+        PointBlock<1> one;
+        grid_find_stencils<1>(w, w.P + i, w.T + i, one);
+        grid_block<1>(w, i, one);
+    }
+}
+
+}  // namespace logk::batch

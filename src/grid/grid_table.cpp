@@ -1,0 +1,100 @@
+#include "grid/grid_table.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <sstream>
+
+namespace logk {
+namespace {
+
+std::string number(double x) {
+    std::ostringstream text;
+    text.precision(17);
+    text << x;
+    return text.str();
+}
+
+// Why one axis's nodes are no axis of a table, or "".
+std::string axis_refusal(std::span<const double> nodes, const char* name) {
+    for (std::size_t k = 0; k < nodes.size(); ++k) {
+        if (!std::isfinite(nodes[k])) {
+            return std::string("the ") + name + " node " + std::to_string(k + 1) + " is " + number(nodes[k]) +
+                   ": nodes are finite numbers";
+        }
+        if (k > 0 && !(nodes[k - 1] < nodes[k])) {
+            return std::string("the ") + name + " nodes do not ascend: " + number(nodes[k]) + " after " +
+                   number(nodes[k - 1]);
+        }
+    }
+    return {};
+}
+
+bool same_bits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
+
+}  // namespace
+
+std::string GridTable::refusal(std::span<const double> pressures, std::span<const double> temperatures,
+                               std::size_t values) {
+    if (pressures.size() == 2 || pressures.empty()) {
+        return "a table on its own nodes has one pressure node (along one line) or three or more, not " +
+               std::to_string(pressures.size());
+    }
+    if (temperatures.size() < 3) {
+        return "a table on its own nodes has three temperature nodes or more, not " + std::to_string(temperatures.size());
+    }
+    if (std::string why = axis_refusal(pressures, "pressure"); !why.empty()) return why;
+    if (std::string why = axis_refusal(temperatures, "temperature"); !why.empty()) return why;
+    // m * n cannot wrap: both spans lie in memory.
+    if (values != pressures.size() * temperatures.size()) {
+        return std::to_string(pressures.size()) + " pressures by " + std::to_string(temperatures.size()) +
+               " temperatures need " + std::to_string(pressures.size() * temperatures.size()) + " values, not " +
+               std::to_string(values);
+    }
+    return {};
+}
+
+GridTable::GridTable(std::span<const double> pressures, std::span<const double> temperatures,
+                     std::span<const double> values)
+    : pressures_(pressures.begin(), pressures.end()),
+      temperatures_(temperatures.begin(), temperatures.end()),
+      cells_(values.size() + 1, 0.0) {
+    pressures_.push_back(0.0);
+    temperatures_.push_back(0.0);
+    for (int I = 1; I <= m(); ++I) {
+        for (int J = 1; J <= n(); ++J) {
+            cells_[offset(I, J)] = values[static_cast<std::size_t>(I - 1) * static_cast<std::size_t>(n()) +
+                                          static_cast<std::size_t>(J - 1)];
+        }
+    }
+}
+
+std::vector<double> GridTable::values() const {
+    std::vector<double> out;
+    out.reserve(cell_count());
+    for (int I = 1; I <= m(); ++I) {
+        for (int J = 1; J <= n(); ++J) out.push_back((*this)(I, J));
+    }
+    return out;
+}
+
+bool GridTable::same_nodes(const GridTable& other) const {
+    if (m() != other.m() || n() != other.n()) return false;
+    for (int i = 1; i <= m(); ++i) {
+        if (!same_bits(P(i), other.P(i))) return false;
+    }
+    for (int j = 1; j <= n(); ++j) {
+        if (!same_bits(T(j), other.T(j))) return false;
+    }
+    return true;
+}
+
+bool GridTable::same_missing_values(const GridTable& other) const {
+    if (!same_nodes(other)) return false;
+    for (std::size_t c = 0; c < cell_count(); ++c) {
+        if (std::isnan(cells_[c]) != std::isnan(other.cells_[c])) return false;
+    }
+    return true;
+}
+
+}  // namespace logk
