@@ -22,6 +22,7 @@
 #include "grid/lanes.h"
 #include "interp/intrpk_lanes.h"
 #include "stencil/findpt_lanes.h"
+#include "stencil/grid_rules_lanes.h"
 
 namespace logk::batch {
 

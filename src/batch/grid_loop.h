@@ -16,6 +16,24 @@ template <int W>
 [[gnu::always_inline]] inline void grid_find_stencils(const Work& w, const double* P, const double* T,
                                                       PointBlock<W>& b) {
     const GridTable& grid = *w.tables.grid;
+    if constexpr (W >= 4) {
+        if (counted_in_lanes(*w.tables.rules)) {
+            // Side by side: the nearest nodes counted across the lanes.
+            using L = Lanes<W>;
+            const typename L::Double P_lanes = L::load(P), T_lanes = L::load(T);
+            L::store(P_lanes, b.P);
+            L::store(T_lanes, b.T);
+            GridStencilLanes<W> lanes;
+            grid_find_lanes<W>(*w.tables.rules, P_lanes, T_lanes, lanes);
+            L::store(lanes.PIDX, b.PIDX);
+            L::store(lanes.TIDX, b.TIDX);
+            const typename L::Int m = L::all(static_cast<std::int64_t>(grid.m()));
+            L::store((lanes.PIDX - 1) + (lanes.TIDX - 3) * m, b.first_cell);
+            L::store(lanes.ISOERR, b.ISOERR);
+            L::store(lanes.PTERR, b.PTERR);
+            return;
+        }
+    }
     for (int lane = 0; lane < W; ++lane) {
         b.P[lane] = P[lane];
         b.T[lane] = T[lane];
@@ -47,24 +65,48 @@ template <int W, typename Stride>
                                                        const double* cells, Stride stride, double* LK) {
     if constexpr (W > 1) {
         using L = Lanes<W>;
-        const std::size_t column = static_cast<std::size_t>(grid.m()) * stride;
-        alignas(64) double value[9][W];
-        for (int lane = 0; lane < W; ++lane) {
-            const double* first = cells + static_cast<std::size_t>(b.first_cell[lane]) * stride;
-            for (int j = 0; j < 3; ++j) {
-                for (int i = 0; i < 3; ++i) value[i + 3 * j][lane] = first[static_cast<std::size_t>(i) * stride + j * column];
-            }
-        }
+        const std::size_t m = static_cast<std::size_t>(grid.m());
         StencilLanes9<W> s;
         grid_nodes_of<W>(grid.temperatures(), b.TIDX, 3, s.tn);
         if (grid.along_one_line()) {
             // The row's three values are the columns: no pressure pass.
             typename L::Double LKP[3];
-            for (int j = 0; j < 3; ++j) LKP[j] = L::load(value[3 * j]);
+            if constexpr (std::is_same_v<Stride, std::size_t>) {
+                alignas(64) double value[3][W];
+                for (int lane = 0; lane < W; ++lane) {
+                    const double* first = cells + static_cast<std::size_t>(b.first_cell[lane]) * stride;
+                    for (int j = 0; j < 3; ++j) value[j][lane] = first[static_cast<std::size_t>(j) * stride];
+                }
+                for (int j = 0; j < 3; ++j) LKP[j] = L::load(value[j]);
+            } else {
+                grid_nodes_of<W>(cells, b.first_cell, 0, LKP);  // the row lies as nodes do
+            }
             return L::store(temperature_pass_lanes<W>(L::load(b.T), LKP, s.tn), LK);
         }
-        for (int j = 0; j < 3; ++j) {
-            for (int i = 0; i < 3; ++i) s.cell[i][j] = L::load(value[i + 3 * j]);
+        if constexpr (std::is_same_v<Stride, std::size_t>) {
+            alignas(64) double value[9][W];
+            for (int lane = 0; lane < W; ++lane) {
+                const double* first = cells + static_cast<std::size_t>(b.first_cell[lane]) * stride;
+                for (int j = 0; j < 3; ++j) {
+                    for (int i = 0; i < 3; ++i) value[i + 3 * j][lane] = first[(static_cast<std::size_t>(i) + j * m) * stride];
+                }
+            }
+            for (int j = 0; j < 3; ++j) {
+                for (int i = 0; i < 3; ++i) s.cell[i][j] = L::load(value[i + 3 * j]);
+            }
+        } else {
+            // A column's three values side by side: one load of four a lane,
+            // transposed within registers, as on the fixed grid.
+            Quad columns[3][W];
+            for (int lane = 0; lane < W; ++lane) {
+                const double* first = cells + b.first_cell[lane];
+                for (int j = 0; j < 3; ++j) columns[j][lane] = load_quad(first + static_cast<std::size_t>(j) * m);
+            }
+            for (int j = 0; j < 3; ++j) {
+                typename L::Double column[3];
+                LaneTransposes<W>::first_three(columns[j], column);
+                for (int i = 0; i < 3; ++i) s.cell[i][j] = column[i];
+            }
         }
         grid_nodes_of<W>(grid.pressures(), b.PIDX, 1, s.pn);
         L::store(intrpk_lanes<W>(L::load(b.P), L::load(b.T), s), LK);

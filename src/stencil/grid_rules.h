@@ -40,6 +40,25 @@ public:
     const std::vector<double>& pressure_changes() const { return pressure_changes_; }
     const std::vector<double>& temperature_changes() const { return temperature_changes_; }
 
+    // What find() decides by, for the same decisions made for many points
+    // at once (grid_rules_lanes.h).
+    int m() const { return m_; }
+    int n() const { return n_; }
+    bool has_missing() const { return has_missing_; }
+    struct Range {
+        double first, last, low, high;  // the nodes' range, and the margins' bounds
+    };
+    Range pressure_range() const { return {p_first_, p_last_, p_low_, p_high_}; }
+    Range temperature_range() const { return {t_first_, t_last_, t_low_, t_high_}; }
+    // For a table with missing values: the first complete stencil from
+    // `start` up (0: none), and the lower limit at temperature node j.
+    int complete_from(int start, int TIDX) const {
+        return complete_from_[static_cast<std::size_t>((start - 1) + (TIDX - 3) * (m_ - 2))];
+    }
+    double lower_limit(int j) const { return lower_limit_[static_cast<std::size_t>(j)]; }
+    // Along one line: whether the three values ending at TIDX hold a NaN.
+    bool row_missing(int TIDX) const { return row_missing_[static_cast<std::size_t>(TIDX)]; }
+
 private:
     int m_, n_;
     std::vector<double> pressure_changes_, temperature_changes_;
