@@ -62,7 +62,8 @@ REFUSALS = [
      "values of shape (8,) for 3 x 3 nodes: a grid table takes 9, a row per pressure node"),
     ([1.0, 2.0, 3.0, 4.0], [0.0, 1.0, 2.0], np.zeros((3, 4)),
      "values of shape (3, 4) for 4 x 3 nodes: a grid table takes 12, a row per pressure node"),
-    ([1.0], [0.0, 1.0, 2.0], [0.0] * 9, "values of shape (9,) for 1 x 3 nodes: a grid table takes 3, a row per pressure node"),
+    ([1.0], [0.0, 1.0, 2.0], [0.0] * 9,
+     "values of shape (9,) for 1 x 3 nodes: a grid table takes 3, a row per pressure node"),
     ([1.0], [0.0, 1.0, 2.0], [NAN, INF, -INF], None),    # m = 1; NaN and infinite values are values
     ([-5.0, 0.0, 3.0], [-10.0, 1.0, 2.0], np.full((3, 3), NAN), None),  # any finite ascending nodes
     (*VAPOUR, None),
