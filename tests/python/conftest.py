@@ -1,12 +1,11 @@
 """What the tests of the Python module share: the built program, the source
-tree, and a table of made-up values."""
+tree, and a table of made-up values. The module is imported where it is
+used, so that the tests of the NumPy models run without the library."""
 import os
 import subprocess
 
 import numpy as np
 import pytest
-
-import logk
 
 SOURCE = os.environ.get("LOGK_SOURCE_DIR", os.path.dirname(os.path.dirname(os.path.dirname(__file__))))
 EXAMPLE_TABLE = os.path.join(SOURCE, "examples", "quartz.dat")
@@ -19,6 +18,8 @@ def made_up_values():
 
 @pytest.fixture
 def table():
+    import logk
+
     return logk.Table.from_values(made_up_values())
 
 
