@@ -5,9 +5,11 @@ failures with their number, kind, line and column, the statuses of the
 interpolation backwards, and the workers each face takes or refuses.
 
 The stencils, flags and log K of the point rows come from the rules
-written again in NumPy (tests/python/numpy_model.py), apart from the
-library's code, and the library (the built Python module) must agree with
-them before a row is written; the slopes and the answers of the
+written again in NumPy (tests/python/numpy_model.py, and for tables on
+their own nodes tests/python/grid_model.py), apart from the library's
+code, and the library (the built Python module) must agree with the
+fixed grid's before a row is written (the faces' tests hold it to the
+rest); the slopes and the answers of the
 interpolation backwards are the library's, which the library's own tests
 hold to their definitions. Run it with the built module on PYTHONPATH:
 
@@ -25,6 +27,7 @@ sys.path.insert(0, os.path.join(SOURCE, "tests", "python"))
 
 import logk  # noqa: E402
 from numpy_model import PGRID, TGRID, findpt_numpy, intrpk_numpy  # noqa: E402
+import grid_cases  # noqa: E402  (the rules of tables on their own nodes, modelled apart: grid_model.py)
 
 ONE_NAN = 0x7FF8000000000000
 
@@ -151,6 +154,7 @@ def main():
     say("#                          PATH loads, and its reading passed over these lines (0: none)")
     say("# workers W accepted|refused")
     say("#                          a batch call on W workers runs, or is refused before it computes")
+    out += grid_cases.HEADER
     say("")
     quartz = logk.Table.load(os.path.join(SOURCE, "examples", "quartz.dat"))
     kw = logk.Table.load(os.path.join(SOURCE, "examples", "kw.dat"))
@@ -166,6 +170,7 @@ def main():
     out += ["point " + row for row in model_rows("quartz", [quartz], P, T)]
     out += ["point " + row for row in model_rows("odd", [odd], P, T)]
     out += ["point " + row for row in model_rows("reactions", [quartz, kw, odd], P[::7], T[::7])]
+    out += grid_cases.grid_case_rows()
     out += inverse_rows("quartz", quartz)
     out += inverse_rows("kw", kw)
     say("fails tests/cases/files/missing.dat 29 not_found 0 0")

@@ -40,6 +40,8 @@ public:
     virtual ~Face() = default;
     virtual void table(const std::string& name, const std::string& path) = 0;
     virtual void values(const std::string& name, const std::vector<double>& values) = 0;
+    virtual void grid(const std::string& name, const std::vector<double>& pressures,
+                      const std::vector<double>& temperatures, const std::vector<double>& values) = 0;
     virtual void set(const std::string& name, const std::vector<std::string>& tables) = 0;
     virtual PointResult point(const std::string& name, double P, double T) = 0;
     virtual std::pair<double, char> solve(const std::string& name, bool along_T, double fixed, double LK, double low,
@@ -59,6 +61,10 @@ public:
     }
     void values(const std::string& name, const std::vector<double>& values) override {
         tables_.emplace(name, Table::from_values(values));
+    }
+    void grid(const std::string& name, const std::vector<double>& pressures, const std::vector<double>& temperatures,
+              const std::vector<double>& values) override {
+        tables_.emplace(name, Table::from_grid(pressures, temperatures, values));
     }
     void set(const std::string& name, const std::vector<std::string>& names) override {
         std::vector<Table> tables;
@@ -125,6 +131,13 @@ public:
     }
     void values(const std::string& name, const std::vector<double>& values) override {
         tables_[name] = logk_table_from_values(values.data(), nullptr);
+    }
+    void grid(const std::string& name, const std::vector<double>& pressures, const std::vector<double>& temperatures,
+              const std::vector<double>& values) override {
+        logk_error error;
+        tables_[name] = logk_table_from_grid(pressures.size(), pressures.data(), temperatures.size(),
+                                             temperatures.data(), values.data(), &error);
+        if (tables_[name] == nullptr) throw std::runtime_error(error.text);
     }
     void set(const std::string& name, const std::vector<std::string>& names) override {
         std::vector<const logk_table*> tables;
@@ -198,6 +211,8 @@ void run_cases(Face& face) {
             face.table(f[1], f[2]);
         } else if (kind == "hextable") {
             face.values(f[1], hex_values(f[2]));
+        } else if (kind == "gridtable") {
+            face.grid(f[1], hex_values(f[2]), hex_values(f[3]), hex_values(f[4]));
         } else if (kind == "set") {
             face.set(f[1], std::vector<std::string>(f.begin() + 2, f.end()));
         } else if (kind == "point") {

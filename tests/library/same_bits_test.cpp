@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "batch/batch.h"
+#include "api/table_data.h"
 #include "api/table_set_data.h"
 #include "logk/grid.hpp"
 #include "logk/logk.h"
@@ -431,6 +432,122 @@ TEST(SameBits, EveryNumberOfWorkersGivesTheBitsOfOne) {
         }
     }
     logk_table_free(c_table);
+}
+
+}  // namespace
+}  // namespace logk::testing
+
+namespace logk::testing {
+namespace {
+
+// A table on nodes of its own, of m x n uneven nodes drawn from `random`,
+// with NaN (missing) and infinite values here and there where `holes`.
+Table random_grid_table(int m, int n, bool holes, std::mt19937_64& random) {
+    std::uniform_real_distribution<double> step(0.01, 3.0), value(-12.0, 2.0), unit(0.0, 1.0);
+    std::vector<double> P{50.0 * unit(random)}, T{unit(random)};
+    while (static_cast<int>(P.size()) < m) P.push_back(P.back() + 40.0 * step(random) * step(random));
+    while (static_cast<int>(T.size()) < n) T.push_back(T.back() + 10.0 * step(random));
+    std::vector<double> values;
+    for (int i = 0; i < m; ++i) {
+        for (int j = 0; j < n; ++j) {
+            const double u = unit(random);
+            values.push_back(holes && u < 0.06   ? std::numeric_limits<double>::quiet_NaN()
+                             : holes && u < 0.07 ? std::numeric_limits<double>::infinity()
+                                                 : value(random));
+        }
+    }
+    return Table::from_grid(P, T, values);
+}
+
+// Points that reach every rule of a table on its own nodes: each node, the
+// doubles beside it, the first doubles of a new nearest node, the margins,
+// and random points, against a sample of the other axis; NaN, infinities.
+Points points_of(const Table& table, std::mt19937_64& random) {
+    auto around = [](std::span<const double> nodes) {
+        std::vector<double> x;
+        for (std::size_t k = 0; k < nodes.size(); ++k) {
+            x.insert(x.end(), {down(nodes[k]), nodes[k], up(nodes[k])});
+            if (k + 1 < nodes.size()) {
+                const double middle = nodes[k] + 0.5 * (nodes[k + 1] - nodes[k]);
+                x.insert(x.end(), {down(middle), middle, up(middle)});
+            }
+        }
+        const double low = nodes[0] - (nodes.size() > 1 ? nodes[1] - nodes[0] : 1.0);
+        const double high = nodes.back() + (nodes.size() > 1 ? nodes.back() - nodes[nodes.size() - 2] : 1.0);
+        x.insert(x.end(), {down(low), low, up(low), down(high), high, up(high)});
+        return x;
+    };
+    const std::vector<double> P = around(table.pressures()), T = around(table.temperatures());
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    Points points;
+    for (std::size_t k = 0; k < 4000; ++k) {
+        points.P.push_back(k % 3 == 0 ? P[random() % P.size()] : P.front() + (P.back() - P.front()) * (random() % 1000) / 999.0);
+        points.T.push_back(k % 4 == 0 ? T[random() % T.size()] : T.front() + (T.back() - T.front()) * (random() % 1000) / 999.0);
+    }
+    for (double p : {nan, inf, -inf, P[1]}) {
+        for (double t : {nan, inf, -inf, T[1]}) {
+            points.P.push_back(p);
+            points.T.push_back(t);
+        }
+    }
+    return points;
+}
+
+// Tables on nodes of their own of many shapes (along one line, three
+// nodes, more changes of the nearest node than the lanes count, missing
+// and infinite values), alone and in sets that share their nodes and
+// missing values (fewer tables than a vector and more): every build gives
+// each point the bits of its own table's one-point route, in every output.
+TEST(SameBits, TablesOnTheirOwnNodesAgreeWithTheirOnePointRoute) {
+    std::mt19937_64 random(36);
+    struct Shape {
+        int m, n;
+        bool holes;
+    };
+    for (const Shape shape : {Shape{1, 3, false}, {1, 8, true}, {3, 3, false}, {3, 5, true}, {4, 36, true},
+                              {37, 36, false}, {70, 9, true}, {5, 90, true}}) {
+        SCOPED_TRACE(::testing::Message() << shape.m << " x " << shape.n << (shape.holes ? " with holes" : ""));
+        const Table first = random_grid_table(shape.m, shape.n, shape.holes, random);
+        std::vector<Table> tables = {first};
+        for (int r = 1; r < 10; ++r) {  // the same nodes and missing values, other numbers
+            std::vector<double> values = first.values();
+            for (double& v : values) v = std::isnan(v) ? v : v * (1.0 + 0.125 * r) - 0.5 * r;
+            tables.push_back(Table::from_grid(first.pressures(), first.temperatures(), values));
+        }
+        const Points points = points_of(first, random);
+        const std::size_t n = points.P.size();
+        // The batch loop's own view of the tables, for each build.
+        std::vector<TableData> data;
+        for (const Table& table : tables) {
+            data.emplace_back(std::make_shared<const GridData>(
+                GridTable(table.pressures(), table.temperatures(), table.values())));
+        }
+        for (std::size_t count : {std::size_t{1}, std::size_t{3}, std::size_t{10}}) {
+            TableSetData set(count, data[0].grid);
+            for (std::size_t r = 0; r < count; ++r) set.put(r, data[r]);
+            for (InstructionSet build : available_instruction_sets()) {
+                SCOPED_TRACE(::testing::Message() << count << " tables, build " << instruction_set_name(build));
+                Results got(n, count);
+                interpolate_points_with(build, count == 1 ? data[0].values() : set.tables(), n, points.P.data(),
+                                        points.T.data(), got.outputs());
+                for (std::size_t i = 0; i < n; ++i) {
+                    for (std::size_t r = 0; r < count; ++r) {
+                        const Interpolation one = tables[r].interpolate(points.P[i], points.T[i]);
+                        const Slopes slopes = tables[r].slopes(points.P[i], points.T[i]);
+                        expect_the_one_nan({one.LK, slopes.dLK_dT, slopes.dLK_dP});
+                        const std::size_t k = i * count + r;
+                        ASSERT_EQ(bits(got.LK[k]), bits(one.LK)) << i << " table " << r;
+                        ASSERT_EQ(bits(got.dLK_dT[k]), bits(slopes.dLK_dT)) << i << " table " << r;
+                        ASSERT_EQ(bits(got.dLK_dP[k]), bits(slopes.dLK_dP)) << i << " table " << r;
+                        ASSERT_EQ(got.PIDX[i], one.PIDX) << i;
+                        ASSERT_EQ(got.TIDX[i], one.TIDX) << i;
+                        ASSERT_EQ(got.ISOERR[i], one.ISOERR) << i;
+                        ASSERT_EQ(got.PTERR[i], one.PTERR) << i;
+                    }
+                }
+            }
+        }
+    }
 }
 
 }  // namespace
