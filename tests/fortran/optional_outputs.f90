@@ -55,7 +55,9 @@ program optional_outputs
   if (how(1) /= 'C' .or. abs(T_back(1) - T(20)) > 1e-9_c_double * T(20)) stop 5
   if (abs(P_back(1) - P(20)) > 1e-9_c_double * P(20)) stop 6
   call logk_table_free(table)
-  if (any(lk_alone /= lk) .or. any(pterr_alone /= pterr) .or. any(dP_alone /= dP)) stop 1
+  ! By their bits, as the same bits are what is meant (equal values are not: -0.0 == 0.0).
+  if (any(transfer(lk_alone, 0_c_int64_t, n) /= transfer(lk, 0_c_int64_t, n)) .or. any(pterr_alone /= pterr) .or. &
+      any(transfer(dP_alone, 0_c_int64_t, n) /= transfer(dP, 0_c_int64_t, n))) stop 1
   set = logk_table_set_from_values(values, 4611686018427387905_c_size_t, error)
   if (c_associated(set) .or. index(transfer(error%text(1:80), repeat(' ', 80)), 'is too large') == 0) stop 2
   open(newunit=unit, file='optional_outputs.dat', status='replace', action='write')
