@@ -34,6 +34,7 @@ module logk
   public :: logk_read_notes, logk_table_read, logk_solve_temperature, logk_solve_pressure
   public :: LOGK_DONE, LOGK_STOPPED, LOGK_REFUSED, LOGK_NO_MEMORY
   public :: LOGK_CROSSED, LOGK_JUMPED, LOGK_ROUNDING, LOGK_NOT_REACHED
+  public :: logk_table_from_grid, logk_table_pressures, logk_table_temperatures
 
   ! What a call that takes `workers` or a stop check did:
   integer, parameter :: LOGK_DONE = 0       ! every point
@@ -46,6 +47,9 @@ module logk
   character(kind=c_char), parameter :: LOGK_JUMPED = 'J'       ! log K jumps over it where the stencil changes
   character(kind=c_char), parameter :: LOGK_ROUNDING = 'R'     ! rounding decides (see logk_temperature_at)
   character(kind=c_char), parameter :: LOGK_NOT_REACHED = 'N'  ! not reached in the range: the answer is NaN
+
+  character(len=*), parameter :: kShape = &
+    'logk_table_from_grid: values(n, m) must hold n = size(temperatures) values for each of m = size(pressures)'
 
   ! number: the program's message number; text: its message, ended by c_null_char.
   type, bind(c) :: logk_error
@@ -147,6 +151,23 @@ module logk
       type(c_ptr), value :: error
       type(c_ptr) :: table
     end function c_table_from_values
+
+    function c_table_from_grid(n_pressures, pressures, n_temperatures, temperatures, values, error) &
+        bind(c, name='logk_table_from_grid') result(table)
+      import :: c_double, c_ptr, c_size_t
+      integer(c_size_t), value :: n_pressures, n_temperatures
+      real(c_double), intent(in) :: pressures(*), temperatures(*), values(*)
+      type(c_ptr), value :: error
+      type(c_ptr) :: table
+    end function c_table_from_grid
+
+    subroutine c_table_nodes(table, pressures, n_pressures, temperatures, n_temperatures) &
+        bind(c, name='logk_table_nodes')
+      import :: c_ptr, c_size_t
+      type(c_ptr), value :: table
+      type(c_ptr), intent(out) :: pressures, temperatures
+      integer(c_size_t), intent(out) :: n_pressures, n_temperatures
+    end subroutine c_table_nodes
 
     subroutine logk_table_free(table) bind(c, name='logk_table_free')
       import :: c_ptr
@@ -337,6 +358,61 @@ contains
     type(c_ptr) :: table
     table = c_table_from_values(values, error_address(error))
   end function logk_table_from_values
+
+  ! A table on nodes of its own (logk.h states the rules, once for every
+  ! face): pressures(m) in bar and temperatures(n) in degC, ascending and
+  ! finite, m >= 3 or m = 1 (along one line), n >= 3; values(n, m), a
+  ! pressure node's temperatures side by side as a row of the file, NaN
+  ! where missing. C's NULL, with what is wrong in error where given, for
+  ! nodes the rules refuse or values of another shape.
+  function logk_table_from_grid(pressures, temperatures, values, error) result(table)
+    real(c_double), intent(in) :: pressures(:), temperatures(:)
+    real(c_double), intent(in) :: values(:, :)
+    type(logk_error), intent(out), optional, target :: error
+    type(c_ptr) :: table
+    integer :: k
+    table = c_null_ptr
+    if (size(values, 1) /= size(temperatures) .or. size(values, 2) /= size(pressures)) then
+      if (present(error)) then
+        error%number = 0
+        error%text = c_null_char
+        do k = 1, len(kShape)
+          error%text(k) = kShape(k:k)
+        end do
+      end if
+      return
+    end if
+    table = c_table_from_grid(size(pressures, kind=c_size_t), pressures, size(temperatures, kind=c_size_t), &
+                              temperatures, values, error_address(error))
+  end function logk_table_from_grid
+
+  ! A table's nodes: the fixed grid's 37 pressures and 36 temperatures, or
+  ! its own.
+  function logk_table_pressures(table) result(nodes)
+    type(c_ptr), value :: table
+    real(c_double), allocatable :: nodes(:)
+    type(c_ptr) :: pressures, temperatures
+    integer(c_size_t) :: n_pressures, n_temperatures
+    real(c_double), pointer :: view(:)
+    call c_table_nodes(table, pressures, n_pressures, temperatures, n_temperatures)
+    allocate(nodes(n_pressures))
+    if (n_pressures == 0) return
+    call c_f_pointer(pressures, view, [n_pressures])
+    nodes = view
+  end function logk_table_pressures
+
+  function logk_table_temperatures(table) result(nodes)
+    type(c_ptr), value :: table
+    real(c_double), allocatable :: nodes(:)
+    type(c_ptr) :: pressures, temperatures
+    integer(c_size_t) :: n_pressures, n_temperatures
+    real(c_double), pointer :: view(:)
+    call c_table_nodes(table, pressures, n_pressures, temperatures, n_temperatures)
+    allocate(nodes(n_temperatures))
+    if (n_temperatures == 0) return
+    call c_f_pointer(temperatures, view, [n_temperatures])
+    nodes = view
+  end function logk_table_temperatures
 
   ! log K, the stencil's PIDX (1..35) and TIDX (3..36) and the flags ISOERR
   ! and PTERR ('N', 'W' or 'E') for n points P(i) (bar), T(i) (degC). Any

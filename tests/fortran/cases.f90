@@ -66,6 +66,8 @@ contains
       row_agrees = table_row()
     case ('hextable')
       row_agrees = hextable_row()
+    case ('gridtable')
+      row_agrees = gridtable_row()
     case ('set')
       row_agrees = set_row()
     case ('point')
@@ -106,6 +108,51 @@ contains
     hextable_row = c_associated(table)
     if (hextable_row) call remember(words(2), table, .false.)
   end function hextable_row
+
+  ! gridtable NAME PRESSURES TEMPERATURES VALUES: three files of hex bits,
+  ! the nodes and the values a row per pressure; the nodes read back.
+  logical function gridtable_row()
+    real(c_double), allocatable :: pressures(:), temperatures(:), values(:), back_P(:), back_T(:)
+    type(c_ptr) :: table
+    call hex_file(words(3), pressures)
+    call hex_file(words(4), temperatures)
+    call hex_file(words(5), values)
+    gridtable_row = size(values) == size(pressures) * size(temperatures)
+    if (.not. gridtable_row) return
+    table = logk_table_from_grid(pressures, temperatures, reshape(values, [size(temperatures), size(pressures)]))
+    gridtable_row = c_associated(table)
+    if (.not. gridtable_row) return
+    back_P = logk_table_pressures(table)
+    back_T = logk_table_temperatures(table)
+    gridtable_row = size(back_P) == size(pressures) .and. size(back_T) == size(temperatures)
+    if (gridtable_row) gridtable_row = all(transfer(back_P, 0_c_int64_t, size(back_P)) == &
+                                           transfer(pressures, 0_c_int64_t, size(pressures)))
+    if (gridtable_row) gridtable_row = all(transfer(back_T, 0_c_int64_t, size(back_T)) == &
+                                           transfer(temperatures, 0_c_int64_t, size(temperatures)))
+    call remember(words(2), table, .false.)
+  end function gridtable_row
+
+  ! The doubles of a file of hex bits, a line each.
+  subroutine hex_file(path, values)
+    character(len=*), intent(in) :: path
+    real(c_double), allocatable, intent(out) :: values(:)
+    integer(c_int64_t) :: bits
+    integer :: hex, count, status
+    open(newunit=hex, file=trim(top) // trim(path), status='old', action='read')
+    count = 0
+    do
+      read (hex, '(z16)', iostat=status) bits
+      if (status /= 0) exit
+      count = count + 1
+    end do
+    allocate(values(count))
+    rewind(hex)
+    do count = 1, size(values)
+      read (hex, '(z16)') bits
+      values(count) = transfer(bits, 1.0_c_double)
+    end do
+    close(hex)
+  end subroutine hex_file
 
   ! set NAME TABLE...
   logical function set_row()
