@@ -2,6 +2,8 @@
 // every table of a set gets its own table's bits is the same-bits test's.)
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -153,6 +155,93 @@ TEST(CTableSet, NoTablesOrNullsGiveNullAndSayWhy) {
     EXPECT_EQ(lk, 1.0);
     EXPECT_EQ(dT, 1.0);
     logk_table_free(table);
+}
+
+}  // namespace
+}  // namespace logk::testing
+
+namespace logk::testing {
+namespace {
+
+// Nodes and values that make no table on its own nodes are refused, on C++
+// and C alike, with words that say what is wrong.
+TEST(GridTable, WhatMakesNoTableIsRefused) {
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    struct Row {
+        std::vector<double> P, T;
+        std::size_t values;
+        const char* words;  // a part of the refusal; "" where the table is made
+    };
+    const std::vector<Row> rows = {
+        {{100, 500, 1000}, {25, 100, 200}, 9, ""},
+        {{1}, {25, 100, 200}, 3, ""},
+        {{100, 500}, {25, 100, 200}, 6, "one pressure node (along one line) or three or more, not 2"},
+        {{}, {25, 100, 200}, 0, "not 0"},
+        {{100, 500, 1000}, {25, 100}, 6, "three temperature nodes or more, not 2"},
+        {{100, 1000, 500}, {25, 100, 200}, 9, "the pressure nodes do not ascend: 500 after 1000"},
+        {{100, 500, 500}, {25, 100, 200}, 9, "do not ascend: 500 after 500"},
+        {{100, 500, 1000}, {25, nan, 200}, 9, "the temperature node 2 is nan"},
+        {{100, 500, inf}, {25, 100, 200}, 9, "the pressure node 3 is inf"},
+        {{100, 500, 1000}, {25, 100, 200}, 8, "need 9 values, not 8"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.words);
+        const std::vector<double> values(row.values, -3.0);
+        const bool made = std::string(row.words).empty();
+        std::string thrown;
+        try {
+            const Table table = Table::from_grid(row.P, row.T, values);
+            EXPECT_TRUE(std::equal(row.P.begin(), row.P.end(), table.pressures().begin()));
+            EXPECT_EQ(table.values(), values);
+        } catch (const std::invalid_argument& refused) {
+            thrown = refused.what();
+        }
+        EXPECT_EQ(thrown.empty(), made) << thrown;
+        EXPECT_NE(thrown.find(row.words), std::string::npos) << thrown;
+        // C takes the count from the nodes, and no nodes as a NULL array.
+        if (row.values != row.P.size() * row.T.size() || row.P.empty()) continue;
+        logk_error error{-1, "unset"};
+        logk_table* c_table = logk_table_from_grid(row.P.size(), row.P.data(), row.T.size(), row.T.data(),
+                                                   values.data(), &error);
+        EXPECT_EQ(c_table != nullptr, made);
+        EXPECT_NE(std::string(error.text).find(row.words), std::string::npos) << error.text;
+        logk_table_free(c_table);
+    }
+}
+
+// A set's tables share their nodes and their missing values, so that each
+// point's stencil is every table's: others are refused, saying which.
+TEST(GridTable, ASetsTablesShareTheirNodesAndMissingValues) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::vector<double> P = {100, 500, 1000}, T = {25, 100, 200};
+    const Table base = Table::from_grid(P, T, std::vector<double>{1, 2, 3, 4, 5, 6, 7, 8, nan});
+    const Table other_values = Table::from_grid(P, T, std::vector<double>{9, 8, 7, 6, 5, 4, 3, 2, nan});
+    const Table other_nodes = Table::from_grid(std::vector<double>{100, 500, 2000}, T, base.values());
+    const Table other_missing = Table::from_grid(P, T, std::vector<double>{nan, 2, 3, 4, 5, 6, 7, 8, 9});
+    const Table fixed = Table::from_values(std::vector<double>(kTableValues, 1.0));
+    struct Row {
+        std::vector<Table> tables;
+        const char* words;
+    };
+    const std::vector<Row> rows = {
+        {{base, other_values}, ""},
+        {{base, other_nodes}, "table 1 lies on other nodes than table 0"},
+        {{base, fixed}, "table 1 lies on other nodes than table 0"},
+        {{fixed, base}, "table 1 lies on other nodes than table 0"},
+        {{base, other_values, other_missing}, "table 2 misses other values than table 0"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.words);
+        std::string thrown;
+        try {
+            const TableSet set = TableSet::from_tables(row.tables);
+            EXPECT_TRUE(set.table(1) == row.tables[1]);
+        } catch (const std::invalid_argument& refused) {
+            thrown = refused.what();
+        }
+        EXPECT_NE(thrown.find(row.words), std::string::npos) << thrown;
+        EXPECT_EQ(thrown.empty(), std::string(row.words).empty());
+    }
 }
 
 }  // namespace
