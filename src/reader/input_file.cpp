@@ -46,6 +46,25 @@ RecordResult InputFile::next_record() {
     }
 }
 
+RecordResult InputFile::peek_nonblank(const char*& first) {
+    if (ended_) return {RecordResult::end_of_file};
+    std::size_t looked = 0;  // bytes from data_begin_ on known to be blanks or line ends
+    for (;;) {
+        for (std::size_t at = data_begin_ + looked; at < data_end_; looked = ++at - data_begin_) {
+            const char c = buffer_[at];
+            if (c == ' ' || c == '\t' || c == '\n') continue;
+            if (c == '\r' && at + 1 == data_end_ && !at_end_of_data_) break;  // the next block tells
+            if (c == '\r' && at + 1 < data_end_ && buffer_[at + 1] == '\n') continue;
+            first = buffer_ + at;
+            return {RecordResult::ok};
+        }
+        if (at_end_of_data_) return {RecordResult::end_of_file};
+        // The refill may move the unread bytes to the front; `looked` counts from them.
+        RecordResult failure{RecordResult::failed};
+        if (!refill(failure)) return failure;
+    }
+}
+
 RecordResult InputFile::make_record(std::size_t end, std::size_t next) {
     ++line_;
     record_begin_ = data_begin_;

@@ -51,6 +51,20 @@ public:
     // Drops what is left of the current record and makes the next one current.
     RecordResult next_record();
 
+    // Reads ahead, serving nothing, until the bytes read but not yet served
+    // hold the first one that is neither a blank (space, tab) nor a line end
+    // (LF, or a CR directly before it): where the text of the first line
+    // that is not blank begins. `first` then points at it, until the next
+    // record or peek:
+    //   "\n \t x" -> 'x'      "\r\n#" -> '#'      " \rx" -> '\r' (text: no LF follows)
+    // end_of_file where there is none: an empty file, or blank lines only;
+    // failed as next_record fails. The records are served afterwards exactly
+    // as without the peek, with the same line numbers; so the blank lines
+    // stay in the buffer, and count against the longest line (message 22)
+    // as one line would. The current record's text is dropped, as by
+    // next_record.
+    RecordResult peek_nonblank(const char*& first);
+
     const char* record_begin() const { return buffer_ + record_begin_; }
     const char* record_end() const { return buffer_ + record_end_; }
 

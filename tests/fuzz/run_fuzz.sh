@@ -25,9 +25,10 @@ build() {
 build fuzz_reader "${core[@]}"
 build fuzz_conversion "$root/src/reader/number_conversion.cpp"
 build fuzz_number_field "$root/src/result/number_field.cpp" "$root/tests/support/exact_field.cpp"
+build fuzz_grid_file "${core[@]}" "$root/src/reader/grid_file.cpp"
 
 status=0
-for target in fuzz_reader:reader fuzz_conversion:conversion fuzz_number_field:number_field; do
+for target in fuzz_reader:reader fuzz_conversion:conversion fuzz_number_field:number_field fuzz_grid_file:grid; do
   name=${target%%:*}
   seeds=$here/corpus/${target##*:}
   work="$out/corpus-$name"
