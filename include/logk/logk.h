@@ -107,8 +107,13 @@ int logk_message_kind(int number);
  * the program has no message for. */
 const char *logk_message_meaning(int number, int unit);
 
-/* Reads a table file with the program's reader (37 records of 36 values,
- * every notation). On failure returns NULL and, where error is not NULL,
+/* Reads a table file with the program's reader: 37 records of 36 values,
+ * every notation, on the fixed grid; or a file that names its own nodes (a
+ * first line that is not a comment holds a word and the temperatures, then
+ * a line a pressure node: the node and a value a temperature, by commas or
+ * blanks, an empty field or nan for a missing value, `sat` for the one row
+ * of a table along the saturation line), told apart by its first word,
+ * which is not a number nor begins with T or F. On failure returns NULL and, where error is not NULL,
  * sets number to the program's message number (29 file not found, 59 a
  * stray character, 24 a table that ends early, ...; 0 for a failure the
  * program has no message for) and text to the program's message,
@@ -146,6 +151,7 @@ typedef struct logk_read_notes {
     long long null_line;
     long long after_table_line;
 } logk_read_notes;
+/* (A file that names its own nodes passes nothing over: every note is 0.) */
 
 /* logk_table_load_at, with the options' stop check (a read of a named pipe
  * that waits included: a stopped read fails with number 0), and what the

@@ -196,7 +196,12 @@ class LOGK_API Table {
 public:
     // Reads a table file with the program's own reader: 37 records of 36
     // values, pressure node by pressure node, in every notation the program
-    // reads. A failure comes back in the Read's error.
+    // reads; or a file that names its own nodes (logk.h says its form):
+    //   P\T, 25, 100, 200, 300, 400, 500
+    //   100, -8.48, -9.39, -10.99, -12.87, ,
+    //   500, -8.50, -9.40, -10.95, -12.70, -14.9, -17.3
+    // A failure comes back in the Read's error (for a file of its own nodes,
+    // a first line of its text says what is wrong where).
     static Read<Table> load(const std::string& path, const StopReading& stop = {});
     // The same, and what the file holds past the 36th value of a row, in
     // `ignored` (its line 0 where nothing).

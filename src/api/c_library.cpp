@@ -114,15 +114,19 @@ LOGK_EXPORT size_t logk_failure_line(const logk_error* error, const logk_place* 
         }
         const std::string own(error->text);
         std::string meaning = meaning_of(error->number, unit);
-        if (meaning.empty()) {
+        // A table file naming its own nodes says what is wrong where, in a
+        // line of its own: "line 3, column 7: the row holds 2 values ...".
+        const std::string first_line = system_reason(own);
+        if (first_line.starts_with("line ") && first_line.find(": ") != std::string::npos) {
+            meaning = first_line.substr(first_line.find(": ") + 2);
+        } else if (meaning.empty()) {
             text += ": " + own;
         } else {
-            const std::string reason = system_reason(own);
-            if (!reason.empty() && logk::failure_kind(error->number) == logk::FailureKind::other) {
-                meaning += " (" + reason + ")";
+            if (!first_line.empty() && logk::failure_kind(error->number) == logk::FailureKind::other) {
+                meaning += " (" + first_line + ")";
             }
-            text += ": " + meaning + " (message " + std::to_string(error->number) + ")";
         }
+        if (!meaning.empty()) text += ": " + meaning + " (message " + std::to_string(error->number) + ")";
         if (line != nullptr && size > 0) {
             const std::size_t length = logk::whole_characters(text, size - 1);
             std::memcpy(line, text.data(), length);

@@ -10,6 +10,7 @@
 #include "messages/catalogue.h"
 #include "reader/field_scanner.h"
 #include "reader/input_file.h"
+#include "reader/table_file.h"
 #include "reader/table_rows.h"
 #include "system/platform.h"
 
@@ -79,6 +80,15 @@ Error read_failure(const ReadOutcome& outcome, InputFile& file) {
                    outcome.column);
 }
 
+// A table file's failure: a file of its own nodes says what is wrong in a
+// line of its own, before the message line, as the program prints it.
+Error read_failure(const TableFileFailure& refused, InputFile& file) {
+    if (refused.message == RecordResult::kStopped) return stopped(file.path(), file.line());
+    std::string text = message_text(refused.message, file.unit(), file.path(), file.take_system_error());
+    if (!refused.detail.empty()) text = detail_line(refused.detail) + text;
+    return failure(refused.message, std::move(text), refused.line, refused.column);
+}
+
 // The library's reading of an open file: lines of bounded length, and the
 // caller's stop check.
 void limit(InputFile& file, const StopReading& stop) {
@@ -86,18 +96,20 @@ void limit(InputFile& file, const StopReading& stop) {
     file.set_stop(stop);
 }
 
-bool load_table(const std::string& path, LogKTable& LOGK, Error& error, const StopReading& stop, ReadNotes* notes) {
+bool load_table(const std::string& path, TableData& table, Error& error, const StopReading& stop, ReadNotes* notes) {
     OpenFile opened(path, unit::table, stop);
     if (opened.failed(error)) return false;
     InputFile file(opened.fd(), unit::table, opened.path());
     limit(file, stop);
     TableRowsNotes noted;
-    const ReadOutcome outcome = read_table_rows(file, LOGK, notes != nullptr ? &noted : nullptr,
-                                                platform::is_regular_file(opened.fd()));
-    if (outcome.status != ReadOutcome::complete) {
-        error = read_failure(outcome, file);
+    TableFileFailure failure;
+    std::optional<GridTable> grid;
+    if (!read_table_file(file, table.LOGK, grid, failure, notes != nullptr ? &noted : nullptr,
+                         platform::is_regular_file(opened.fd()))) {
+        error = read_failure(failure, file);
         return false;
     }
+    if (grid) table.grid = std::make_shared<const GridData>(std::move(*grid));
     if (notes != nullptr) {
         auto at = [&path](std::int64_t line) { return NotedLine{line, line != 0 ? path : std::string()}; };
         if (noted.past_row_line != 0) notes->past_row = {noted.past_row_line, noted.past_row_values, path};
@@ -133,7 +145,7 @@ bool read_points(const std::string& path, Points& points, Error& error, const St
 bool load_table_file(const std::string& path, TableData& table, Error& error, const StopReading& stop,
                      ReadNotes* notes) {
     if (notes != nullptr) *notes = {};
-    if (load_table(path, table.LOGK, error, stop, notes)) return true;
+    if (load_table(path, table, error, stop, notes)) return true;
     error.path = path;
     return false;
 }

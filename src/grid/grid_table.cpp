@@ -43,7 +43,10 @@ std::string GridTable::refusal(std::span<const double> pressures, std::span<cons
     if (temperatures.size() < 3) {
         return "a table on its own nodes has three temperature nodes or more, not " + std::to_string(temperatures.size());
     }
-    if (std::string why = axis_refusal(pressures, "pressure"); !why.empty()) return why;
+    // Along one line the pressure takes no part: its one node may be NaN,
+    // the saturation curve (`sat` in a file).
+    const bool saturation = pressures.size() == 1 && std::isnan(pressures[0]);
+    if (std::string why = saturation ? "" : axis_refusal(pressures, "pressure"); !why.empty()) return why;
     if (std::string why = axis_refusal(temperatures, "temperature"); !why.empty()) return why;
     // m * n cannot wrap: both spans lie in memory.
     if (values != pressures.size() * temperatures.size()) {

@@ -12,7 +12,8 @@ namespace logk {
 // Pressure nodes p(1) < ... < p(m) in bar and temperature nodes t(1) < ...
 // < t(n) in degrees Celsius, finite and strictly ascending, n >= 3 and
 // m >= 3, or m = 1 for a table along one line (log K along the saturation
-// curve, as databases list it: the pressure takes no part); and m x n
+// curve, as databases list it: the pressure takes no part, and its one node
+// may be NaN, for the saturation curve itself); and m x n
 // values, NaN where the table has none (the vapour side, say). Infinite
 // values are values. Never changed once made.
 //

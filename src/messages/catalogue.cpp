@@ -104,6 +104,8 @@ std::string event_message_line(std::string_view event) {
 
 std::string system_error_line(int error) { return "runlib: " + platform::error_text(error) + "\n"; }
 
+std::string detail_line(std::string_view detail) { return "runlib: " + std::string(detail) + "\n"; }
+
 int open_failure_message(int error) {
     switch (error) {
         case ENOENT:

@@ -69,6 +69,11 @@ std::string event_message_line(std::string_view event);
 // "runlib: No such file or directory\n": the system's text for an errno.
 std::string system_error_line(int error);
 
+// "runlib: line 3, column 7: the row holds 2 values where the header names
+// 3 temperatures\n": what is wrong with a table file that names its own
+// nodes, in the place of the system's line.
+std::string detail_line(std::string_view detail);
+
 // The message number for a failed open, from the system's errno.
 int open_failure_message(int error);
 

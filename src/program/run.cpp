@@ -1,6 +1,7 @@
 #include "program/run.h"
 
 #include <array>
+#include <optional>
 #include <cfenv>
 #include <csignal>
 #include <string>
@@ -11,7 +12,8 @@
 #include "program/run_end.h"
 #include "reader/field_scanner.h"
 #include "reader/input_file.h"
-#include "reader/table_rows.h"
+#include "reader/table_file.h"
+#include "stencil/grid_rules.h"
 #include "result/result_file.h"
 #include "stencil/findpt.h"
 #include "system/platform.h"
@@ -68,6 +70,45 @@ void stop_on(const WriteOutcome& outcome, const ResultFile& file) {
     if (outcome.message != 0) stop_run(outcome.message, unit::result, file.path(), outcome.system_error);
 }
 
+// Every point of the list, to its line, on the fixed grid (LOGK) or on the
+// table's own nodes (grid, with its rules). One loop for both, its branch
+// on the table the same at every point, so that the reading it shares is
+// built into it once.
+void run_points(InputFile& points, ResultFile& result, const LogKTable& LOGK, const GridTable* grid,
+                const GridRules* rules) {
+    ResultLine line;
+    for (;;) {
+        double P = kUnsetCoordinate;
+        double T = kUnsetCoordinate;
+        int PIDX = kUnsetIndex;
+        int TIDX = kUnsetIndex;
+        char PTERR = 'N';
+        char ISOERR = 'N';
+        double LK;  // INTRPK sets it from scratch
+        const std::array<double*, 2> point = {&P, &T};
+        ReadOutcome outcome = read_values(points, point, true);
+        if (outcome.status == ReadOutcome::end_of_file) break;
+        stop_on(outcome, points);
+
+        if (grid == nullptr) [[likely]] {
+            FINDPT(P, T, PIDX, TIDX, PTERR, ISOERR);
+            INTRPK(P, T, PIDX, TIDX, LOGK, LK);
+        } else {
+            rules->find(P, T, PIDX, TIDX, PTERR, ISOERR);
+            intrpk_grid(P, T, PIDX, TIDX, *grid, grid->cells(), 1, LK);
+        }
+        format_result_line(P, T, PIDX, TIDX, LK, ISOERR, PTERR, line);
+        stop_on(result.write_line(line), result);
+    }
+}
+
+// A table file that is no table ends the run: a file naming its own nodes
+// says what is wrong in a line before the message line.
+void stop_on(const TableFileFailure& refused, InputFile& file) {
+    if (!refused.detail.empty()) stop_run_saying(refused.message, file.unit(), file.path(), refused.detail);
+    stop_run(refused.message, file.unit(), file.path(), file.take_system_error());
+}
+
 }  // namespace
 
 int run(const RunFiles& files) {
@@ -99,29 +140,13 @@ int run(const RunFiles& files) {
     ResultFile result(result_open.fd, result_open.read_only, result_path, is_stream(files.output));
 
     LogKTable LOGK;
-    stop_on(read_table_rows(table, LOGK), table);
+    std::optional<GridTable> grid;
+    TableFileFailure refused;
+    if (!read_table_file(table, LOGK, grid, refused)) stop_on(refused, table);
     stop_on(result.write_header(), result);
 
-    ResultLine line;
-    for (;;) {
-        double P = kUnsetCoordinate;
-        double T = kUnsetCoordinate;
-        int PIDX = kUnsetIndex;
-        int TIDX = kUnsetIndex;
-        char PTERR = 'N';
-        char ISOERR = 'N';
-        double LK;  // INTRPK sets it from scratch
-        const std::array<double*, 2> point = {&P, &T};
-        ReadOutcome outcome = read_values(points, point, true);
-        if (outcome.status == ReadOutcome::end_of_file) break;
-        stop_on(outcome, points);
-
-        FINDPT(P, T, PIDX, TIDX, PTERR, ISOERR);
-        INTRPK(P, T, PIDX, TIDX, LOGK, LK);
-        format_result_line(P, T, PIDX, TIDX, LK, ISOERR, PTERR, line);
-        stop_on(result.write_line(line), result);
-    }
-
+    const std::optional<GridRules> rules = grid ? std::optional<GridRules>(std::in_place, *grid) : std::nullopt;
+    run_points(points, result, LOGK, grid ? &*grid : nullptr, rules ? &*rules : nullptr);
     end_run();
     return 0;
 }

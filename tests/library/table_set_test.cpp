@@ -246,3 +246,41 @@ TEST(GridTable, ASetsTablesShareTheirNodesAndMissingValues) {
 
 }  // namespace
 }  // namespace logk::testing
+
+namespace logk::testing {
+namespace {
+
+// Table::load and logk_table_read take a file that names its own nodes as
+// they take a table on the fixed grid: the table of those nodes, or the
+// failure with its line and column and a line that says what is wrong.
+TEST(GridTable, AFileOfItsOwnNodesLoadsOnEveryFace) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Read<Table> read = Table::load(std::string(LOGK_SOURCE_DIR) + "/examples/vapour_side.dat");
+    ASSERT_TRUE(read) << read.error.text;
+    const std::vector<double> vapour = {-2.00, -1.80, -1.50, -1.30, nan,  nan,  -2.10, -1.90, -1.60, -1.40, -1.20, -1.10,
+                                        -2.20, -2.00, -1.70, -1.50, -1.30, -1.20, -2.30, -2.10, -1.80, -1.60, -1.40, -1.30};
+    EXPECT_TRUE(*read.value == Table::from_grid(std::vector<double>{100, 500, 1000, 2000},
+                                                std::vector<double>{25, 100, 200, 300, 400, 500}, vapour));
+    EXPECT_TRUE(read.value->on_own_nodes());
+
+    Workdir dir;
+    dir.write("own.dat", "P\\T, 25, 100, 200\n100, 1, 2, 3\n500, 4, x, 6\n1000, 7, 8, 9\n");
+    const Read<Table> refused = Table::load(dir.file("own.dat"));
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error.number, 59);
+    EXPECT_EQ(refused.error.line, 3);
+    EXPECT_EQ(refused.error.column, 9);
+    logk_error error;
+    logk_place place;
+    EXPECT_EQ(logk_table_read(dir.file("own.dat").c_str(), nullptr, &error, &place, nullptr), nullptr);
+    EXPECT_EQ(std::string(error.text), refused.error.text);
+    char line[512];
+    logk_failure_line(&error, &place, "own.dat", LOGK_UNIT_TABLE, line, sizeof line);
+    const std::string said(line);
+    EXPECT_EQ(said.rfind("own.dat, line 3, column 9: ", 0), 0u) << said;
+    EXPECT_NE(said.find("(message 59)"), std::string::npos) << said;
+    EXPECT_EQ(said.find("a character that is no part of a number"), std::string::npos) << said;
+}
+
+}  // namespace
+}  // namespace logk::testing
