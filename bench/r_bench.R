@@ -1,7 +1,7 @@
 # The R package's logk() beside the C call it makes, on 10^7 points of the
 # library benchmark's kind, one core, in alternating rounds (best of each):
-#   - logk(q, P, T): checks its arguments, makes its result, goes in chunks
-#     with R's interrupt checked between them, and looks for NA;
+#   - logk(q, P, T): checks its arguments, makes its result, makes one call
+#     of the library with R's interrupt as its stop check, and looks for NA;
 #   - the C call into a new vector, as logk() must make one;
 #   - the C call into a vector made before, as a C model that keeps its
 #     arrays calls it;

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The R package as its users get it: the library installed into a scratch
 # prefix, found there by pkg-config, then R CMD build and R CMD check
-# --no-manual of bindings/r, which runs its tests; an ERROR or a WARNING
-# fails, a NOTE is shown. Skipped, saying why, where R or testthat is
-# missing.
+# --no-manual of bindings/r, which runs its tests (tests/cases/cases.txt
+# among them, found by LOGK_SOURCE_DIR); an ERROR or a WARNING fails, a
+# NOTE is shown. Skipped, saying why, where R or testthat is missing.
 #   check_r_package.sh <build directory> <source directory>
 set -euo pipefail
 build=$1
@@ -29,6 +29,9 @@ done
 
 cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
 export PKG_CONFIG_PATH="$scratch/prefix/lib/pkgconfig"
+# The package's tests run the table of cases of these sources, and hold the
+# library to their VERSION.
+export LOGK_SOURCE_DIR="$source"
 cd "$scratch"
 R CMD build "$source/bindings/r" >build.log 2>&1 || { cat build.log; exit 1; }
 tarball=$(ls logk_*.tar.gz)

@@ -8,8 +8,8 @@ slopes <- function(x, P, T, workers = 1L, ...) UseMethod("slopes")
 # The glue's outputs (what: 0 log K, 1 every output, 2 the slopes), and the
 # points where asked for them, recycled.
 .call <- function(x, P, T, what, workers, points_too = FALSE) {
-  points <- .points(P, T, c("P", "T"))
-  out <- .Call(C_interpolate, .handle(x), points$a, points$b, what, .workers(workers))
+  points <- .points(P, T, c("P", "T"), c("pressures", "temperatures"))
+  out <- .Call(C_evaluate, .handle(x), points$a, points$b, points$n, what, .workers(workers))
   if (!points_too) return(out)
   list(out = out, P = rep_len(points$a, points$n), T = rep_len(points$b, points$n))
 }

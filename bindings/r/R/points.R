@@ -1,19 +1,26 @@
-# Points as R's vectorised functions take them: numbers (double, integer
-# or logical, coerced as R's arithmetic coerces them, and doubles passed on
-# as they are, without a copy), the shorter of two recycled when it is one
-# value long, and NA kept apart from NaN by the glue.
+# Points as R's vectorised functions take them: numbers (doubles passed on
+# as they are, without a copy; integers coerced), the shorter of two
+# recycled when it is one value long, and NA kept apart from NaN by the
+# glue. A logical vector is NA alone: R reads a T or F that was never set
+# as TRUE or FALSE, so interpolate(q, P, T) with no T of one's own would
+# otherwise give log K at 1 degree.
 
-.numbers <- function(x, name) {
-  if (is.factor(x) || !(is.numeric(x) || is.logical(x))) {
-    .stop(sprintf("%s must be numbers (double, integer or logical), not %s", name, class(x)[1L]))
+.numbers <- function(x, name, what) {
+  if (is.logical(x)) {
+    if (!all(is.na(x))) {
+      .stop(sprintf("%s holds TRUE or FALSE where %s are wanted (R reads a T or F never set as TRUE or FALSE): give %s as numbers",
+                    name, what, name))
+    }
+    return(as.double(x))
   }
+  if (!is.numeric(x)) .stop(sprintf("%s must be numbers (double or integer), not %s", name, class(x)[1L]))
   if (is.double(x)) x else as.double(x)
 }
 
 # Two coordinates, checked, with the number of points they make.
-.points <- function(a, b, names) {
-  a <- .numbers(a, names[1L])
-  b <- .numbers(b, names[2L])
+.points <- function(a, b, names, whats) {
+  a <- .numbers(a, names[1L], whats[1L])
+  b <- .numbers(b, names[2L], whats[2L])
   na <- length(a)
   nb <- length(b)
   if (na != nb && na != 1L && nb != 1L && na != 0L && nb != 0L) {
@@ -24,11 +31,13 @@
   list(a = a, b = b, n = n)
 }
 
-# `workers`: one whole number; 1 the calling thread alone, more up to that
-# many threads, 0 or below one per core the process may run on.
+# `workers` as every face reads it (?`logk-workers`): one whole number, which
+# the library takes or refuses, saying why.
 .workers <- function(workers) {
-  if (!is.numeric(workers) || length(workers) != 1L || is.na(workers) || workers != round(workers)) {
-    .stop("workers must be one whole number: 1 the calling thread alone, 0 every core")
+  if (!is.numeric(workers) || length(workers) != 1L || !is.finite(workers) || workers != round(workers)) {
+    .stop("workers must be one whole number: see ?`logk-workers`")
   }
-  as.integer(max(min(workers, .Machine$integer.max), -.Machine$integer.max))
+  refused <- .Call(C_workers_refused, as.double(workers))
+  if (!is.null(refused)) .stop(refused)
+  as.double(workers)
 }

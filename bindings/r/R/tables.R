@@ -1,7 +1,8 @@
 # Tables and sets of tables: handles to the C library's, kept in an
-# environment so that a table restored from a saved session (whose handle
-# is then empty) is made again once, from its values or its file, and
-# every copy of it sees the new handle.
+# environment with the table's values, so that a table restored from a
+# saved session (whose handle is then empty) is made again once, from the
+# very values it had, and every copy of it sees the new handle. A table
+# never changes once made, whatever becomes of its file.
 
 logk_table <- function(path, values = NULL) {
   if (!is.null(values)) {
@@ -12,9 +13,11 @@ logk_table <- function(path, values = NULL) {
   if (missing(path) || !is.character(path) || length(path) != 1L || is.na(path)) {
     .stop("a table is read from one path (a character string), or made from values = a 37 x 36 matrix")
   }
-  read <- .Call(C_table_load, path)
-  if (!inherits(read, "externalptr")) stop(.read_failure(read, path, sys.call()))
-  .new_table(read, normalizePath(path), NULL)
+  read <- .Call(C_table_read, path)
+  if (is.null(read$handle)) stop(.read_failure(read, path, sys.call()))
+  .read_notes(read$notes, path, sys.call())
+  values <- matrix(.Call(C_table_values, read$handle), 37L, 36L, byrow = TRUE)
+  .new_table(read$handle, normalizePath(path), values)
 }
 
 # A numeric 37 x 36 matrix: a row per pressure node, as in the file.
@@ -22,6 +25,7 @@ logk_table <- function(path, values = NULL) {
   if (!is.matrix(values) || !identical(dim(values), c(37L, 36L)) || !(is.numeric(values) || is.logical(values))) {
     .stop("a table's values are a numeric 37 x 36 matrix, a row per pressure node as in the file")
   }
+  .numbers(values, "values", "log K values")  # TRUE or FALSE refused, as log K is at points
   storage.mode(values) <- "double"
   values
 }
@@ -62,7 +66,8 @@ logk_table_set <- function(tables) {
     x$handle <- if (inherits(x, "logk_table_set")) {
       .Call(C_set_from_tables, lapply(x$tables, .handle))
     } else if (is.null(x$values)) {
-      logk_table(x$source)$handle
+      .stop(paste0("this table was saved by a logk package that kept only its path, ", x$source,
+                   ": read it again with logk_table(path)"))
     } else {
       .Call(C_table_from_values, as.double(t(x$values)))
     }
@@ -70,9 +75,7 @@ logk_table_set <- function(tables) {
   x$handle
 }
 
-format.logk_table <- function(x, ...) {
-  paste0("<logk table from ", if (is.null(x$values)) x$source else "values", ">")
-}
+format.logk_table <- function(x, ...) paste0("<logk table from ", x$source, ">")
 
 print.logk_table <- function(x, ...) {
   cat(format(x), "\n", sep = "")

@@ -17,11 +17,15 @@ interpolate(x, P, T, workers = 1L, ...)
 }
 \arguments{
 \item{x}{a \code{\link{logk_table}} or a \code{\link{logk_table_set}}.}
-\item{P}{pressures in bar: double, integer or logical.}
-\item{T}{temperatures in degrees Celsius. One of \code{P} and \code{T} may be
-of length one and is recycled; otherwise they are as long as each other.}
-\item{workers}{threads: 1 the calling thread alone, more up to that many,
-0 or below one per core. Every number gives the same bits.}
+\item{P}{pressures in bar: double or integer. A logical vector is taken only
+when it is all \code{NA}: \code{TRUE} and \code{FALSE} are refused, since R reads a
+\code{T} or \code{F} never set as \code{TRUE} or \code{FALSE} (\code{interpolate(q, P, T)}
+with no \code{T} of one's own would be log K at 1 degC).}
+\item{T}{temperatures in degrees Celsius, taken as \code{P} is. One of \code{P}
+and \code{T} may be of length one and is recycled; otherwise they are as long
+as each other.}
+\item{workers}{the threads the call may run on: see \link{logk-workers}, which
+also says how a long call is stopped. Every number gives the same bits.}
 \item{...}{unused.}
 }
 \value{A data frame of \code{P}, \code{T}, \code{lk} (for a set one column

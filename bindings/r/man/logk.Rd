@@ -14,9 +14,9 @@ logk(x, P, T, workers = 1L, ...)
 }
 \arguments{
 \item{x}{a \code{\link{logk_table}} or a \code{\link{logk_table_set}}.}
-\item{P, T}{pressures in bar and temperatures in degrees Celsius, recycled
-as in \code{\link{interpolate}}.}
-\item{workers}{threads, as in \code{\link{interpolate}}.}
+\item{P, T}{pressures in bar and temperatures in degrees Celsius, taken and
+recycled as in \code{\link{interpolate}}.}
+\item{workers}{the threads the call may run on: see \link{logk-workers}.}
 \item{...}{unused.}
 }
 \value{A numeric vector for a table; for a set a matrix of a row per point

@@ -9,7 +9,7 @@
 Many tables on the grid: each point's stencil and flags are chosen once, and
 log K of every table follows, each with the bits its own table gives. A set
 of any number of tables costs less a value than its tables called one by
-one.
+one. A set survives a saved session as its tables do, with their values.
 }
 \usage{
 logk_table_set(tables)
@@ -21,7 +21,8 @@ logk_table_set(tables)
 \arguments{
 \item{tables}{a list of \code{\link{logk_table}}s, its names the tables' names
 (\code{"1"}, \code{"2"}, ... where it has none), or a character vector of
-table files' paths, named by its names or else by the files' stems.}
+table files' paths, named by its names or else by the files' stems, each read
+as \code{\link{logk_table}} reads it (with its warnings).}
 \item{x}{a set.}
 \item{...}{unused.}
 }

@@ -7,17 +7,18 @@ first double P from the first pressure of \code{between} to the second at
 which log K at temperature T crosses \code{lk}.
 }
 \usage{
-pressure_at(x, T, lk, between = c(1, 5000))
+pressure_at(x, T, lk, between = c(1, 5000), workers = 1L)
 }
 \arguments{
 \item{x}{a \code{\link{logk_table}}.}
-\item{T}{temperatures in degrees Celsius.}
-\item{lk}{the values of log K, recycled with \code{T} as in
+\item{T}{temperatures in degrees Celsius, taken as in \code{\link{interpolate}}.}
+\item{lk}{the values of log K, taken and recycled with \code{T} as in
 \code{\link{interpolate}}.}
 \item{between}{the range of pressures searched, two numbers.}
+\item{workers}{the threads the call may run on: see \link{logk-workers}.}
 }
 \value{A data frame of \code{P} and \code{how}, as \code{\link{temperature_at}}
-gives \code{T} and \code{how}.}
+gives \code{T} and \code{how} (whose words are there).}
 \examples{
 q <- logk_table(system.file("extdata", "quartz.dat", package = "logk"))
 pressure_at(q, 300, logk(q, 2000, 300))

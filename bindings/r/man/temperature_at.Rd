@@ -9,23 +9,27 @@ at the double just below T lies on the other side of \code{lk}, or equals it
 at T. There is no tolerance; every machine gives the same bits.
 }
 \usage{
-temperature_at(x, P, lk, between = c(0.01, 600))
+temperature_at(x, P, lk, between = c(0.01, 600), workers = 1L)
 }
 \arguments{
 \item{x}{a \code{\link{logk_table}}.}
-\item{P}{pressures in bar.}
-\item{lk}{the values of log K, recycled with \code{P} as in
+\item{P}{pressures in bar, taken as in \code{\link{interpolate}}.}
+\item{lk}{the values of log K, taken and recycled with \code{P} as in
 \code{\link{interpolate}}.}
 \item{between}{the range of temperatures searched, two numbers.}
+\item{workers}{the threads the call may run on: see \link{logk-workers}. Every
+number gives the same bits.}
 }
-\value{A data frame of \code{T} and \code{how}: \code{"C"} where log K
-crosses the value inside one stencil (or takes it), \code{"J"} where it jumps
-over it at a change of stencil (T the first double past the jump), \code{"R"}
-where rounding decides (more than 65536 doubles in a row lie within rounding
-of the value: T is the first of them not looked at one by one, none before
-it is an answer, and whether and where log K first takes the value among
-them is not settled), \code{"N"} where it does not reach the value (T is
-\code{NaN}). \code{NA} in P or \code{lk} gives \code{NA}.}
+\value{A data frame of \code{T} and \code{how}, the way the answer was found,
+in the C library's words (\code{logk_how_meaning}, the one statement of them
+for every face of logk):
+\describe{
+\item{\code{"C"}}{log K crosses the value inside one stencil, or takes it}
+\item{\code{"J"}}{log K jumps over the value where the stencil changes; the answer is the first double past the jump}
+\item{\code{"R"}}{rounding decides: log K lies within rounding of the value over more doubles in a row than are looked at one by one; the answer is the first of them not looked at, none before it is an answer}
+\item{\code{"N"}}{log K does not reach the value in the range; the answer is NaN}
+}
+\code{NA} in P or \code{lk} gives \code{NA} in both.}
 \examples{
 q <- logk_table(system.file("extdata", "quartz.dat", package = "logk"))
 silica <- c(100, 200, 300)  # mg/kg of SiO2 in a hot spring's water

@@ -20,3 +20,31 @@ test_points <- function(n = 3000) {
   T <- c(rep(edge(nodes_T), length.out = n / 2), runif(n / 2, -5, 720), 300, 300, 300, 300, NaN, NA, -Inf)
   list(P = P, T = T)
 }
+
+# A double's 16 hex digits, as tests/cases/cases.txt writes them; and back.
+hex_of <- function(x) {
+  bytes <- matrix(as.character(writeBin(as.double(x), raw(), size = 8L, endian = "big")), nrow = 8L)
+  apply(bytes, 2L, paste, collapse = "")
+}
+from_hex <- function(hex) {
+  digits <- paste(hex, collapse = "")
+  pairs <- substring(digits, seq(1L, nchar(digits), 2L), seq(2L, nchar(digits), 2L))
+  readBin(as.raw(strtoi(pairs, 16L)), "double", n = length(hex), size = 8L, endian = "big")
+}
+
+# A table file of the given lines, by default the example's: a row of 36
+# values a line.
+example_rows <- function() readLines(system.file("extdata", "quartz.dat", package = "logk"))
+write_table <- function(path, rows = example_rows()) {
+  writeLines(rows, path)
+  path
+}
+
+# Doubles with the same bits, or the first points whose bits differ (a
+# quick failure where a diff of every value would take minutes).
+expect_same_bits <- function(got, expected, label = "") {
+  expect_identical(length(got), length(expected), label = label)
+  if (length(got) != length(expected)) return(invisible())
+  differ <- which(colSums(matrix(bits(got) != bits(expected), nrow = 8L)) > 0)
+  expect_identical(head(differ), integer(0), label = paste(label, "points whose bits differ"))
+}

@@ -49,12 +49,46 @@ test_that("the interpolation backwards gives the C interface's bits", {
   }
 })
 
-test_that("every number of workers gives the bits of one", {
+# A set's values come point after point from the library and go into the
+# columns of a matrix: each column its own table's, over more points than
+# the glue handles at a time, NA rows in every column.
+test_that("a set of many points gives each table's bits in its column", {
+  set.seed(12)
+  tables <- lapply(1:3, function(k) logk_table(values = matrix(runif(37 * 36, -12, 2), 37, 36)))
+  s <- logk_table_set(setNames(tables, c("a", "b", "c")))
+  n <- 70001L
+  P <- exp(runif(n, log(0.5), log(6500)))
+  T <- runif(n, -5, 720)
+  P[c(2, 50000, n)] <- NA
+  lk <- logk(s, P, T)
+  all <- interpolate(s, P, T)
+  slope <- slopes(s, P, T)
+  for (r in 1:3) {
+    name <- c("a", "b", "c")[r]
+    expect_same_bits(lk[, r], logk(tables[[r]], P, T), label = name)
+    expect_same_bits(all[[paste0("lk.", name)]], lk[, r], label = name)
+    one <- slopes(tables[[r]], P, T)
+    expect_same_bits(slope[[paste0("dlk_dT.", name)]], one$dlk_dT, label = name)
+    expect_same_bits(slope[[paste0("dlk_dP.", name)]], one$dlk_dP, label = name)
+  }
+  expect_identical(which(is.na(lk[, 3L])), c(2L, 50000L, n))
+})
+
+# workers as every face reads it: the same bits whatever it is, and a number
+# that leaves no thread refused with the library's words.
+test_that("every number of workers gives the bits of one, and none is refused but one that leaves no thread", {
   q <- example("quartz")
   P <- seq(0.5, 6000, length.out = 50001)
   T <- seq(-5, 700, length.out = 50001)
   one <- logk(q, P, T)
-  for (workers in c(2, 0, -1)) expect_identical(bits(logk(q, P, T, workers = workers)), bits(one))
-  expect_error(logk(q, P, T, workers = 1.5), class = "logk_error")
-  expect_error(logk(q, P, T, workers = c(1, 2)), class = "logk_error")
+  for (workers in c(2, 0, -1, 7, 2147483647, 1e12)) {
+    expect_same_bits(logk(q, P, T, workers = workers), one, label = format(workers))
+  }
+  for (workers in c(-2147483647, -2147483648, -1e12)) {
+    expect_error(logk(q, P, T, workers = workers), "^workers=-214748364[78] leaves no thread", class = "logk_error")
+    expect_error(temperature_at(q, 100, -2.5, workers = workers), " leaves no thread", class = "logk_error")
+  }
+  for (bad in list(1.5, c(1, 2), NA, Inf, TRUE, "2")) {
+    expect_error(logk(q, P, T, workers = bad), "workers must be one whole number", class = "logk_error")
+  }
 })

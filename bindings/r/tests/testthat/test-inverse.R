@@ -12,3 +12,24 @@ test_that("temperature_at and pressure_at find a value the line takes", {
   }
   expect_error(temperature_at(logk_table_set(list(q = q)), 100, -2.5), class = "logk_error")
 })
+
+test_that("the interpolation backwards gives the bits of one worker on any number", {
+  q <- example("quartz")
+  P <- seq(1, 5000, length.out = 20000)
+  y <- logk(q, P, 300)
+  one <- pressure_at(q, 300, y)
+  for (workers in c(2, 0, -1)) {
+    expect_identical(bits(temperature_at(q, P, y, workers = workers)$T), bits(temperature_at(q, P, y)$T))
+    expect_identical(pressure_at(q, 300, y, workers = workers), one)
+  }
+})
+
+# The words for how are the library's, and its help page says them.
+test_that("the help of temperature_at gives the library's words for how", {
+  rd <- tools::Rd_db("logk")[["temperature_at.Rd"]]
+  text <- gsub("\\s+", " ", paste(as.character(rd), collapse = ""))
+  for (how in c("C", "J", "R", "N")) {
+    meaning <- .Call(logk:::C_how_meaning, how)
+    expect_true(is.character(meaning) && grepl(meaning, text, fixed = TRUE), label = how)
+  }
+})
