@@ -2,6 +2,7 @@
 and the compiled batch call over them."""
 import collections
 import operator
+
 import numpy as np
 
 from . import _logk
