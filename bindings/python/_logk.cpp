@@ -14,6 +14,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -347,20 +348,14 @@ py::bytes format_logk_out(const Doubles& P, const Doubles& T, const Doubles& LK,
 
 // The one line an exception shows, as bytes (the path need not be UTF-8).
 py::bytes failure_line(int number, const std::string& text, long long line, long long column,
-                       const py::object& path, int unit) {
+                       const std::optional<std::string>& path, int unit) {
     logk_error error{number, {}};
-    text.copy(error.text, sizeof error.text - 1);
-    error.text[std::min(text.size(), sizeof error.text - 1)] = '\0';
+    text.copy(error.text, sizeof error.text - 1);  // the rest stays NUL
     const logk_place place{line, column};
-    const std::string name = path.is_none() ? std::string() : std::string(py::bytes(path));
-    const char* shown = path.is_none() ? nullptr : name.c_str();
-    std::vector<char> said(256);
-    const std::size_t length = logk_failure_line(&error, &place, shown, unit, said.data(), said.size());
-    if (length >= said.size()) {
-        said.resize(length + 1);
-        logk_failure_line(&error, &place, shown, unit, said.data(), said.size());
-    }
-    return py::bytes(said.data(), length);
+    const char* shown = path ? path->c_str() : nullptr;
+    std::string said(logk_failure_line(&error, &place, shown, unit, nullptr, 0), '\0');
+    logk_failure_line(&error, &place, shown, unit, said.data(), said.size() + 1);
+    return py::bytes(said);
 }
 
 // The threads `workers` gets, or a ValueError with the library's words.
@@ -369,11 +364,6 @@ int workers_threads(int workers) {
     const int threads = logk_workers_threads(workers, &error);
     if (threads == 0) throw py::value_error(error.text);
     return threads;
-}
-
-py::object how_meaning(char how) {
-    const char* words = logk_how_meaning(how);
-    return words == nullptr ? py::object(py::none()) : py::object(py::str(words));
 }
 
 }  // namespace
@@ -405,7 +395,7 @@ PYBIND11_MODULE(_logk, module) {
                py::arg("path"), py::arg("unit"));
     module.def("message_kind", &logk_message_kind, py::arg("number"));
     module.def("workers_threads", &workers_threads, py::arg("workers"));
-    module.def("how_meaning", &how_meaning, py::arg("how"));
+    module.def("how_meaning", &logk_how_meaning, py::arg("how"));
     module.def("version", &logk_version);
     module.def("build", &logk_build,
                "The build of the library's batch loop in use: 'avx512', 'avx2' or 'baseline' (the environment "
