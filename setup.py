@@ -24,7 +24,6 @@ atexit.register(shutil.rmtree, scratch, ignore_errors=True)
 setup(version=version,
       ext_modules=[Pybind11Extension(
           "logk._logk", sources, include_dirs=["src", "include"], cxx_std=20,
-          define_macros=[("LOGK_VERSION", f'"{version}"')],
           extra_compile_args=["-O3", "-ffp-contract=off"])],
       options={"build": {"build_base": os.path.join(scratch, "build")},
                "egg_info": {"egg_base": scratch}})

@@ -1,8 +1,12 @@
 """What the tests of the Python module share: the built program, the source
-tree, and a table of made-up values. The module is imported where it is
-used, so that the tests of the NumPy models run without the library."""
+tree, a table of made-up values, and the library's C interface. The
+module is imported where it is used, so that the tests of the NumPy models
+run without the library."""
+import ctypes
 import os
 import subprocess
+import sys
+import textwrap
 
 import numpy as np
 import pytest
@@ -40,3 +44,28 @@ def run_program(directory, table_text, points_text):
 
 def table_text(values):
     return "".join(" ".join(f"{v:.17g}" for v in row) + "\n" for row in values)
+
+
+def c_library():
+    """The library's C interface in the module's own object (it links the
+    library and exports logk_*), for tests that hold the module's words to
+    the library's."""
+    import logk
+    library = ctypes.CDLL(logk._logk.__file__)
+    for name in ("logk_version", "logk_build", "logk_build_note", "logk_how_meaning"):
+        getattr(library, name).restype = ctypes.c_char_p
+    library.logk_how_meaning.argtypes = [ctypes.c_char]
+    return library
+
+
+def run_child(script, timeout=20, variables=()):
+    """Runs `script` in a fresh interpreter that imports logk as this one
+    does, with the environment's variables and `variables` (pairs)."""
+    environment = dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path), **dict(variables))
+    try:
+        done = subprocess.run([sys.executable, "-c", textwrap.dedent(script)], capture_output=True, text=True,
+                              timeout=timeout, env=environment)
+    except subprocess.TimeoutExpired:
+        pytest.fail("the child hung")
+    assert done.returncode == 0, done.stderr
+    return done.stdout

@@ -5,7 +5,7 @@ import numpy as np
 import pytest
 
 import logk
-from conftest import EXAMPLE_TABLE
+from conftest import EXAMPLE_TABLE, c_library
 
 
 @pytest.fixture
@@ -84,3 +84,30 @@ def test_xarray_units(quartz, pressure_units, temperature_units, refused):
                 call()
         else:
             call()
+
+
+# The words for how are the library's, in Crossing's docstring and in the
+# long name of an xarray result's how.
+def test_how_is_said_in_the_librarys_words(quartz):
+    library = c_library()
+    meanings = {how: library.logk_how_meaning(how.encode()).decode() for how in "CJRN"}
+    for how, words in meanings.items():
+        assert f"'{how}': {words}\n" in logk.Crossing.__doc__, how
+    xr = pytest.importorskip("xarray", reason="python3-xarray is not installed")
+    long_name = logk.temperature_at_xarray(quartz, xr.DataArray([100.0]), -2.5).how.attrs["long_name"]
+    assert long_name == "how: " + "; ".join(f"{how} {words}" for how, words in meanings.items())
+
+
+# The search runs on the workers with the bits of one thread, and takes
+# workers as interpolate does.
+def test_workers_give_the_bits_of_one(quartz):
+    random = np.random.default_rng(25)
+    P = random.uniform(1.0, 5000.0, 3000)
+    y = quartz.logk(P, random.uniform(0.01, 600.0, 3000))
+    one = quartz.temperature_at(P, y)
+    for workers in (2, 0, -1):
+        got = quartz.temperature_at(P, y, workers=workers)
+        assert np.array_equal(got.at.view(np.uint64), one.at.view(np.uint64)) and np.array_equal(got.how, one.how)
+    for bad, error in ((-10_000, ValueError), (1.5, TypeError)):
+        with pytest.raises(error):
+            quartz.pressure_at(300.0, -2.5, workers=bad)

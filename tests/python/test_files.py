@@ -3,16 +3,11 @@ lock nor ignore control-C. Reads from named pipes run in a child process
 with a timeout, so that a read that hangs fails the test instead of the
 suite."""
 import os
-import pathlib
-import subprocess
-import sys
-import textwrap
 
-import numpy as np
 import pytest
 
 import logk
-from conftest import made_up_values, table_text
+from conftest import made_up_values, run_child, table_text
 
 
 @pytest.fixture
@@ -50,18 +45,6 @@ def test_failures_in_a_directory_whose_name_is_no_utf8(table_file, tmp_path, mon
     assert raised.value.text.endswith("/\udcff/quartz.dat")
 
 
-def run_child(script, timeout=20):
-    """Runs `script` in a fresh interpreter that imports logk as this one does."""
-    environment = dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path))
-    try:
-        done = subprocess.run([sys.executable, "-c", textwrap.dedent(script)], capture_output=True, text=True,
-                              timeout=timeout, env=environment)
-    except subprocess.TimeoutExpired:
-        pytest.fail("the child hung")
-    assert done.returncode == 0, done.stderr
-    return done.stdout
-
-
 # Another thread runs while a table is read: here it is the thread that
 # writes the table into the pipe the read waits on.
 def test_reading_releases_the_lock(table_file, tmp_path):
@@ -82,12 +65,13 @@ def test_reading_releases_the_lock(table_file, tmp_path):
 
 # control-C during a read that waits for a pipe's writer raises at once (a
 # read that ignored it would wait for ever, and the child's timeout fails
-# the test). The event is sent once the main thread waits in the kernel,
-# and it is caught wherever it lands.
+# the test), also where the pipe is one of a set's files. The event is sent
+# once the main thread waits in the kernel, and it is caught wherever it
+# lands.
 def test_control_c_ends_a_read(tmp_path):
     fifo = tmp_path / "pipe.dat"
     os.mkfifo(fifo)
-    for function in ("logk.Table.load", "logk.read_points"):
+    for function in ("logk.Table.load", "logk.read_points", "lambda path: logk.TableSet.load([path])"):
         out = run_child(f"""
             import os, signal, threading, time, logk
             main = threading.get_native_id()
@@ -97,7 +81,7 @@ def test_control_c_ends_a_read(tmp_path):
                 os.kill(os.getpid(), signal.SIGINT)
             try:
                 threading.Thread(target=interrupt).start()
-                {function}({str(fifo)!r})
+                ({function})({str(fifo)!r})
             except KeyboardInterrupt:
                 print("interrupted")
         """)
@@ -134,9 +118,10 @@ def test_control_c_ends_a_batch_call(workers):
 
 # control-C during searches of the slowest kind (a table within rounding of
 # the value along whole pieces: a tenth of a millisecond a point, seconds
-# in all) raises as soon.
-def test_control_c_ends_a_search():
-    out = run_child("""
+# in all) raises as soon, on one thread or every core.
+@pytest.mark.parametrize("workers", [1, -1])
+def test_control_c_ends_a_search(workers):
+    out = run_child(f"""
         import os, signal, threading, time
         import numpy as np
         import logk
@@ -148,8 +133,36 @@ def test_control_c_ends_a_search():
             os.kill(os.getpid(), signal.SIGINT)
         try:
             threading.Thread(target=interrupt).start()
-            table.pressure_at(np.linspace(0.01, 600.0, 100_000), 1.5 + 2e-15)
+            table.pressure_at(np.linspace(0.01, 600.0, 100_000), 1.5 + 2e-15, workers={workers})
         except KeyboardInterrupt:
             print("interrupted", time.monotonic() - sent[0] < 5)
     """)
     assert out == "interrupted True\n"
+
+
+# control-C stops a set's call between the library's chunks: the points
+# done have every output, the flags widened to 'U1' among them, and the
+# points after keep what the arrays of out= held.
+def test_control_c_leaves_the_points_done_whole():
+    out = run_child("""
+        import os, signal, threading, time
+        import numpy as np
+        import logk
+        reactions = logk.TableSet.from_values(np.zeros((8, 37, 36)))
+        n = 2_000_000
+        P, T = np.full(n, 500.0), np.full(n, 300.0)
+        out = logk.Result(np.full((n, 8), np.nan), np.zeros(n, np.int32), np.zeros(n, np.int32),
+                          np.full(n, "X"), np.full(n, "X"))
+        def interrupt():
+            while np.isnan(out.lk[0, 0]):
+                time.sleep(0.001)
+            os.kill(os.getpid(), signal.SIGINT)
+        try:
+            threading.Thread(target=interrupt).start()
+            reactions.interpolate(P, T, out=out)
+        except KeyboardInterrupt:
+            done = int(np.argmax(np.isnan(out.lk[:, 0])))
+            print("interrupted", 0 < done < n, set(out.isoerr[:done]), set(out.pterr[:done]),
+                  set(out.isoerr[done:]), set(out.pterr[done:]), set(out.pidx[:done]))
+    """)
+    assert out == "interrupted True {'N'} {'N'} {'X'} {'X'} {19}\n"

@@ -1,4 +1,5 @@
 """The module as Python users call it: shapes, dtypes, failures, pickling."""
+import ctypes
 import os
 import pickle
 import warnings
@@ -7,7 +8,9 @@ import numpy as np
 import pytest
 
 import logk
-from conftest import EXAMPLE_TABLE, SOURCE, made_up_values, table_text
+from conftest import EXAMPLE_TABLE, SOURCE, c_library, made_up_values, run_child, table_text
+
+CASE_FILES = os.path.join(SOURCE, "tests", "cases", "files")
 
 
 @pytest.mark.parametrize("content, kind, number, line, column, says", [
@@ -31,6 +34,30 @@ def test_failures_say_where_and_what(tmp_path, content, kind, number, line, colu
     again = pickle.loads(pickle.dumps(error))
     assert type(again) is type(error) and str(again) == str(error)
     assert (again.number, again.text, again.line, again.column) == (number, error.text, line, column)
+
+
+# str(e) is the library's one line for the failure, with the meaning for
+# the file's unit (a file that ends inside a quote is a table that ends
+# early, or a point list that does), the path as given and the place.
+def test_str_is_the_librarys_line(tmp_path, monkeypatch):
+    class CError(ctypes.Structure):
+        _fields_ = [("number", ctypes.c_int), ("text", ctypes.c_char * 1024)]
+
+    class CPlace(ctypes.Structure):
+        _fields_ = [("line", ctypes.c_longlong), ("column", ctypes.c_longlong)]
+
+    library = c_library()
+    monkeypatch.chdir(tmp_path)
+    (tmp_path / "open.dat").write_text('1 "2')
+    for read, unit in ((logk.Table.load, 11), (logk.read_points, 12)):
+        with pytest.raises(logk.NotationError) as raised:
+            read("open.dat")
+        error = raised.value
+        line = ctypes.create_string_buffer(4096)
+        library.logk_failure_line(ctypes.byref(CError(24, os.fsencode(error.text))), ctypes.byref(CPlace(1, 0)),
+                                  b"open.dat", unit, line, ctypes.c_size_t(4096))
+        assert (error.number, error.line, error.column) == (24, 1, 0)
+        assert str(error) == line.value.decode() and str(error).startswith("open.dat, line 1: the file ends ")
 
 
 # Each message number is the exception a Python caller would catch for it,
@@ -122,6 +149,58 @@ def test_values_past_a_row_are_warned_of(tmp_path, text, warned):
         said = [str(w.message) for w in caught if issubclass(w.category, logk.IgnoredValuesWarning)]
         assert len(said) == (warned is not None), said
         assert warned is None or said[0].startswith(f"{path}, {warned}"), said
+
+
+# A set warns of the first line of each kind that its files' reads pass
+# over, in the files' order, naming the file: values past a row's 36th, a
+# null value (its cell 0.0), values after the table (a header on top).
+def test_a_set_warns_of_the_first_line_of_each_kind(tmp_path):
+    rows = made_up_values()
+    lines = table_text(rows).splitlines(keepends=True)
+    first, _, rest = lines[1].partition(" ")
+    lines[1] = f"{first},,{rest.partition(' ')[2]}"  # the row's second value left out
+    null_on_line_2 = tmp_path / "null.dat"
+    null_on_line_2.write_text("".join(lines))
+    files = {"quartz": EXAMPLE_TABLE, "null": null_on_line_2, "null_value": os.path.join(CASE_FILES, "null_value.dat"),
+             "header": os.path.join(CASE_FILES, "header_on_top.dat"),
+             "first": os.path.join(CASE_FILES, "pressure_first.dat")}
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        reactions = logk.TableSet.load(files)
+    said = [str(w.message) for w in caught if w.category is logk.IgnoredValuesWarning]
+    assert [text.split(": the line holds ")[0] for text in said] == [
+        f"{files['first']}, line 1", f"{null_on_line_2}, line 2", f"{files['header']}, line 38"], said
+    assert "37 values" in said[0] and "null value" in said[1] and "after the table's 37 rows" in said[2]
+    assert reactions["null"].values[1, 1] == 0.0 and reactions["null"].values[1, 2] == rows[1, 2]
+
+
+# The version and the build are the library's.
+def test_version_and_build():
+    library = c_library()
+    assert logk.__version__ == library.logk_version().decode()
+    assert logk.build() == library.logk_build().decode() and logk.build() in ("baseline", "avx2", "avx512")
+
+
+# LOGK_CPU forces a build the processor runs; one it lacks, or a word that
+# names none, is said at import as a RuntimeWarning in the library's words.
+@pytest.mark.parametrize("asked", ["baseline", "avx2", "avx512", "avx1024"])
+def test_logk_cpu_is_said_at_import(asked):
+    out = run_child("""
+        import ctypes, warnings
+        with warnings.catch_warnings(record=True) as caught:
+            warnings.simplefilter("always")
+            import logk
+        library = ctypes.CDLL(logk._logk.__file__)
+        library.logk_build_note.restype = ctypes.c_char_p
+        print(logk.build())
+        print(library.logk_build_note().decode())
+        print([str(w.message) for w in caught if w.category is RuntimeWarning])
+    """, variables={"LOGK_CPU": asked})
+    build, note, warned = out.splitlines()
+    assert warned == (repr([note]) if note else "[]"), out
+    assert (build == asked) == (note == ""), out
+    assert note or asked != "avx1024", out
+    assert not note or note.startswith(f"LOGK_CPU={asked}"), out
 
 
 def test_points_and_logk_out(tmp_path):

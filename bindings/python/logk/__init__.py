@@ -16,19 +16,26 @@ Points may be masked arrays: masked points come back masked. Failures
 raise subclasses of logk.Error, which carry the program's message number,
 its text, and the line and column where the reader stopped.
 """
+import warnings
+
 from . import _logk
 from ._errors import Error, FileError, FileNotFound, IgnoredValuesWarning, NotationError, PermissionDenied
 from ._arrays import Crossing, Result
 from ._tables import Table, TableSet
 from ._xarray import interpolate_xarray, pressure_at_xarray, temperature_at_xarray
 from ._logk_out import format_logk_out, read_points, write_logk_out
+from ._logk import build
 
 __all__ = ["Table", "TableSet", "Result", "Crossing", "interpolate_xarray", "temperature_at_xarray",
-           "pressure_at_xarray", "read_points", "format_logk_out", "write_logk_out", "PGRID", "TGRID", "Error",
-           "FileError", "FileNotFound", "PermissionDenied", "NotationError", "IgnoredValuesWarning"]
+           "pressure_at_xarray", "read_points", "format_logk_out", "write_logk_out", "build", "PGRID", "TGRID",
+           "Error", "FileError", "FileNotFound", "PermissionDenied", "NotationError", "IgnoredValuesWarning"]
 
 # The library's version, as the program's --version prints it.
-__version__ = _logk.VERSION
+__version__ = _logk.version()
+
+# LOGK_CPU may ask for a build this processor lacks, or name none.
+if _logk.build_note():
+    warnings.warn(_logk.build_note(), RuntimeWarning, stacklevel=2)
 
 # The grid: pressure nodes in bar, temperature nodes in degrees Celsius.
 PGRID = _logk.PGRID

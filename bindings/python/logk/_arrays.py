@@ -2,7 +2,6 @@
 and the compiled batch call over them."""
 import collections
 import operator
-import os
 
 import numpy as np
 
@@ -87,19 +86,10 @@ def _out_column(out, name, dtype, shape, masked):
     return column, data
 
 
-def _threads(workers):
-    """The threads for `workers`, as SciPy counts them: 1 the calling thread
-    alone, n up to n threads, -1 every core this process may run on, -2
-    all but one, and so on."""
-    workers = operator.index(workers)
-    if workers == 0:
-        raise ValueError("workers must not be 0: 1 is the calling thread alone, -1 every core")
-    if workers < 0:
-        cores = len(os.sched_getaffinity(0)) if hasattr(os, "sched_getaffinity") else os.cpu_count() or 1
-        if cores + 1 + workers <= 0:
-            raise ValueError(f"workers={workers} leaves no thread: this process may run on {cores} cores")
-        workers = cores + 1 + workers
-    return min(workers, 2**31 - 1)
+def _workers(workers):
+    """`workers` as the C int the library counts threads by: an integer
+    (operator.index), one beyond a C int clamped to the nearest it holds."""
+    return max(-2**31, min(operator.index(workers), 2**31 - 1))
 
 
 def _compute(compiled, count, P, T, wanted, out, workers=1):
@@ -122,16 +112,12 @@ def _compute(compiled, count, P, T, wanted, out, workers=1):
             raise ValueError(f"out has no {name} array to fill")
         columns.append(column)
         data.append(values)
-    # An output over an input (out= the very array of P, say) is computed as
-    # if it were apart: the inputs are copied first, as NumPy does.
-    for values in data:
-        if values is not None and (np.may_share_memory(values, P) or np.may_share_memory(values, T)):
-            P, T = P.copy(), T.copy()
-            break
+    # An output may lie over an input (out= the very array of P, say): the
+    # library computes as if it were apart, as NumPy does.
     flat = [None if values is None else values.reshape(-1) for values in data]
     flat[3:5] = [None if values is None else values.view(np.uint32) for values in flat[3:5]]
     _logk.interpolate(compiled, np.ascontiguousarray(P).reshape(-1), np.ascontiguousarray(T).reshape(-1), *flat,
-                      _threads(workers))
+                      _workers(workers))
     if mask is not None:
         for index, (column, per_table) in enumerate(zip(columns, _PER_TABLE)):
             if column is None:
@@ -152,19 +138,17 @@ def _compute(compiled, count, P, T, wanted, out, workers=1):
 
 
 class Crossing(collections.namedtuple("Crossing", ["at", "how"])):
-    """Where log K takes a value, as Table.temperature_at and pressure_at find
-    it: `at` the temperature in degC (or the pressure in bar), float64, NaN
-    where there is none; `how` 'C' where log K crosses the value inside one
-    stencil (or takes it exactly), 'J' where it jumps over it at a change of
-    stencil (`at` the first double past the jump), 'R' where rounding
-    decides (`at` the first double not looked at of more than 65536 in a row
-    whose log K lies within rounding of the value: none before it is an
-    answer, but whether and where log K first takes the value among them is
-    not settled), 'N' where it does not reach it in the range (dtype 'U1').
-    Scalars for scalar points; masked arrays for masked points. It unpacks
-    as (at, how)."""
-
     __slots__ = ()
+
+
+# The words for `how` are the library's.
+_HOW = {how: _logk.how_meaning(how) for how in "CJRN"}
+Crossing.__doc__ = (
+    "Where log K takes a value, as Table.temperature_at and pressure_at find\n"
+    "it: `at` the temperature in degC (or the pressure in bar), float64, NaN\n"
+    "where there is none; `how` (dtype 'U1') how it was found:\n\n"
+    + "".join(f"    '{how}': {words}\n" for how, words in _HOW.items())
+    + "\nScalars for scalar points; masked arrays for masked points. It unpacks\nas (at, how).")
 
 
 def _range(between):
@@ -179,15 +163,14 @@ def _range(between):
     return float(ends[0]), float(ends[1])
 
 
-def _crossings(compiled, along_T, fixed, lk, between, name):
+def _crossings(compiled, along_T, fixed, lk, between, name, workers):
     """The compiled search over the points (fixed, lk), which broadcast."""
     low, high = _range(between)
     fixed, lk, mask = _points(fixed, lk, (name, "lk"))
     at = np.empty(fixed.shape)
     how = np.empty(fixed.shape, dtype="U1")
-    _logk.crossings(compiled, along_T, np.ascontiguousarray(fixed).reshape(-1), np.ascontiguousarray(lk).reshape(-1),
-                    low, high, at.reshape(-1), how.reshape(-1).view(np.uint32))
+    _logk.solve(compiled, along_T, np.ascontiguousarray(fixed).reshape(-1), np.ascontiguousarray(lk).reshape(-1),
+                low, high, at.reshape(-1), how.reshape(-1).view(np.uint32), _workers(workers))
     if mask is not None:
         return Crossing(np.ma.MaskedArray(at, mask=mask.copy()), np.ma.MaskedArray(how, mask=mask.copy()))
     return Crossing(at[()], how[()])
-

@@ -1,28 +1,11 @@
 """The failures of reading a file, as Python exceptions that subclass the
-built-in ones a caller already catches, and paths as open() takes them."""
+built-in ones a caller already catches, what a read passed over as
+warnings, and paths as open() takes them. What each failure means, and in
+which words, is the library's."""
 import os
 import warnings
 
 from . import _logk
-
-# What each message number means, in plain words.
-_MEANINGS = {
-    9: "permission to read the file is denied",
-    22: f"a line is too long (at most {_logk.LONGEST_LINE >> 20} MiB)",
-    24: "the file ends too early",
-    29: "no such file",
-    30: "the file cannot be opened",
-    39: "the file could not be read",
-    42: "no such device",
-    43: "the path cannot be used (too long, or too many links)",
-    59: "a character that is no part of a number",
-    64: "a value that cannot be converted (out of range, malformed after its exponent, or quoted text)",
-}
-_WITH_REASON = {30, 39, 42, 43}  # where the system's reason says more
-_ENDS_EARLY = {
-    "table": "the file ends before its 37 x 36 values (or inside a quote or parenthesis)",
-    "points": "the file ends inside a quote or parenthesis",
-}
 
 
 class Error(Exception):
@@ -42,18 +25,9 @@ class Error(Exception):
         self.kind = kind
 
     def __str__(self):
-        where = os.fsdecode(self.path) if self.path is not None else "the file"
-        if self.line:
-            where += f", line {self.line}"
-            if self.column:
-                where += f", column {self.column}"
-        meaning = _ENDS_EARLY[self.kind] if self.number == 24 else _MEANINGS.get(self.number)
-        if meaning is None:
-            return f"{where}: {self.text}"
-        lines = self.text.split("\n")
-        if self.number in _WITH_REASON and len(lines) > 1 and lines[0].startswith("runlib: "):
-            meaning += f" ({lines[0][len('runlib: '):]})"  # the system's own reason
-        return f"{where}: {meaning} (message {self.number})"
+        path = None if self.path is None else os.fsencode(self.path)
+        unit = _logk.UNIT_POINTS if self.kind == "points" else _logk.UNIT_TABLE
+        return os.fsdecode(_logk.failure_line(self.number, os.fsencode(self.text), self.line, self.column, path, unit))
 
     def __reduce__(self):
         return type(self), (self.number, self.text, self.line, self.column, self.path, self.kind)
@@ -78,26 +52,47 @@ class NotationError(Error, ValueError):
 
 
 class IgnoredValuesWarning(UserWarning):
-    """A line of a table file holds values past the 36th of its pressure's
-    row. They are ignored, as the program ignores them (the next row starts
-    on the next line), so the table loads; but a file written with each
-    pressure first on its line (37 values a line) is not the table meant."""
+    """A table file loads, as the program loads it, but holds what its
+    reading passes over, so that it may not be the table meant: values past
+    the 36th of a pressure's row on a line (the next row starts on the next
+    line: a file written with each pressure first on its line, 37 values a
+    line), a null value (",," or "/", which leaves its cell at 0.0), or
+    values after the table's 37 rows (a header line of 36 temperatures on
+    top is read as the first pressure's row, and the last row is left)."""
 
 
-def _warn_ignored(path, line, values):
-    """Warns of the first line of `path` that holds values past a row's 36th."""
-    warnings.warn(IgnoredValuesWarning(
-        f"{os.fsdecode(path)}, line {line}: the line holds {values} values; those past the 36th of a row are "
-        f"ignored, as the program ignores them (does each line start with its pressure?)"), stacklevel=3)
+# What a read passed over, by the place of its line in the library's notes
+# (past_row_line, past_row_values, null_line, after_table_line).
+_NOTED = {
+    0: "the line holds {values} values; those past the 36th of a row are ignored, as the program ignores them "
+       "(does each line start with its pressure?)",
+    2: "the line holds a null value (',,' or '/'), which leaves its cell at 0.0, as the program leaves it "
+       "(is a value missing?)",
+    3: "the line holds values after the table's 37 rows; they are not read, as the program does not read them "
+       "(is the first line a header?)",
+}
 
 
-_ERRORS = {29: FileNotFound, 9: PermissionDenied, 22: NotationError, 24: NotationError, 59: NotationError,
-           64: NotationError}
+def _warn_notes(noted):
+    """Warns, for the caller of the caller, of the first line of each kind
+    that reads passed over: `noted` holds (path as given, notes) for each
+    file, in order."""
+    for at, said in _NOTED.items():
+        for path, notes in noted:
+            if notes[at]:
+                warnings.warn(IgnoredValuesWarning(f"{os.fsdecode(path)}, line {notes[at]}: "
+                                                   + said.format(values=notes[1])), stacklevel=3)
+                break
+
+
+_CLASSES = {_logk.NOT_FOUND: FileNotFound, _logk.PERMISSION: PermissionDenied, _logk.NOTATION: NotationError}
 
 
 def _raise(failure, path, kind):
+    """Raises the exception of the library's kind for a failure (number,
+    text, line, column) of reading `path` (as given) as a table or points."""
     number, text, line, column = failure
-    raise _ERRORS.get(number, FileError)(number, os.fsdecode(text), line, column, path, kind)
+    raise _CLASSES.get(_logk.message_kind(number), FileError)(number, os.fsdecode(text), line, column, path, kind)
 
 
 def _path(path):
@@ -110,12 +105,10 @@ def _path(path):
     return name
 
 
-def _failed(read):
-    return isinstance(read, tuple) and len(read) == 5 and isinstance(read[0], int)
-
-
 def _read(function, path, kind):
-    read = function(_path(path))
-    if _failed(read):
-        _raise(read[:4], os.fspath(path), kind)
-    return read
+    """The two values `function` reads from the file at `path`, or its
+    failure raised."""
+    first, second, failure = function(_path(path))
+    if failure is not None:
+        _raise(failure, os.fspath(path), kind)
+    return first, second

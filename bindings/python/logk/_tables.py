@@ -4,8 +4,8 @@ import os
 import numpy as np
 
 from . import _logk
-from ._arrays import _NAMES, Result, _compute, _crossings, _doubles, _threads
-from ._errors import _failed, _path, _raise, _read, _warn_ignored
+from ._arrays import _NAMES, Result, _compute, _crossings, _doubles, _workers
+from ._errors import _path, _read, _warn_notes
 
 # Plain numbers a scalar call takes without making arrays.
 _SCALARS = frozenset({float, int, np.float64, np.float32, np.float16, np.int64, np.int32, np.int16, np.int8,
@@ -14,9 +14,9 @@ _INDICES = [np.int32(k) for k in range(40)]
 
 
 def _one_thread(workers):
-    """True, once `workers` is checked as the array calls check it (a
-    scalar call keeps to one thread whatever it is)."""
-    return (type(workers) is int and workers == 1) or _threads(workers) > 0
+    """True, once the library has taken `workers` as the array calls take
+    it (a scalar call keeps to one thread whatever it is)."""
+    return (type(workers) is int and workers == 1) or _logk.workers_threads(_workers(workers)) > 0
 _FLAGS = {flag: np.str_(flag) for flag in "NWE"}
 
 
@@ -34,9 +34,11 @@ class _Tables:
         holds is filled (the slopes too, where it has them) and it is
         returned again: a time loop need not allocate new arrays each step.
         It must hold the slopes' arrays where `derivatives` asks for them.
-        `workers` threads share the work (SciPy's convention: -1 every core);
-        the results are the same bits whatever it is, and calls of fewer
-        than 16384 values keep to one thread."""
+        `workers` threads share the work, as SciPy counts them: 1 the calling
+        thread alone, k up to k threads, 0 and -1 every core, -k every core
+        but k - 1 (ValueError where that leaves no thread); the results are
+        the same bits whatever it is, and calls of fewer than 16384 values
+        keep to one thread."""
         wanted = _NAMES if derivatives else _NAMES[:5]
         return _compute(self._compiled, self._count(), P, T, wanted, out, workers)
 
@@ -59,12 +61,11 @@ class Table(_Tables):
     @classmethod
     def load(cls, path):
         """Reads a table file with the program's reader: every notation, every
-        failure. `path` as open() takes it. A line that holds values past
-        the 36th of a row (which the program ignores, and so does this)
-        gives an IgnoredValuesWarning."""
-        compiled, line, values, _ = _read(_logk.load, path, "table")
-        if line:
-            _warn_ignored(os.fspath(path), line, values)
+        failure. `path` as open() takes it. What the reading passes over, as
+        the program does (values past the 36th of a row, a null value,
+        values after the table), gives an IgnoredValuesWarning."""
+        compiled, notes = _read(_logk.read_table, path, "table")
+        _warn_notes([(os.fspath(path), notes)])
         return cls(compiled)
 
     @classmethod
@@ -73,7 +74,7 @@ class Table(_Tables):
         array, _ = _doubles(values, "values")
         if array.shape != (37, 36):
             raise ValueError(f"a table has shape (37, 36), one row per pressure node, not {array.shape}")
-        return cls(_logk.from_values(np.ascontiguousarray(array).ravel()))
+        return cls(_logk.table_from_values(np.ascontiguousarray(array).ravel()))
 
     @property
     def values(self):
@@ -104,22 +105,23 @@ class Table(_Tables):
                 pass
         return super().logk(P, T, out, workers)
 
-    def temperature_at(self, P, lk, between=(0.01, 600.0)):
+    def temperature_at(self, P, lk, between=(0.01, 600.0), workers=1):
         """The first temperature, going up through `between` (degC), at which
         log K at pressure P (as interpolate gives it, to the bit) crosses lk:
         the double T such that log K at the double just below T lies on the
         other side of lk, or equals lk at T. P and lk broadcast; returns a
         Crossing (at, how). The stencil and flags there are interpolate(P, at)'s.
+        `workers` as for interpolate: the same bits whatever it is.
             T, how = quartz.temperature_at(100.0, np.log10(200 / 1000 / 60.08))"""
-        return _crossings(self._compiled, True, P, lk, between, "P")
+        return _crossings(self._compiled, True, P, lk, between, "P", workers)
 
-    def pressure_at(self, T, lk, between=(1.0, 5000.0)):
+    def pressure_at(self, T, lk, between=(1.0, 5000.0), workers=1):
         """The same going up in pressure through `between` (bar) at
         temperature T."""
-        return _crossings(self._compiled, False, T, lk, between, "T")
+        return _crossings(self._compiled, False, T, lk, between, "T", workers)
 
     def __eq__(self, other):
-        return isinstance(other, Table) and self._compiled == other._compiled
+        return isinstance(other, Table) and self.values.tobytes() == other.values.tobytes()
 
     def __hash__(self):
         return hash(self.values.tobytes())
@@ -145,9 +147,9 @@ class TableSet(_Tables):
 
     __slots__ = ("_compiled", "_names")
 
-    def __init__(self, compiled):
+    def __init__(self, compiled, names):
         self._compiled = compiled
-        self._names = tuple(compiled.names())
+        self._names = tuple(names)
 
     def _count(self):
         return len(self._names)
@@ -170,8 +172,8 @@ class TableSet(_Tables):
         paths (as open() takes them; names default to the files' stems) or
         a mapping from name to path. A file that cannot be read raises its
         logk.Error, whose path is that file's; the first line of the files
-        that holds values past the 36th of a row gives an
-        IgnoredValuesWarning, as Table.load does."""
+        of each kind that Table.load warns of gives an
+        IgnoredValuesWarning, naming its file."""
         if hasattr(paths, "keys"):
             if names is not None:
                 raise TypeError("give the names as the mapping's keys or as names=, not both")
@@ -182,17 +184,14 @@ class TableSet(_Tables):
         files = [_path(path) for path in paths]
         if names is None:
             names = [os.path.splitext(os.path.basename(os.fsdecode(name)))[0] for name in files]
-        read = _logk.load_set(files, cls._names_for(names, len(files)))
-
-        def given(name):  # the path of the file `name` as the caller gave it
-            return next((os.fspath(path) for path, file in zip(paths, files) if file == name), name)
-
-        if _failed(read):
-            _raise(read[:4], given(read[4]), "table")
-        compiled, line, values, ignored_in = read
-        if line:
-            _warn_ignored(given(ignored_in), line, values)
-        return cls(compiled)
+        names = cls._names_for(names, len(files))
+        tables, noted = [], []
+        for path in paths:
+            table, notes = _read(_logk.read_table, path, "table")
+            tables.append(table)
+            noted.append((os.fspath(path), notes))
+        _warn_notes(noted)
+        return cls(_logk.set_from_tables(tables), names)
 
     @classmethod
     def from_values(cls, values, names=None):
@@ -205,7 +204,7 @@ class TableSet(_Tables):
         if array.ndim != 3 or array.shape[1:] != (37, 36) or array.shape[0] == 0:
             raise ValueError(f"a set has shape (R, 37, 36), R tables of a row per pressure node, not {array.shape}")
         names = cls._names_for(names, array.shape[0]) or [str(r) for r in range(array.shape[0])]
-        return cls(_logk.set_from_values(np.ascontiguousarray(array).ravel(), names))
+        return cls(_logk.set_from_values(np.ascontiguousarray(array).ravel()), names)
 
     @classmethod
     def from_tables(cls, tables, names=None):
@@ -214,7 +213,7 @@ class TableSet(_Tables):
         if not tables or not all(isinstance(table, Table) for table in tables):
             raise TypeError("a set is made of one or more logk.Table objects")
         names = cls._names_for(names, len(tables)) or [str(r) for r in range(len(tables))]
-        return cls(_logk.set_from_tables([table._compiled for table in tables], names))
+        return cls(_logk.set_from_tables([table._compiled for table in tables]), names)
 
     @property
     def names(self):
@@ -241,7 +240,8 @@ class TableSet(_Tables):
         return values
 
     def __eq__(self, other):
-        return isinstance(other, TableSet) and self._compiled == other._compiled
+        return (isinstance(other, TableSet) and self._names == other._names
+                and self.values.tobytes() == other.values.tobytes())
 
     def __hash__(self):
         return hash((self._names, self.values.tobytes()))

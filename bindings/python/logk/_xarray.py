@@ -1,7 +1,7 @@
 """Tables over xarray DataArrays, lazily on Dask-backed data."""
 import numpy as np
 
-from ._arrays import _DTYPES, _NAMES, _PER_TABLE, _range
+from ._arrays import _DTYPES, _HOW, _NAMES, _PER_TABLE, _range
 from ._tables import Table, TableSet
 
 # What interpolate_xarray's variables hold: CF-style units and long names.
@@ -16,6 +16,9 @@ _ATTRIBUTES = {
     "dlk_dT": {"units": "degC-1", "long_name": "d log K / dT of the interpolant on the point's stencil"},
     "dlk_dP": {"units": "bar-1", "long_name": "d log K / dP of the interpolant on the point's stencil"},
 }
+
+# What `how` holds, in the library's words.
+_HOW_LONG_NAME = "how: " + "; ".join(f"{how} {words}" for how, words in _HOW.items())
 
 
 # The `units` an input may carry, as CF writes them; an input without one
@@ -94,8 +97,7 @@ def _crossing_xarray(table, points, lk, between, along_T):
     at, how = xr.apply_ufunc(compute, points, lk, output_core_dims=[[], []], dask="parallelized",
                              output_dtypes=[np.float64, np.dtype("U1")])
     at.attrs.update({"units": units, "long_name": f"the first {name} at which log K takes the value"})
-    how.attrs.update({"long_name": "how: C crossed inside one stencil, J jumped over at a change of stencil, "
-                                   "R within rounding, not settled double by double, N not reached"})
+    how.attrs.update({"long_name": _HOW_LONG_NAME})
     return xr.Dataset({name: at, "how": how})
 
 
