@@ -129,6 +129,25 @@ LOGK_EXPORT int logk_evaluate(const logk_table* table, size_t n, const double* P
                               const logk_outputs* outputs, const logk_options* options, size_t* done) {
     if (done != nullptr) *done = 0;
     if (table == nullptr || P == nullptr || T == nullptr || outputs == nullptr) return LOGK_DONE;
+    if (n == 1 && (options == nullptr || options->stop == nullptr)) {
+        // One point, as a face's scalar call asks it: the one-point route,
+        // which gives the batch's bits, without the batch's set-up.
+        if (options != nullptr && !logk::threads_wanted(options->workers)) return LOGK_REFUSED;
+        const double p = *P, t = *T;  // read before anything is written over them
+        const logk::Interpolation at = table->data.at(p, t);
+        if (outputs->dlk_dT != nullptr || outputs->dlk_dP != nullptr) {
+            const logk::Slopes slopes = table->data.slopes(p, t);
+            if (outputs->dlk_dT != nullptr) *outputs->dlk_dT = slopes.dLK_dT;
+            if (outputs->dlk_dP != nullptr) *outputs->dlk_dP = slopes.dLK_dP;
+        }
+        if (outputs->lk != nullptr) *outputs->lk = at.LK;
+        if (outputs->pidx != nullptr) *outputs->pidx = at.PIDX;
+        if (outputs->tidx != nullptr) *outputs->tidx = at.TIDX;
+        if (outputs->isoerr != nullptr) *outputs->isoerr = at.ISOERR;
+        if (outputs->pterr != nullptr) *outputs->pterr = at.PTERR;
+        if (done != nullptr) *done = 1;
+        return LOGK_DONE;
+    }
     return interpolate_or_fail(table->data.values(), n, P, T, batch_outputs(*outputs), options, done);
 }
 
