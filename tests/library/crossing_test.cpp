@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -390,6 +391,52 @@ TEST(Crossing, ReachOfTheBatchsProducts) {
         if (row.finite) {
             EXPECT_GT(reach.absolute, 0.0);
             EXPECT_LT(reach.absolute, row.most_absolute);
+        }
+    }
+}
+
+// A pass's reach over a piece [l, r] bounds each term's products and the
+// carry of its roundings at every x of the piece, not at one end alone:
+// pieces inside the stencil, past either end, and on both sides of a node,
+// on the close pressure nodes 1, 1.0133, 2.321 bar (steps below 1, so that
+// a rounding is carried far) and on temperature nodes, each at its ends
+// and at points between.
+TEST(Crossing, ReachCoversEveryPointOfAPiece) {
+    struct Row {
+        std::array<double, 3> node;
+        bool downwards;  // the pressure pass's order of a term's other nodes
+        double l, r;
+    };
+    const Row rows[] = {
+        {{1.0, 1.0133, 2.321}, true, 0.5, 1.0},    {{1.0, 1.0133, 2.321}, true, 1.0, 2.321},
+        {{1.0, 1.0133, 2.321}, true, 1.005, 3.0},  {{1.0, 1.0133, 2.321}, true, 2.0, 6.0},
+        {{400.0, 410.0, 420.0}, false, 350.0, 400.0}, {{400.0, 410.0, 420.0}, false, 405.0, 418.0},
+        {{400.0, 410.0, 420.0}, false, 415.0, 500.0}, {{1000.0, 1500.0, 2000.0}, true, 1.0, 5000.0},
+    };
+    constexpr double kRoundings = 1.0 - 0x1p-50;  // what reach.h's own products may lose
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.node[0] << " " << row.node[1] << " " << row.node[2] << ": [" << row.l
+                                          << ", " << row.r << "]");
+        const PassSteps steps(row.node, row.downwards);
+        const PassReach reach = pass_reach(row.node, steps, row.l, row.r);
+        for (int s = 0; s <= 16; ++s) {
+            const double x = s == 16 ? row.r : row.l + (row.r - row.l) * s / 16.0;
+            for (std::size_t k = 0; k < 3; ++k) {
+                SCOPED_TRACE(::testing::Message() << "x " << x << ", term " << k);
+                const std::size_t m1 = steps.others[k][0], m2 = steps.others[k][1];
+                const double a = std::abs(x - row.node[m1]), b = std::abs(x - row.node[m2]);
+                const double d1 = std::abs(row.node[k] - row.node[m1]), d2 = std::abs(row.node[k] - row.node[m2]);
+                for (double product : {a, a / d1, a / d1 * b, a / d1 * b / d2}) {
+                    EXPECT_GE(reach.products[k], kRoundings * product);
+                }
+                EXPECT_GE(reach.weights[k], kRoundings * (a / d1 * b / d2));
+                // A rounding of the first product is carried by the steps
+                // after it: / d1 * b / d2; of the second, * b / d2; of the
+                // third, / d2.
+                for (double carried : {1.0, 1.0 / d2, b / d2, b / d1 / d2}) {
+                    EXPECT_GE(reach.errors, kRoundings * carried);
+                }
+            }
         }
     }
 }
