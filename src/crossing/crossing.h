@@ -20,7 +20,8 @@ enum class Along { temperature, pressure };
 // (rounding decides: x is the first double not looked at of a stretch of
 // more than 65536 where f comes within rounding of y, and no double before
 // x is an answer) or 'N' (no such x; `at` NaN). NaN inputs, and low > high,
-// give 'N'.
+// give 'N'. y = 0 (or -0) is a value as any other, also where the batch's
+// rounding is exactly 0.
 //
 // The search takes the pieces of one stencil in order (grid_rows'
 // kStencilTemperatures and kStencilPressures) and, in each, the quadratic

@@ -89,31 +89,43 @@ void expect_a_crossing(const Line& line, double y, double low, double high, cons
 }
 
 // The answer to "where does the line first reach y from low to high" meets
-// the definition.
-void expect_the_first_crossing(const Line& line, double y, double low, double high, const Crossing& got) {
+// the definition: before it, log K neither takes y nor lies on the other
+// side of it than at low, at the ends of the pieces, at the doubles just
+// above low and just below the answer, and (for 'N') at points between.
+void expect_the_first_crossing(const Line& line, double y, double low, double high, const Crossing& got,
+                               double near = 1e-12) {
     const double end = got.how == 'N' ? high : got.at;
     const int first = side(line.at(low).LK, y);
-    // No piece end before the answer lies on the other side than the start.
+    auto expect_no_answer_at = [&](double x, const char* what) {
+        const int s = side(line.at(x).LK, y);
+        ASSERT_NE(s, 0) << "log K takes y at " << what << " " << x << ", before the answer " << got.at;
+        if (first != 2 && s != 2) {
+            ASSERT_EQ(s, first) << "the other side at " << what << " " << x << ", before the answer " << got.at;
+        }
+    };
     for (double start : piece_starts(line, low, high)) {
         if (start >= end) break;
         for (double x : {below(start), start}) {
-            const int s = side(line.at(x).LK, y);
-            if (first != 2 && s != 2) {
-                ASSERT_EQ(s, first) << "a piece end at " << x << " before the answer " << got.at;
-            }
+            expect_no_answer_at(x, "a piece end");
+            if (::testing::Test::HasFatalFailure()) return;
         }
+    }
+    const double last = got.how == 'N' ? high : below(got.at);  // the last double before the answer
+    double up = low, down = last;
+    for (int k = 0; k < 32 && up <= last; ++k, up = above(up), down = below(down)) {
+        expect_no_answer_at(up, "the double");
+        expect_no_answer_at(down, "the double");
+        if (::testing::Test::HasFatalFailure()) return;
     }
     if (got.how == 'N') {
         ASSERT_TRUE(std::isnan(got.at));
         for (int s = 0; s <= 64; ++s) {  // and nothing in between either, where it can be seen
-            const int at = side(line.at(low + (high - low) * s / 64.0).LK, y);
-            if (first != 2 && at != 2) {
-                ASSERT_EQ(at, first);
-            }
+            expect_no_answer_at(low + (high - low) * s / 64.0, "the point");
+            if (::testing::Test::HasFatalFailure()) return;
         }
         return;
     }
-    expect_a_crossing(line, y, low, high, got);
+    expect_a_crossing(line, y, low, high, got, near);
 }
 
 // 100,000 random questions along temperature and along pressure: values the
@@ -156,6 +168,72 @@ void expect_found_by(const Line& line, double x0, double low, double high) {
     ASSERT_NE(got.how, 'N');
     ASSERT_LE(got.at, x0);
     expect_the_first_crossing(line, y, low, high, got);
+}
+
+// The question asked of `line`: where it first takes y from low to high
+// (the answer into `got`). Where y is log K at x0, the line reaches y
+// there or before.
+void expect_the_answer(const Line& line, double y, double x0, double low, double high, Crossing& got) {
+    SCOPED_TRACE(::testing::Message() << std::hexfloat << "y " << y << ", x0 " << x0);
+    got = line.along_T ? line.table.temperature_at(line.fixed, y, low, high)
+                       : line.table.pressure_at(line.fixed, y, low, high);
+    if (line.at(x0).LK == y) {
+        ASSERT_NE(got.how, 'N');
+        ASSERT_LE(got.at, x0);
+    }
+    expect_the_first_crossing(line, y, low, high, got);
+}
+void expect_the_answer(const Line& line, double y, double x0, double low, double high) {
+    Crossing got;
+    expect_the_answer(line, y, x0, low, high, got);
+}
+
+// A table whose every value is cell(pressure node, temperature node).
+Table table_of(const std::function<double(int, int)>& cell) {
+    std::vector<double> values;
+    for (int I = 1; I <= kPressureNodes; ++I) {
+        for (int J = 1; J <= kTemperatureNodes; ++J) values.push_back(cell(I, J));
+    }
+    return Table::from_values(values);
+}
+
+// y = 0 is a value like any other, where the search's bounds of the
+// batch's rounding shrink to nothing: tables of one value, 0 among them,
+// asked for their own log K at (100 bar, 300 degC) along each axis; and
+// log K = (x - node) / 100 along each axis for every node (every row or
+// column holds it at the nodes), exactly 0 at the node where that is one
+// of its stencil's, asked for 0, -0 and, shifted by 3, for 3.
+TEST(Crossing, TakesZeroAsAnyOtherValue) {
+    const double subnormal = std::numeric_limits<double>::denorm_min();
+    for (double value : {0.0, -0.0, 3.0, 1e-300, subnormal}) {
+        SCOPED_TRACE(::testing::Message() << "every value " << value);
+        const Table table = table_of([&](int, int) { return value; });
+        const double y = table.interpolate(100.0, 300.0).LK;
+        expect_the_answer(Line{table, true, 100.0}, y, 300.0, TGRID(1), TGRID(kTemperatureNodes));
+        expect_the_answer(Line{table, false, 300.0}, y, 100.0, PGRID(1), PGRID(kPressureNodes));
+        if (::testing::Test::HasFatalFailure()) return;
+    }
+    for (const bool along_T : {true, false}) {
+        const int nodes = along_T ? kTemperatureNodes : kPressureNodes;
+        const auto fixed = along_T ? std::vector<double>{1.0, 100.0, 500.0, 3000.0}
+                                   : std::vector<double>{25.0, 100.0, 300.0, 500.0};
+        const double low = along_T ? TGRID(1) : PGRID(1), high = along_T ? TGRID(nodes) : PGRID(nodes);
+        for (int n = 1; n <= nodes; ++n) {
+            const double node = along_T ? TGRID(n) : PGRID(n);
+            for (const double shift : {0.0, 3.0}) {
+                const Table table =
+                    table_of([&](int I, int J) { return ((along_T ? TGRID(J) : PGRID(I)) - node) / 100.0 + shift; });
+                for (const double at : fixed) {
+                    SCOPED_TRACE(::testing::Message() << (along_T ? "T node " : "P node ") << node << ", at " << at
+                                                      << ", shift " << shift);
+                    const Line line{table, along_T, at};
+                    expect_the_answer(line, shift, node, low, high);
+                    if (shift == 0.0) expect_the_answer(line, -0.0, node, low, high);
+                    if (::testing::Test::HasFatalFailure()) return;
+                }
+            }
+        }
+    }
 }
 
 // Tables of every size whose log K stays finite in the grid: the example
