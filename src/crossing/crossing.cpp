@@ -71,7 +71,6 @@ constexpr double kOwnSubnormalRoundings = 64.0;
 constexpr double kOrdinarySmallest = 0x1p-400;
 constexpr double kOrdinaryLargest = 0x1p400;
 bool ordinary_coordinate(double x) { return std::abs(x) <= 0x1p39; }
-constexpr std::uint64_t kMostScanned = std::uint64_t{1} << 16;
 constexpr std::int64_t kScannedAtOnce = 512;
 
 enum class Side : signed char { below, on, above, none };
@@ -489,11 +488,15 @@ private:
 
     // The doubles first .. last of the current piece, in order, exactly:
     // through the batch's lanes on the piece's stencil, a few dozen at first
-    // and more at a time after.
+    // and more at a time after. The search looks at kMostScanned doubles so
+    // in all (each counted twice on a stencil out of the ordinary, whose
+    // arithmetic may be slow); past them, it answers 'R' at the first it
+    // has not looked at.
     bool scan(double first, double last, double piece_first) {
         const std::int64_t from = order_of(first), to = order_of(last);
-        const std::int64_t scanned_to =
-            doubles_between(from, to) >= kMostScanned ? from + static_cast<std::int64_t>(kMostScanned - 1) : to;
+        const std::uint64_t weight = cells_ordinary_ ? 1 : 2, left = unscanned_ / weight;
+        const bool every = doubles_between(from, to) < left;  // from + left - 1 < to, else
+        const std::int64_t scanned_to = every ? to : from + static_cast<std::int64_t>(left) - 1;
         // Left unset but for what each round writes: a scan is often a few
         // dozen doubles.
         std::array<double, kScannedAtOnce> x, fixed, LK;
@@ -503,6 +506,7 @@ private:
         for (std::int64_t k = from; k <= scanned_to;
              k += at_once, at_once = std::min<std::int64_t>(2 * at_once, kScannedAtOnce)) {
             const auto n = static_cast<std::size_t>(std::min<std::int64_t>(at_once, scanned_to - k + 1));
+            unscanned_ -= n * weight;
             for (std::size_t i = 0; i < n; ++i) x[i] = at_order(k + static_cast<std::int64_t>(i));
             if (along_ == Along::temperature) {
                 interpolate_along_temperature(here_.TIDX, columns_, n, x.data(), LK.data());
@@ -516,7 +520,7 @@ private:
                 if (step(x[i], LK[i], x[i] == piece_first ? before_ : here_, here_)) return true;
             }
         }
-        if (scanned_to == to) return false;
+        if (every) return false;
         // More doubles lie within rounding of y than can be looked at one by
         // one: where among them log K first changes side, if it does, is not
         // settled. None before this one does.
@@ -669,6 +673,7 @@ private:
     double fixed_;
     double y_;
     Side previous_ = Side::none;  // of the double before the next one looked at
+    std::uint64_t unscanned_ = kMostScanned;  // what scan may still look at, at 1 an ordinary double
     Stencil before_;             // the stencil of the piece before
     Stencil here_;               // and of the current piece
     PressureColumns columns_{};   // along temperature: the current piece's columns at the pressure

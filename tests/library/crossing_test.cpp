@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "crossing/crossing.h"
 #include "crossing/reach.h"
 #include "logk/logk.h"
 #include "logk/logk.hpp"
@@ -304,6 +305,58 @@ TEST(Crossing, NeverNoneForAValueTheLineTakes) {
     }
     const Line line{kw, true, 2000.0};  // the largest of a scan at 0.001 degC steps
     expect_found_by(line, 374.5517575333334, 0.01, 600.0);
+}
+
+// Where the doubles are dense (near 0.01 degC, near 1 to 5 bar) and log
+// K lies within rounding of y over hundreds of thousands of them, the
+// search still settles the first crossing: questions that each look at
+// some 10^5 to 10^6 doubles one by one (y = log K at (P, x0) or (x0, T)).
+TEST(Crossing, SettledWhereTheDoublesAreDense) {
+    struct Row {
+        const char* file;
+        bool along_T;
+        double fixed, x0;
+    };
+    const Row rows[] = {
+        {"quartz.dat", true, 50.0, 550.0},  // the answer near 0.03 degC
+        {"quartz.dat", false, 36.352188715918807, 3.1158018025617449},
+        {"kw.dat", false, 109.95783949681523, 1.6211119420915669},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.file << (row.along_T ? ", P " : ", T ") << row.fixed);
+        const Read<Table> read = Table::load(std::string(LOGK_SOURCE_DIR) + "/examples/" + row.file);
+        ASSERT_TRUE(read) << read.error.text;
+        const Line line{*read.value, row.along_T, row.fixed};
+        Crossing got;
+        expect_the_answer(line, line.at(row.x0).LK, row.x0, row.along_T ? TGRID(1) : PGRID(1),
+                          row.along_T ? TGRID(kTemperatureNodes) : PGRID(kPressureNodes), got);
+        EXPECT_NE(got.how, 'R') << got.at;
+    }
+}
+
+// Where rounding decides over more doubles than the search looks at one by
+// one, 'R' stands at the first it has not looked at: a table of one value
+// asked for the fourth double above it, which log K there does not reach,
+// looked at from 0.01 degC up, kMostScanned doubles of it (half as many
+// where the values are out of the ordinary, here subnormal).
+TEST(Crossing, RoundingDecidesPastTheDoublesLookedAt) {
+    struct Row {
+        double value;
+        std::uint64_t looked_at;
+        double near;  // how close log K at 'R' lies to y, as a share of the larger
+    };
+    const double subnormal = std::numeric_limits<double>::denorm_min();
+    for (const Row& row : {Row{3.0, kMostScanned, 1e-15}, Row{4.0 * subnormal, kMostScanned / 2, 1.0}}) {
+        SCOPED_TRACE(row.value);
+        const Table table = table_of([&](int, int) { return row.value; });
+        double y = row.value;
+        for (int k = 0; k < 4; ++k) y = above(y);
+        const Crossing got = table.temperature_at(100.0, y);
+        const Line line{table, true, 100.0};
+        ASSERT_EQ(got.how, 'R');
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(got.at) - std::bit_cast<std::uint64_t>(TGRID(1)), row.looked_at);
+        expect_the_first_crossing(line, y, TGRID(1), TGRID(kTemperatureNodes), got, row.near);
+    }
 }
 
 // Tables no reaction has (values near the largest and the smallest

@@ -157,10 +157,11 @@ class Crossing(collections.namedtuple("Crossing", ["at", "how"])):
     where there is none; `how` 'C' where log K crosses the value inside one
     stencil (or takes it exactly), 'J' where it jumps over it at a change of
     stencil (`at` the first double past the jump), 'R' where rounding
-    decides (`at` the first double not looked at of more than 65536 in a row
-    whose log K lies within rounding of the value: none before it is an
-    answer, but whether and where log K first takes the value among them is
-    not settled), 'N' where it does not reach it in the range (dtype 'U1').
+    decides (log K lies within rounding of the value over more doubles than
+    the search looks at one by one, 2,097,152 in all, some 30 ms of one
+    core: `at` is the first not looked at, none before it is an answer, but
+    whether and where log K first takes the value after it is not settled),
+    'N' where it does not reach it in the range (dtype 'U1').
     Scalars for scalar points; masked arrays for masked points. It unpacks
     as (at, how)."""
 

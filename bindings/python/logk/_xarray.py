@@ -95,7 +95,7 @@ def _crossing_xarray(table, points, lk, between, along_T):
                              output_dtypes=[np.float64, np.dtype("U1")])
     at.attrs.update({"units": units, "long_name": f"the first {name} at which log K takes the value"})
     how.attrs.update({"long_name": "how: C crossed inside one stencil, J jumped over at a change of stencil, "
-                                   "R within rounding, not settled double by double, N not reached"})
+                                   "R within rounding over more doubles than are looked at one by one, N not reached"})
     return xr.Dataset({name: at, "how": how})
 
 

@@ -21,10 +21,11 @@ temperature_at(x, P, lk, between = c(0.01, 600))
 \value{A data frame of \code{T} and \code{how}: \code{"C"} where log K
 crosses the value inside one stencil (or takes it), \code{"J"} where it jumps
 over it at a change of stencil (T the first double past the jump), \code{"R"}
-where rounding decides (more than 65536 doubles in a row lie within rounding
-of the value: T is the first of them not looked at one by one, none before
-it is an answer, and whether and where log K first takes the value among
-them is not settled), \code{"N"} where it does not reach the value (T is
+where rounding decides (log K lies within rounding of the value over more
+doubles than are looked at one by one, 2,097,152 in all: T is the first not
+looked at, none before it is an answer, and whether and where log K first
+takes the value after it is not settled), \code{"N"} where it does not reach
+the value (T is
 \code{NaN}). \code{NA} in P or \code{lk} gives \code{NA}.}
 \examples{
 q <- logk_table(system.file("extdata", "quartz.dat", package = "logk"))
