@@ -444,10 +444,11 @@ contains
 
   ! The first temperature T(i) from T_low up to T_high at which log K at
   ! pressure P(i) crosses lk(i), and how(i): 'C' crossed, 'J' jumped over
-  ! where the stencil changes, 'R' rounding decides (T(i) the first of more
-  ! than 65536 doubles within rounding of lk(i) not looked at one by one:
-  ! none before it is an answer), 'N' not reached (T(i) NaN). how may be
-  ! left out. The grid's range is 0.01 to 600 degC.
+  ! where the stencil changes, 'R' rounding decides (log K lies within
+  ! rounding of lk(i) over more doubles than are looked at one by one,
+  ! 2,097,152 in all; T(i) the first not looked at: none before it is an
+  ! answer), 'N' not reached (T(i) NaN). how may be left out. The grid's
+  ! range is 0.01 to 600 degC.
   subroutine logk_temperature_at(table, n, P, lk, T_low, T_high, T, how)
     type(c_ptr), value :: table
     integer(c_size_t), value :: n

@@ -300,12 +300,15 @@ const char *logk_how_meaning(char how);
  * at temperature T[i]. The grid's range is 0.01 to 600 degC and 1 to 5000
  * bar.
  *
- * 'R': log K comes within rounding of lk[i] over more than 65536 doubles
- * in a row (lk[i] within some 1e-13 of a largest or smallest log K along
- * the line, or a table flat to its last digits), too many to look at one
- * by one. T[i] is the first of them not looked at: none before it is an
- * answer, and log K there lies within rounding of lk[i]; whether and where
- * it first takes or crosses lk[i] in the stretch is not settled.
+ * 'R': log K comes within rounding of lk[i] over more doubles than the
+ * search looks at one by one: 2,097,152 (2^21) in all, a double counted
+ * twice where the table's values on its stencil lie below 2^-400 or above
+ * 2^400 in size, so that no point takes more than some 30 ms of one core
+ * (lk[i] within some 1e-13 of a largest or smallest log K along the line,
+ * or a table flat to its last digits). T[i] is the first double not looked
+ * at: none before it is an answer, and log K there lies within rounding of
+ * lk[i]; whether and where it first takes or crosses lk[i] after it is not
+ * settled.
  *
  * Every answer meets the definition for any table, but where log K is not
  * finite on a stencil's piece, or where a product inside the interpolation

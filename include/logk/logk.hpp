@@ -114,10 +114,11 @@ struct Slopes {
 // it: `at` the temperature (or pressure), `how` 'C' where the interpolant
 // crosses the value inside one stencil (or takes it exactly), 'J' where it
 // jumps over it at a change of stencil (`at` the first double past the
-// jump), 'R' where rounding decides (`at` the first double not looked at of
-// more than 65536 in a row whose log K lies within rounding of the value:
-// none before it is an answer; whether and where log K first takes the
-// value among them is not settled), 'N' where it does not reach it in the
+// jump), 'R' where rounding decides (log K lies within rounding of the
+// value over more doubles than the search looks at one by one, 2,097,152
+// in all, as logk.h says; `at` the first not looked at: none before it is
+// an answer; whether and where log K first takes the value after it is not
+// settled), 'N' where it does not reach it in the
 // range (`at` NaN). As for logk_temperature_at (logk.h), an answer where
 // log K is not finite, or a table's values pass some 10^302, may not be the
 // first.

@@ -10,6 +10,7 @@
 
 #include "api/c_support.h"
 #include "api/files.h"
+#include "crossing/crossing.h"
 #include "batch/batch.h"
 #include "logk/grid.hpp"
 #include "logk/logk.h"
@@ -139,13 +140,16 @@ LOGK_EXPORT size_t logk_failure_line(const logk_error* error, const logk_place* 
     }
 }
 
+static_assert(logk::kMostScanned == 2'097'152, "the words of 'R' name the doubles a search looks at");
+
 LOGK_EXPORT const char* logk_how_meaning(char how) {
     switch (how) {
         case LOGK_CROSSED: return "log K crosses the value inside one stencil, or takes it";
         case LOGK_JUMPED: return "log K jumps over the value where the stencil changes; the answer is the first double past the jump";
         case LOGK_ROUNDING:
-            return "rounding decides: log K lies within rounding of the value over more doubles in a row than are "
-                   "looked at one by one; the answer is the first of them not looked at, none before it is an answer";
+            return "rounding decides: log K lies within rounding of the value over more doubles than a search looks "
+                   "at one by one (2,097,152, some tens of milliseconds); the answer is the first not looked at, none "
+                   "before it is an answer, and whether and where log K first takes the value after it is not settled";
         case LOGK_NOT_REACHED: return "log K does not reach the value in the range; the answer is NaN";
         default: return nullptr;
     }

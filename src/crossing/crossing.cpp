@@ -35,13 +35,26 @@ constexpr double kRoundingsAlongP = 20.0 * 0x1p-53;
 // (along temperature), rounds about as often as one pass. Along pressure
 // log K changes slowly and the band that rounding leaves is hundreds of
 // doubles wide, so there the quadratic is worked out in twice the
-// precision, which adds nothing that counts.
+// precision, which adds nothing that counts beside the batch's rounding,
+// but where that shrinks to nothing.
 constexpr double kRoundingsOfPlainQuadratic = 10.0 * 0x1p-53;
+// The plain quadratic's rounding, as the batch's, is a share of each
+// value's term, and vanishes with them: at a node the other nodes' terms
+// are exactly 0, so where the node's value is 0 both give exactly 0. The
+// quadratic in twice the precision is worked out in powers of x - node 1,
+// whose rounding does not vanish there: at such a node, and a few doubles
+// round it, its rounding is all the bound holds, a share of the powers'
+// terms and of y. Its coefficients carry some 8 roundings of 2^-104 from
+// the exact Lagrange ones, its evaluation some 8 more.
+constexpr double kRoundingsOfTwofoldQuadratic = 64.0 * 0x1p-104;
 // And at a glance at a whole piece, with this file's own pass in plain
 // doubles (model_of): the batch's both passes, and this one's as well.
 constexpr double kRoundingsAtAGlance = 40.0 * 0x1p-53;
 // Beyond 1.25 times that bound the side is certain: the margin covers what
-// the bounds leave out (the products of two roundings).
+// the bounds leave out (the products of two roundings). Strictly beyond:
+// where the bound is 0 (a stencil of zeros, or at a node whose value is 0)
+// the batch gives the quadratic's value exactly, and a quadratic at y
+// there is on it, on neither side.
 constexpr double kMargin = 1.25;
 // The search's own arithmetic is done on the stencil's values scaled to
 // about 1, where it keeps to the normal doubles but for terms far below
@@ -58,7 +71,6 @@ constexpr double kOwnSubnormalRoundings = 64.0;
 constexpr double kOrdinarySmallest = 0x1p-400;
 constexpr double kOrdinaryLargest = 0x1p400;
 bool ordinary_coordinate(double x) { return std::abs(x) <= 0x1p39; }
-constexpr std::uint64_t kMostScanned = std::uint64_t{1} << 16;
 constexpr std::int64_t kScannedAtOnce = 512;
 
 enum class Side : signed char { below, on, above, none };
@@ -251,6 +263,7 @@ private:
         std::array<Range, 3> range;              // each basis polynomial's on the whole piece
         double roundings = 0.0;                  // the rounding of a term, as a share of its magnitude
         double absolute = 0.0;                   // and what the subnormal doubles may add, whatever the terms
+        double own = 0.0;                        // g's own rounding in powers of s, whatever the terms
         bool trusted = false;                    // the batch's products stay finite on the piece
         double bound = kInfinity;                // the whole piece's (spread)
         bool twofold = false;                    // g in twice the precision
@@ -289,7 +302,7 @@ private:
         double spread(const std::array<Range, 3>& ranges) const {
             double sum = 0.0;
             for (std::size_t k = 0; k < 3; ++k) sum += std::abs(magnitude[k]) * ranges[k].largest();
-            return kMargin * (roundings * sum + absolute);
+            return kMargin * (roundings * sum + absolute + own);
         }
         double bound_on(double l, double r) const {
             return spread({basis_range(0, l, r, node()), basis_range(1, l, r, node()), basis_range(2, l, r, node())});
@@ -370,8 +383,9 @@ private:
     // are INTRPK's own columns (intrpk_columns), so only its temperature pass
     // rounds; along pressure they are worked out again in twice the
     // precision, from the temperature weights at the fixed temperature (once
-    // per stencil).
-    Model closer_model(const Model& rough) {
+    // per stencil), and g then in powers of s, whose own rounding is
+    // bounded over the piece first .. last.
+    Model closer_model(const Model& rough, double first, double last) {
         Model m = rough;
         std::array<Twofold, 3> exact;
         if (along_ == Along::temperature) {
@@ -399,6 +413,16 @@ private:
             m.twofold = true;
         }
         m.set_powers(exact);
+        if (m.twofold) {
+            const double s = std::max(std::abs(first - m.node()[1]), std::abs(last - m.node()[1]));
+            double terms = std::abs(m.y), s_to_j = 1.0;
+            for (std::size_t j = 0; j < 3; ++j, s_to_j *= s) {
+                double coefficient = 0.0;  // of s^j, every value's term in size
+                for (std::size_t k = 0; k < 3; ++k) coefficient += std::abs(exact[k].hi * m.node().to_power[j][k].hi);
+                terms += coefficient * s_to_j;
+            }
+            m.own = kRoundingsOfTwofoldQuadratic * terms;
+        }
         m.bound = m.spread(m.range);
         m.trusted = std::isfinite(m.bound);
         return m;
@@ -464,11 +488,15 @@ private:
 
     // The doubles first .. last of the current piece, in order, exactly:
     // through the batch's lanes on the piece's stencil, a few dozen at first
-    // and more at a time after.
+    // and more at a time after. The search looks at kMostScanned doubles so
+    // in all (each counted twice on a stencil out of the ordinary, whose
+    // arithmetic may be slow); past them, it answers 'R' at the first it
+    // has not looked at.
     bool scan(double first, double last, double piece_first) {
         const std::int64_t from = order_of(first), to = order_of(last);
-        const std::int64_t scanned_to =
-            doubles_between(from, to) >= kMostScanned ? from + static_cast<std::int64_t>(kMostScanned - 1) : to;
+        const std::uint64_t weight = cells_ordinary_ ? 1 : 2, left = unscanned_ / weight;
+        const bool every = doubles_between(from, to) < left;  // from + left - 1 < to, else
+        const std::int64_t scanned_to = every ? to : from + static_cast<std::int64_t>(left) - 1;
         // Left unset but for what each round writes: a scan is often a few
         // dozen doubles.
         std::array<double, kScannedAtOnce> x, fixed, LK;
@@ -478,6 +506,7 @@ private:
         for (std::int64_t k = from; k <= scanned_to;
              k += at_once, at_once = std::min<std::int64_t>(2 * at_once, kScannedAtOnce)) {
             const auto n = static_cast<std::size_t>(std::min<std::int64_t>(at_once, scanned_to - k + 1));
+            unscanned_ -= n * weight;
             for (std::size_t i = 0; i < n; ++i) x[i] = at_order(k + static_cast<std::int64_t>(i));
             if (along_ == Along::temperature) {
                 interpolate_along_temperature(here_.TIDX, columns_, n, x.data(), LK.data());
@@ -491,7 +520,7 @@ private:
                 if (step(x[i], LK[i], x[i] == piece_first ? before_ : here_, here_)) return true;
             }
         }
-        if (scanned_to == to) return false;
+        if (every) return false;
         // More doubles lie within rounding of y than can be looked at one by
         // one: where among them log K first changes side, if it does, is not
         // settled. None before this one does.
@@ -543,7 +572,7 @@ private:
             done = opposite(previous_, s) && answer(first, s, before_, here_);
             previous_ = s;
         } else {
-            const Model close = closer_model(m);
+            const Model close = closer_model(m, first, last);
             done = close.trusted ? stretch(close, first, last, close.bound, first, true) : halved(first, last);
         }
         before_ = here_;
@@ -573,8 +602,8 @@ private:
             scale += std::abs(d) * L.largest();
         }
         const double clear = 2.0 * m.bound + 16.0 * 0x1p-53 * scale;  // the rounding of the L and this sum too
-        if (low >= clear) return Side::above;
-        if (high <= -clear) return Side::below;
+        if (low > clear) return Side::above;
+        if (high < -clear) return Side::below;
         return Side::none;
     }
 
@@ -586,7 +615,7 @@ private:
     bool certain(const Model& m, double first, double last, double rounding, Side s, double piece_first) {
         constexpr int kMostAtEnds = 64;
         const double sign = s == Side::above ? 1.0 : -1.0;
-        auto near = [&](double x) { return !(sign * m.g(x) >= rounding); };
+        auto near = [&](double x) { return !(sign * m.g(x) > rounding); };
         // Steps x towards `end` past the doubles near y; whether it comes to
         // a clear one soon enough.
         auto past_near = [&](double& x, double end, bool up) {
@@ -621,7 +650,7 @@ private:
             if (stretch_last < cursor) continue;
             const double middle = cursor + 0.5 * (stretch_last - cursor);
             const double g = m.g(middle);
-            if (std::abs(g) >= bound) {
+            if (std::abs(g) > bound) {
                 if (certain(m, cursor, stretch_last, bound / kMargin, g > 0.0 ? Side::above : Side::below,
                             piece_first)) {
                     return true;
@@ -644,6 +673,7 @@ private:
     double fixed_;
     double y_;
     Side previous_ = Side::none;  // of the double before the next one looked at
+    std::uint64_t unscanned_ = kMostScanned;  // what scan may still look at, at 1 an ordinary double
     Stencil before_;             // the stencil of the piece before
     Stencil here_;               // and of the current piece
     PressureColumns columns_{};   // along temperature: the current piece's columns at the pressure

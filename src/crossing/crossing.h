@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 
 #include "grid/logk_table.h"
@@ -20,10 +21,11 @@ enum class Along { temperature, pressure };
 // f at the double below x lies on the other side of y than f(x), or
 // f(x) == y. `how` is 'C' (inside one stencil, or f(x) == y), 'J' (f jumps
 // over y where the stencil changes, x the first double past the jump), 'R'
-// (rounding decides: x is the first double not looked at of a stretch of
-// more than 65536 where f comes within rounding of y, and no double before
-// x is an answer) or 'N' (no such x; `at` NaN). NaN inputs, and low > high,
-// give 'N'.
+// (rounding decides: f comes within rounding of y over more doubles than
+// the search looks at one by one, kMostScanned; x is the first it has not
+// looked at, and no double before x is an answer) or 'N' (no such x; `at`
+// NaN). NaN inputs, and low > high, give 'N'. y = 0 (or -0) is a value as
+// any other, also where the batch's rounding is exactly 0.
 //
 // The search takes the pieces of one stencil in order (grid_rows'
 // kStencilTemperatures and kStencilPressures) and, in each, the quadratic
@@ -33,13 +35,27 @@ enum class Along { temperature, pressure };
 // double, with the batch itself. The rounding is bounded for every table
 // (relative to the terms, and where they fall among the subnormal doubles,
 // absolutely), so every answer meets the definition, with two exceptions.
-// A stretch of more than 65536 doubles where rounding decides (y within
-// some 1e-13 of an extremum of f, or a table flat to its last digits) is
-// looked at for its first 65536 and then answered 'R'. A piece where f is
+// Where rounding decides over more doubles than kMostScanned (y within some
+// 1e-13 of an extremum of f, or a table flat to its last digits), the
+// search looks at that many and answers 'R'. A piece where f is
 // not finite, or where one of INTRPK's products could pass 2^1020 (in the
 // grid, a table whose values pass some 10^302 in size; or a range some
 // 10^150 off the grid), is halved: there an answer is a double where f
 // changes sides, not always the first, and 'N' is not proven.
+//
+// The most doubles one search looks at one by one, in all, a double on a
+// stencil whose values are out of the ordinary (some below 2^-400 or above
+// 2^400 in size) counted twice: 2^21 = 2,097,152. Each costs what the
+// batch's interpolation of a point on its stencil costs, some 4 ns along
+// temperature and 12 along pressure on one core (twice that where the
+// values are subnormal, whose arithmetic the processor takes slowly), so
+// that no search takes more than some 30 ms (bench/crossing_bench.cpp):
+// well within the tenth of a second in which a face must answer an
+// interrupt between points. Where log K lies within rounding of y over
+// some 10^5 to 10^6 doubles (near 0.01 degC, or near 1 to 5 bar, where
+// the doubles are dense), that settles the answer.
+inline constexpr std::uint64_t kMostScanned = std::uint64_t{1} << 21;
+
 struct FirstCrossing {
     double at;
     char how;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "crossing/crossing.h"
 #include "crossing/reach.h"
 #include "logk/logk.h"
 #include "logk/logk.hpp"
@@ -88,31 +90,43 @@ void expect_a_crossing(const Line& line, double y, double low, double high, cons
 }
 
 // The answer to "where does the line first reach y from low to high" meets
-// the definition.
-void expect_the_first_crossing(const Line& line, double y, double low, double high, const Crossing& got) {
+// the definition: before it, log K neither takes y nor lies on the other
+// side of it than at low, at the ends of the pieces, at the doubles just
+// above low and just below the answer, and (for 'N') at points between.
+void expect_the_first_crossing(const Line& line, double y, double low, double high, const Crossing& got,
+                               double near = 1e-12) {
     const double end = got.how == 'N' ? high : got.at;
     const int first = side(line.at(low).LK, y);
-    // No piece end before the answer lies on the other side than the start.
+    auto expect_no_answer_at = [&](double x, const char* what) {
+        const int s = side(line.at(x).LK, y);
+        ASSERT_NE(s, 0) << "log K takes y at " << what << " " << x << ", before the answer " << got.at;
+        if (first != 2 && s != 2) {
+            ASSERT_EQ(s, first) << "the other side at " << what << " " << x << ", before the answer " << got.at;
+        }
+    };
     for (double start : piece_starts(line, low, high)) {
         if (start >= end) break;
         for (double x : {below(start), start}) {
-            const int s = side(line.at(x).LK, y);
-            if (first != 2 && s != 2) {
-                ASSERT_EQ(s, first) << "a piece end at " << x << " before the answer " << got.at;
-            }
+            expect_no_answer_at(x, "a piece end");
+            if (::testing::Test::HasFatalFailure()) return;
         }
+    }
+    const double last = got.how == 'N' ? high : below(got.at);  // the last double before the answer
+    double up = low, down = last;
+    for (int k = 0; k < 32 && up <= last; ++k, up = above(up), down = below(down)) {
+        expect_no_answer_at(up, "the double");
+        expect_no_answer_at(down, "the double");
+        if (::testing::Test::HasFatalFailure()) return;
     }
     if (got.how == 'N') {
         ASSERT_TRUE(std::isnan(got.at));
         for (int s = 0; s <= 64; ++s) {  // and nothing in between either, where it can be seen
-            const int at = side(line.at(low + (high - low) * s / 64.0).LK, y);
-            if (first != 2 && at != 2) {
-                ASSERT_EQ(at, first);
-            }
+            expect_no_answer_at(low + (high - low) * s / 64.0, "the point");
+            if (::testing::Test::HasFatalFailure()) return;
         }
         return;
     }
-    expect_a_crossing(line, y, low, high, got);
+    expect_a_crossing(line, y, low, high, got, near);
 }
 
 // 100,000 random questions along temperature and along pressure: values the
@@ -155,6 +169,72 @@ void expect_found_by(const Line& line, double x0, double low, double high) {
     ASSERT_NE(got.how, 'N');
     ASSERT_LE(got.at, x0);
     expect_the_first_crossing(line, y, low, high, got);
+}
+
+// The question asked of `line`: where it first takes y from low to high
+// (the answer into `got`). Where y is log K at x0, the line reaches y
+// there or before.
+void expect_the_answer(const Line& line, double y, double x0, double low, double high, Crossing& got) {
+    SCOPED_TRACE(::testing::Message() << std::hexfloat << "y " << y << ", x0 " << x0);
+    got = line.along_T ? line.table.temperature_at(line.fixed, y, low, high)
+                       : line.table.pressure_at(line.fixed, y, low, high);
+    if (line.at(x0).LK == y) {
+        ASSERT_NE(got.how, 'N');
+        ASSERT_LE(got.at, x0);
+    }
+    expect_the_first_crossing(line, y, low, high, got);
+}
+void expect_the_answer(const Line& line, double y, double x0, double low, double high) {
+    Crossing got;
+    expect_the_answer(line, y, x0, low, high, got);
+}
+
+// A table whose every value is cell(pressure node, temperature node).
+Table table_of(const std::function<double(int, int)>& cell) {
+    std::vector<double> values;
+    for (int I = 1; I <= kPressureNodes; ++I) {
+        for (int J = 1; J <= kTemperatureNodes; ++J) values.push_back(cell(I, J));
+    }
+    return Table::from_values(values);
+}
+
+// y = 0 is a value like any other, where the search's bounds of the
+// batch's rounding shrink to nothing: tables of one value, 0 among them,
+// asked for their own log K at (100 bar, 300 degC) along each axis; and
+// log K = (x - node) / 100 along each axis for every node (every row or
+// column holds it at the nodes), exactly 0 at the node where that is one
+// of its stencil's, asked for 0, -0 and, shifted by 3, for 3.
+TEST(Crossing, TakesZeroAsAnyOtherValue) {
+    const double subnormal = std::numeric_limits<double>::denorm_min();
+    for (double value : {0.0, -0.0, 3.0, 1e-300, subnormal}) {
+        SCOPED_TRACE(::testing::Message() << "every value " << value);
+        const Table table = table_of([&](int, int) { return value; });
+        const double y = table.interpolate(100.0, 300.0).LK;
+        expect_the_answer(Line{table, true, 100.0}, y, 300.0, TGRID(1), TGRID(kTemperatureNodes));
+        expect_the_answer(Line{table, false, 300.0}, y, 100.0, PGRID(1), PGRID(kPressureNodes));
+        if (::testing::Test::HasFatalFailure()) return;
+    }
+    for (const bool along_T : {true, false}) {
+        const int nodes = along_T ? kTemperatureNodes : kPressureNodes;
+        const auto fixed = along_T ? std::vector<double>{1.0, 100.0, 500.0, 3000.0}
+                                   : std::vector<double>{25.0, 100.0, 300.0, 500.0};
+        const double low = along_T ? TGRID(1) : PGRID(1), high = along_T ? TGRID(nodes) : PGRID(nodes);
+        for (int n = 1; n <= nodes; ++n) {
+            const double node = along_T ? TGRID(n) : PGRID(n);
+            for (const double shift : {0.0, 3.0}) {
+                const Table table =
+                    table_of([&](int I, int J) { return ((along_T ? TGRID(J) : PGRID(I)) - node) / 100.0 + shift; });
+                for (const double at : fixed) {
+                    SCOPED_TRACE(::testing::Message() << (along_T ? "T node " : "P node ") << node << ", at " << at
+                                                      << ", shift " << shift);
+                    const Line line{table, along_T, at};
+                    expect_the_answer(line, shift, node, low, high);
+                    if (shift == 0.0) expect_the_answer(line, -0.0, node, low, high);
+                    if (::testing::Test::HasFatalFailure()) return;
+                }
+            }
+        }
+    }
 }
 
 // Tables of every size whose log K stays finite in the grid: the example
@@ -225,6 +305,58 @@ TEST(Crossing, NeverNoneForAValueTheLineTakes) {
     }
     const Line line{kw, true, 2000.0};  // the largest of a scan at 0.001 degC steps
     expect_found_by(line, 374.5517575333334, 0.01, 600.0);
+}
+
+// Where the doubles are dense (near 0.01 degC, near 1 to 5 bar) and log
+// K lies within rounding of y over hundreds of thousands of them, the
+// search still settles the first crossing: questions that each look at
+// some 10^5 to 10^6 doubles one by one (y = log K at (P, x0) or (x0, T)).
+TEST(Crossing, SettledWhereTheDoublesAreDense) {
+    struct Row {
+        const char* file;
+        bool along_T;
+        double fixed, x0;
+    };
+    const Row rows[] = {
+        {"quartz.dat", true, 50.0, 550.0},  // the answer near 0.03 degC
+        {"quartz.dat", false, 36.352188715918807, 3.1158018025617449},
+        {"kw.dat", false, 109.95783949681523, 1.6211119420915669},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.file << (row.along_T ? ", P " : ", T ") << row.fixed);
+        const Read<Table> read = Table::load(std::string(LOGK_SOURCE_DIR) + "/examples/" + row.file);
+        ASSERT_TRUE(read) << read.error.text;
+        const Line line{*read.value, row.along_T, row.fixed};
+        Crossing got;
+        expect_the_answer(line, line.at(row.x0).LK, row.x0, row.along_T ? TGRID(1) : PGRID(1),
+                          row.along_T ? TGRID(kTemperatureNodes) : PGRID(kPressureNodes), got);
+        EXPECT_NE(got.how, 'R') << got.at;
+    }
+}
+
+// Where rounding decides over more doubles than the search looks at one by
+// one, 'R' stands at the first it has not looked at: a table of one value
+// asked for the fourth double above it, which log K there does not reach,
+// looked at from 0.01 degC up, kMostScanned doubles of it (half as many
+// where the values are out of the ordinary, here subnormal).
+TEST(Crossing, RoundingDecidesPastTheDoublesLookedAt) {
+    struct Row {
+        double value;
+        std::uint64_t looked_at;
+        double near;  // how close log K at 'R' lies to y, as a share of the larger
+    };
+    const double subnormal = std::numeric_limits<double>::denorm_min();
+    for (const Row& row : {Row{3.0, kMostScanned, 1e-15}, Row{4.0 * subnormal, kMostScanned / 2, 1.0}}) {
+        SCOPED_TRACE(row.value);
+        const Table table = table_of([&](int, int) { return row.value; });
+        double y = row.value;
+        for (int k = 0; k < 4; ++k) y = above(y);
+        const Crossing got = table.temperature_at(100.0, y);
+        const Line line{table, true, 100.0};
+        ASSERT_EQ(got.how, 'R');
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(got.at) - std::bit_cast<std::uint64_t>(TGRID(1)), row.looked_at);
+        expect_the_first_crossing(line, y, TGRID(1), TGRID(kTemperatureNodes), got, row.near);
+    }
 }
 
 // Tables no reaction has (values near the largest and the smallest
@@ -390,6 +522,52 @@ TEST(Crossing, ReachOfTheBatchsProducts) {
         if (row.finite) {
             EXPECT_GT(reach.absolute, 0.0);
             EXPECT_LT(reach.absolute, row.most_absolute);
+        }
+    }
+}
+
+// A pass's reach over a piece [l, r] bounds each term's products and the
+// carry of its roundings at every x of the piece, not at one end alone:
+// pieces inside the stencil, past either end, and on both sides of a node,
+// on the close pressure nodes 1, 1.0133, 2.321 bar (steps below 1, so that
+// a rounding is carried far) and on temperature nodes, each at its ends
+// and at points between.
+TEST(Crossing, ReachCoversEveryPointOfAPiece) {
+    struct Row {
+        std::array<double, 3> node;
+        bool downwards;  // the pressure pass's order of a term's other nodes
+        double l, r;
+    };
+    const Row rows[] = {
+        {{1.0, 1.0133, 2.321}, true, 0.5, 1.0},    {{1.0, 1.0133, 2.321}, true, 1.0, 2.321},
+        {{1.0, 1.0133, 2.321}, true, 1.005, 3.0},  {{1.0, 1.0133, 2.321}, true, 2.0, 6.0},
+        {{400.0, 410.0, 420.0}, false, 350.0, 400.0}, {{400.0, 410.0, 420.0}, false, 405.0, 418.0},
+        {{400.0, 410.0, 420.0}, false, 415.0, 500.0}, {{1000.0, 1500.0, 2000.0}, true, 1.0, 5000.0},
+    };
+    constexpr double kRoundings = 1.0 - 0x1p-50;  // what reach.h's own products may lose
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.node[0] << " " << row.node[1] << " " << row.node[2] << ": [" << row.l
+                                          << ", " << row.r << "]");
+        const PassSteps steps(row.node, row.downwards);
+        const PassReach reach = pass_reach(row.node, steps, row.l, row.r);
+        for (int s = 0; s <= 16; ++s) {
+            const double x = s == 16 ? row.r : row.l + (row.r - row.l) * s / 16.0;
+            for (std::size_t k = 0; k < 3; ++k) {
+                SCOPED_TRACE(::testing::Message() << "x " << x << ", term " << k);
+                const std::size_t m1 = steps.others[k][0], m2 = steps.others[k][1];
+                const double a = std::abs(x - row.node[m1]), b = std::abs(x - row.node[m2]);
+                const double d1 = std::abs(row.node[k] - row.node[m1]), d2 = std::abs(row.node[k] - row.node[m2]);
+                for (double product : {a, a / d1, a / d1 * b, a / d1 * b / d2}) {
+                    EXPECT_GE(reach.products[k], kRoundings * product);
+                }
+                EXPECT_GE(reach.weights[k], kRoundings * (a / d1 * b / d2));
+                // A rounding of the first product is carried by the steps
+                // after it: / d1 * b / d2; of the second, * b / d2; of the
+                // third, / d2.
+                for (double carried : {1.0, 1.0 / d2, b / d2, b / d1 / d2}) {
+                    EXPECT_GE(reach.errors, kRoundings * carried);
+                }
+            }
         }
     }
 }

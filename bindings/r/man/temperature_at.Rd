@@ -26,7 +26,7 @@ for every face of logk):
 \describe{
 \item{\code{"C"}}{log K crosses the value inside one stencil, or takes it}
 \item{\code{"J"}}{log K jumps over the value where the stencil changes; the answer is the first double past the jump}
-\item{\code{"R"}}{rounding decides: log K lies within rounding of the value over more doubles in a row than are looked at one by one; the answer is the first of them not looked at, none before it is an answer}
+\item{\code{"R"}}{rounding decides: log K lies within rounding of the value over more doubles than a search looks at one by one (2,097,152, some tens of milliseconds); the answer is the first not looked at, none before it is an answer, and whether and where log K first takes the value after it is not settled}
 \item{\code{"N"}}{log K does not reach the value in the range; the answer is NaN}
 }
 \code{NA} in P or \code{lk} gives \code{NA} in both.}
