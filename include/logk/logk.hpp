@@ -267,20 +267,27 @@ public:
     // T. Found on the doubles, so every machine gives the same bits; the
     // stencil and flags there are interpolate(P, T)'s. NaN inputs, and
     // T_low > T_high, give NaN and 'N'.
+    // Without a range, between the table's first and last nodes: 0.01 to
+    // 600 degC (1 to 5000 bar) on the fixed grid, its own on a table of its
+    // own nodes (along one line, any pressure: it takes no part).
     //   quartz.temperature_at(100.0, -2.78)  -> {about 135 degC, 'C'}
-    Crossing temperature_at(double P, double LK, double T_low = TGRID(1),
-                            double T_high = TGRID(kTemperatureNodes)) const noexcept;
+    Crossing temperature_at(double P, double LK, double T_low, double T_high) const noexcept;
+    Crossing temperature_at(double P, double LK) const noexcept;
     // The same going up in pressure at temperature T.
-    Crossing pressure_at(double T, double LK, double P_low = PGRID(1),
-                         double P_high = PGRID(kPressureNodes)) const noexcept;
+    Crossing pressure_at(double T, double LK, double P_low, double P_high) const noexcept;
+    Crossing pressure_at(double T, double LK) const noexcept;
 
     // Both for many points: P (or T) and LK as long as each other and as the
     // outputs (how may be empty). Outputs may lie over the inputs. Throws
     // std::invalid_argument for other lengths.
     void temperature_at(std::span<const double> P, std::span<const double> LK, std::span<double> T,
-                        std::span<char> how, double T_low = TGRID(1), double T_high = TGRID(kTemperatureNodes)) const;
+                        std::span<char> how, double T_low, double T_high) const;
+    void temperature_at(std::span<const double> P, std::span<const double> LK, std::span<double> T,
+                        std::span<char> how) const;
     void pressure_at(std::span<const double> T, std::span<const double> LK, std::span<double> P,
-                     std::span<char> how, double P_low = PGRID(1), double P_high = PGRID(kPressureNodes)) const;
+                     std::span<char> how, double P_low, double P_high) const;
+    void pressure_at(std::span<const double> T, std::span<const double> LK, std::span<double> P,
+                     std::span<char> how) const;
     // Both on the options' workers, with their stop check asked between
     // blocks of some milliseconds: how far they got.
     Progress temperature_at(std::span<const double> P, std::span<const double> LK, std::span<double> T,

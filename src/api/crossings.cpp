@@ -16,11 +16,17 @@
 namespace logk {
 namespace {
 
+// What the search takes of a table.
+SearchedTable searched(const TableData& data) {
+    if (data.grid) return {nullptr, &data.grid->table, &data.grid->rules};
+    return {&data.LOGK, nullptr, nullptr};
+}
+
 // For i < n: the crossing at fixed[i] of LK[i], into at[i] and how[i] (how
 // may be null), as crossing.h's crossings does it. An output that would
 // overwrite inputs still to be read makes the inputs copied first
 // (std::bad_alloc should memory run out).
-std::size_t solve(const LogKTable& LOGK, Along along, std::size_t n, const double* fixed, const double* LK,
+std::size_t solve(const TableData& data, Along along, std::size_t n, const double* fixed, const double* LK,
                   double low, double high, double* at, char* how, const CallOptions& options) {
     // Points go in slices on several threads, read in no order across them.
     const bool sliced = options.workers != 1;
@@ -35,10 +41,10 @@ std::size_t solve(const LogKTable& LOGK, Along along, std::size_t n, const doubl
         fixed = inputs.data();
         LK = inputs.data() + n;
     }
-    return crossings(LOGK, along, n, fixed, LK, low, high, at, how, options.workers, options.stop);
+    return crossings(searched(data), along, n, fixed, LK, low, high, at, how, options.workers, options.stop);
 }
 
-Progress checked_solve(const char* caller, const LogKTable& LOGK, Along along, std::span<const double> fixed,
+Progress checked_solve(const char* caller, const TableData& data, Along along, std::span<const double> fixed,
                        std::span<const double> LK, std::span<double> at, std::span<char> how, double low,
                        double high, const CallOptions& options) {
     const std::size_t n = fixed.size();
@@ -47,19 +53,19 @@ Progress checked_solve(const char* caller, const LogKTable& LOGK, Along along, s
     }
     check_workers(options.workers);
     const std::size_t done =
-        solve(LOGK, along, n, fixed.data(), LK.data(), low, high, at.data(), how.empty() ? nullptr : how.data(), options);
+        solve(data, along, n, fixed.data(), LK.data(), low, high, at.data(), how.empty() ? nullptr : how.data(), options);
     return {done, done < n};
 }
 
 }  // namespace
 
 Crossing Table::temperature_at(double P, double LK, double T_low, double T_high) const noexcept {
-    const FirstCrossing found = first_crossing(data_->LOGK, Along::temperature, P, LK, T_low, T_high);
+    const FirstCrossing found = first_crossing(searched(*data_), Along::temperature, P, LK, T_low, T_high);
     return {found.at, found.how};
 }
 
 Crossing Table::pressure_at(double T, double LK, double P_low, double P_high) const noexcept {
-    const FirstCrossing found = first_crossing(data_->LOGK, Along::pressure, T, LK, P_low, P_high);
+    const FirstCrossing found = first_crossing(searched(*data_), Along::pressure, T, LK, P_low, P_high);
     return {found.at, found.how};
 }
 
@@ -73,15 +79,33 @@ void Table::pressure_at(std::span<const double> T, std::span<const double> LK, s
     pressure_at(T, LK, P, how, P_low, P_high, CallOptions{});
 }
 
+Crossing Table::temperature_at(double P, double LK) const noexcept {
+    return temperature_at(P, LK, temperatures().front(), temperatures().back());
+}
+
+Crossing Table::pressure_at(double T, double LK) const noexcept {
+    return pressure_at(T, LK, pressures().front(), pressures().back());
+}
+
+void Table::temperature_at(std::span<const double> P, std::span<const double> LK, std::span<double> T,
+                           std::span<char> how) const {
+    temperature_at(P, LK, T, how, temperatures().front(), temperatures().back());
+}
+
+void Table::pressure_at(std::span<const double> T, std::span<const double> LK, std::span<double> P,
+                        std::span<char> how) const {
+    pressure_at(T, LK, P, how, pressures().front(), pressures().back());
+}
+
 Progress Table::temperature_at(std::span<const double> P, std::span<const double> LK, std::span<double> T,
                                std::span<char> how, double T_low, double T_high, const CallOptions& options) const {
-    return checked_solve("logk::Table::temperature_at", data_->LOGK, Along::temperature, P, LK, T, how, T_low,
+    return checked_solve("logk::Table::temperature_at", *data_, Along::temperature, P, LK, T, how, T_low,
                          T_high, options);
 }
 
 Progress Table::pressure_at(std::span<const double> T, std::span<const double> LK, std::span<double> P,
                             std::span<char> how, double P_low, double P_high, const CallOptions& options) const {
-    return checked_solve("logk::Table::pressure_at", data_->LOGK, Along::pressure, T, LK, P, how, P_low, P_high,
+    return checked_solve("logk::Table::pressure_at", *data_, Along::pressure, T, LK, P, how, P_low, P_high,
                          options);
 }
 
@@ -100,7 +124,7 @@ int solve_or_fail(const logk_table* table, logk::Along along, size_t n, const do
     const logk::CallOptions call = call_options(options);
     if (!logk::threads_wanted(call.workers)) return LOGK_REFUSED;
     try {
-        const std::size_t finished = logk::solve(table->data.LOGK, along, n, fixed, lk, low, high, at, how, call);
+        const std::size_t finished = logk::solve(table->data, along, n, fixed, lk, low, high, at, how, call);
         if (done != nullptr) *done = finished;
         return finished < n ? LOGK_STOPPED : LOGK_DONE;
     } catch (...) {

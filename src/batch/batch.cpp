@@ -122,10 +122,10 @@ std::size_t run(PointsFunction function, const Work& w, int workers, const StopC
 
 void batch::points_baseline(const Work& w) { all_points<2, 2>(w); }
 void batch::on_one_stencil_baseline(const batch::OneStencil& s) {
-    on_one_stencil<2>(s.cells, s.PIDX, s.TIDX, s.n, s.P, s.T, s.LK);
+    on_one_stencil<2>(s.cells, s.PIDX, s.TIDX, s.n, s.P, s.T, s.LK, s.grid);
 }
 void batch::along_temperature_baseline(const batch::OneStencil& s) {
-    along_temperature<2>(s.TIDX, s.columns, s.n, s.T, s.LK);
+    along_temperature<2>(s.TIDX, s.columns, s.n, s.T, s.LK, s.grid);
 }
 
 InstructionSet best_instruction_set() noexcept {
@@ -200,13 +200,25 @@ std::size_t interpolate_points(const TableValues& tables, std::size_t n, const d
 void interpolate_on_stencil(const double* cells, int PIDX, int TIDX, std::size_t n, const double* P,
                             const double* T, double* LK) {
     static const OneStencilFunction best = kOnOneStencil.for_set(chosen_instruction_set());
-    best({cells, PIDX, TIDX, {}, n, P, T, LK});
+    best({cells, PIDX, TIDX, {}, nullptr, n, P, T, LK});
 }
 
 void interpolate_along_temperature(int TIDX, const PressureColumns& columns, std::size_t n, const double* T,
                                    double* LK) {
     static const OneStencilFunction best = kAlongTemperature.for_set(chosen_instruction_set());
-    best({nullptr, 0, TIDX, columns, n, nullptr, T, LK});
+    best({nullptr, 0, TIDX, columns, nullptr, n, nullptr, T, LK});
+}
+
+void interpolate_on_grid_stencil(const GridTable& grid, int PIDX, int TIDX, std::size_t n, const double* P,
+                                 const double* T, double* LK) {
+    static const OneStencilFunction best = kOnOneStencil.for_set(chosen_instruction_set());
+    best({grid.cells(), PIDX, TIDX, {}, &grid, n, P, T, LK});
+}
+
+void interpolate_along_grid_temperature(const GridTable& grid, int TIDX, const PressureColumns& columns,
+                                        std::size_t n, const double* T, double* LK) {
+    static const OneStencilFunction best = kAlongTemperature.for_set(chosen_instruction_set());
+    best({nullptr, 0, TIDX, columns, &grid, n, nullptr, T, LK});
 }
 
 }  // namespace logk

@@ -109,4 +109,12 @@ void interpolate_on_stencil(const double* cells, int PIDX, int TIDX, std::size_t
 void interpolate_along_temperature(int TIDX, const PressureColumns& columns, std::size_t n, const double* T,
                                    double* LK);
 
+// Both for a table of its own nodes: the bits of intrpk_grid on the stencil
+// (not along one line, where P takes no part) and of
+// intrpk_grid_along_temperature.
+void interpolate_on_grid_stencil(const GridTable& grid, int PIDX, int TIDX, std::size_t n, const double* P,
+                                 const double* T, double* LK);
+void interpolate_along_grid_temperature(const GridTable& grid, int TIDX, const PressureColumns& columns,
+                                        std::size_t n, const double* T, double* LK);
+
 }  // namespace logk

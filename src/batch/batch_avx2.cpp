@@ -8,8 +8,8 @@
 #include "batch/batch_loop.h"
 
 void logk::batch::points_avx2(const Work& w) { all_points<4, 4>(w); }
-void logk::batch::on_one_stencil_avx2(const OneStencil& s) { on_one_stencil<4>(s.cells, s.PIDX, s.TIDX, s.n, s.P, s.T, s.LK); }
-void logk::batch::along_temperature_avx2(const OneStencil& s) { along_temperature<4>(s.TIDX, s.columns, s.n, s.T, s.LK); }
+void logk::batch::on_one_stencil_avx2(const OneStencil& s) { on_one_stencil<4>(s.cells, s.PIDX, s.TIDX, s.n, s.P, s.T, s.LK, s.grid); }
+void logk::batch::along_temperature_avx2(const OneStencil& s) { along_temperature<4>(s.TIDX, s.columns, s.n, s.T, s.LK, s.grid); }
 
 #pragma GCC pop_options
 #endif

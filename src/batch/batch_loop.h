@@ -412,16 +412,33 @@ template <int W, int V>
 // lane, then INTRPK itself for the last points.
 template <int W>
 [[gnu::always_inline]] inline void on_one_stencil(const double* cells, int PIDX, int TIDX, std::size_t n,
-                                                  const double* P, const double* T, double* LK) {
+                                                  const double* P, const double* T, double* LK,
+                                                  const GridTable* grid = nullptr) {
     using L = Lanes<W>;
     StencilLanes9<W> s;
-    nodes_of_stencil<W>(PIDX, TIDX, s);
-    for (int i = 0; i < 3; ++i) {
-        for (int j = 0; j < 3; ++j) s.cell[i][j] = L::all(cells[LogKTable::offset(PIDX + i, TIDX - 2 + j)]);
+    if (grid == nullptr) {
+        nodes_of_stencil<W>(PIDX, TIDX, s);
+        for (int i = 0; i < 3; ++i) {
+            for (int j = 0; j < 3; ++j) s.cell[i][j] = L::all(cells[LogKTable::offset(PIDX + i, TIDX - 2 + j)]);
+        }
+    } else {  // a table of its own nodes, not along one line (where P takes no part)
+        for (int k = 0; k < 3; ++k) {
+            s.pn[k] = L::all(grid->P(PIDX + k));
+            s.tn[k] = L::all(grid->T(TIDX - 2 + k));
+        }
+        for (int i = 0; i < 3; ++i) {
+            for (int j = 0; j < 3; ++j) s.cell[i][j] = L::all((*grid)(PIDX + i, TIDX - 2 + j));
+        }
     }
     std::size_t k = 0;
     for (; k + W <= n; k += W) L::store(intrpk_lanes<W>(L::load(P + k), L::load(T + k), s), LK + k);
-    for (; k < n; ++k) intrpk_cells(P[k], T[k], PIDX, TIDX, cells, LK[k]);
+    for (; k < n; ++k) {
+        if (grid == nullptr) {
+            intrpk_cells(P[k], T[k], PIDX, TIDX, cells, LK[k]);
+        } else {
+            intrpk_grid(P[k], T[k], PIDX, TIDX, *grid, grid->cells(), 1, LK[k]);
+        }
+    }
 }
 
 // log K at n temperatures on the stencil whose highest temperature node is
@@ -429,16 +446,19 @@ template <int W>
 // intrpk_columns gives them): INTRPK's temperature pass alone.
 template <int W>
 [[gnu::always_inline]] inline void along_temperature(int TIDX, const PressureColumns& columns, std::size_t n,
-                                                     const double* T, double* LK) {
+                                                     const double* T, double* LK, const GridTable* grid = nullptr) {
     using L = Lanes<W>;
     typename L::Double LKP[3], tn[3];
     for (int j = 0; j < 3; ++j) {
         LKP[j] = L::all(columns.LKP[j]);
-        tn[j] = L::all(TGRID(TIDX - 2 + j));
+        tn[j] = L::all(grid == nullptr ? TGRID(TIDX - 2 + j) : grid->T(TIDX - 2 + j));
     }
     std::size_t k = 0;
     for (; k + W <= n; k += W) L::store(temperature_pass_lanes<W>(L::load(T + k), LKP, tn), LK + k);
-    for (; k < n; ++k) LK[k] = intrpk_along_temperature(T[k], TIDX, columns);
+    for (; k < n; ++k) {
+        LK[k] = grid == nullptr ? intrpk_along_temperature(T[k], TIDX, columns)
+                                : intrpk_grid_along_temperature(T[k], TIDX, *grid, columns);
+    }
 }
 
 }  // namespace logk::batch

@@ -52,6 +52,7 @@ struct OneStencil {
     const double* cells;
     int PIDX, TIDX;
     PressureColumns columns;  // for along_temperature
+    const GridTable* grid;    // a table of its own nodes, or null for the fixed grid
     std::size_t n;
     const double* P;
     const double* T;

@@ -14,6 +14,7 @@
 #include "grid/grid.h"
 #include "interp/intrpk.h"
 #include "stencil/findpt.h"
+#include "stencil/grid_rules.h"
 #include "stencil/grid_rows.h"
 
 namespace logk {
@@ -205,16 +206,24 @@ Range basis_range(int k, double l, double r, const Nodes& node) {
 
 class Search {
 public:
-    Search(const LogKTable& LOGK, Along along, double fixed, double y)
-        : LOGK_(LOGK), along_(along), fixed_(fixed), y_(y) {}
+    Search(const SearchedTable& table, Along along, double fixed, double y)
+        : table_(table), along_(along), fixed_(fixed), y_(y) {}
 
-    // Walks the pieces of [low, high]; the first crossing, or 'N'.
+    // Walks the pieces of [low, high]; the first crossing, or 'N'. On the
+    // fixed grid a stencil's temperature row is (TGRID(k-1), TGRID(k)] (and
+    // the row of 700 degC) and its pressure interval [PGRID(k), PGRID(k+1));
+    // on a table's own nodes the stencil changes where the nearest node
+    // does, on either axis at the first double nearer the next node.
     FirstCrossing run(double low, double high) {
-        const auto& ends = along_ == Along::temperature ? std::span<const double>(grid_rows::kStencilTemperatures)
-                                                        : std::span<const double>(grid_rows::kStencilPressures);
+        const bool own = table_.grid != nullptr;
+        const auto& ends = own ? std::span<const double>(along_ == Along::temperature
+                                                             ? table_.rules->temperature_changes()
+                                                             : table_.rules->pressure_changes())
+                               : along_ == Along::temperature ? std::span<const double>(grid_rows::kStencilTemperatures)
+                                                              : std::span<const double>(grid_rows::kStencilPressures);
         for (std::size_t k = 0; k <= ends.size(); ++k) {
             double first, last;
-            if (along_ == Along::temperature) {  // (end k-1, end k]
+            if (along_ == Along::temperature && !own) {  // (end k-1, end k]
                 first = k == 0 ? -kInfinity : next_up(ends[k - 1]);
                 last = k == ends.size() ? kInfinity : ends[k];
             } else {  // [end k-1, end k)
@@ -236,18 +245,60 @@ private:
     Stencil stencil_at(double x) const {
         Stencil s;
         char PTERR = 'N', ISOERR = 'N';
-        FINDPT(P_at(x), T_at(x), s.PIDX, s.TIDX, PTERR, ISOERR);
+        if (table_.grid != nullptr) {
+            table_.rules->find(P_at(x), T_at(x), s.PIDX, s.TIDX, PTERR, ISOERR);
+        } else {
+            FINDPT(P_at(x), T_at(x), s.PIDX, s.TIDX, PTERR, ISOERR);
+        }
         return s;
+    }
+    // The table's value at node (I, J).
+    double cell(int I, int J) const { return table_.grid != nullptr ? (*table_.grid)(I, J) : (*table_.fixed)(I, J); }
+    // The columns of the current piece's stencil at the fixed pressure.
+    PressureColumns columns_here() const {
+        if (table_.grid != nullptr) return intrpk_grid_columns(fixed_, here_.PIDX, here_.TIDX, *table_.grid);
+        return intrpk_columns(fixed_, here_.PIDX, here_.TIDX, table_.fixed->cells());
     }
     // log K at x on the current piece exactly as the batch gives it (its
     // stencil there is the piece's): along temperature the temperature pass
     // over the piece's columns alone.
     double exact_on_piece(double x) const {
-        if (along_ == Along::temperature) return intrpk_along_temperature(x, here_.TIDX, columns_);
+        const GridTable* grid = table_.grid;
+        if (along_ == Along::temperature) {
+            return grid != nullptr ? intrpk_grid_along_temperature(x, here_.TIDX, *grid, columns_)
+                                   : intrpk_along_temperature(x, here_.TIDX, columns_);
+        }
         double LK;
-        intrpk_cells(P_at(x), T_at(x), here_.PIDX, here_.TIDX, LOGK_.cells(), LK);
+        if (grid != nullptr) {
+            intrpk_grid(P_at(x), T_at(x), here_.PIDX, here_.TIDX, *grid, grid->cells(), 1, LK);
+        } else {
+            intrpk_cells(P_at(x), T_at(x), here_.PIDX, here_.TIDX, table_.fixed->cells(), LK);
+        }
         return LK;
     }
+    // A stencil's three nodes of an axis, with what the search works out
+    // from them: the fixed grid's made once for all, a table's own made when
+    // the search comes to the stencil (kept while it stays there).
+    const Nodes& pressure_nodes_of(int PIDX) {
+        if (table_.grid == nullptr) return pressure_nodes(PIDX);
+        if (own_pressure_nodes_of_ != PIDX) {
+            const GridTable& grid = *table_.grid;
+            own_pressure_nodes_ = Nodes({grid.P(PIDX), grid.P(PIDX + 1), grid.P(PIDX + 2)}, true);
+            own_pressure_nodes_of_ = PIDX;
+        }
+        return own_pressure_nodes_;
+    }
+    const Nodes& temperature_nodes_of(int TIDX) {
+        if (table_.grid == nullptr) return temperature_nodes(TIDX);
+        if (own_temperature_nodes_of_ != TIDX) {
+            const GridTable& grid = *table_.grid;
+            own_temperature_nodes_ = Nodes({grid.T(TIDX - 2), grid.T(TIDX - 1), grid.T(TIDX)}, false);
+            own_temperature_nodes_of_ = TIDX;
+        }
+        return own_temperature_nodes_;
+    }
+    // Along one line the pressure takes no part: its "pass" takes the row.
+    bool along_one_line() const { return table_.grid != nullptr && table_.grid->along_one_line(); }
 
     // The piece's quadratic along the search: its nodes, its values there
     // (the other coordinate's pass done), and the magnitude of each value's
@@ -314,10 +365,12 @@ private:
     Model model_of(const Stencil& s, double first, double last) {
         Model m;
         const bool along_T = along_ == Along::temperature;
-        m.nodes = along_T ? &temperature_nodes(s.TIDX) : &pressure_nodes(s.PIDX);
+        m.nodes = along_T ? &temperature_nodes_of(s.TIDX) : &pressure_nodes_of(s.PIDX);
         if (!(s == cells_of_)) {
             for (std::size_t i = 0; i < 3; ++i) {
-                for (std::size_t j = 0; j < 3; ++j) cells_[i][j] = LOGK_(s.PIDX + int(i), s.TIDX - 2 + int(j));
+                for (std::size_t j = 0; j < 3; ++j) {
+                    cells_[i][j] = i > 0 && along_one_line() ? 0.0 : cell(s.PIDX + int(i), s.TIDX - 2 + int(j));
+                }
             }
             double largest = 0.0, smallest = kInfinity;  // in size, of those not 0
             for (const auto& row : cells_) {
@@ -337,10 +390,14 @@ private:
         }
         // The other axis's weights at the fixed coordinate: the same for
         // every piece until its stencil moves.
-        const Nodes& other_nodes = along_T ? pressure_nodes(s.PIDX) : temperature_nodes(s.TIDX);
+        // Along one line (which is searched along T alone) there is no
+        // other pass: the row is the values at the nodes, exactly.
+        const Nodes* other_nodes = along_one_line() ? nullptr
+                                   : along_T         ? &pressure_nodes_of(s.PIDX)
+                                                     : &temperature_nodes_of(s.TIDX);
         const int other = along_T ? s.PIDX : s.TIDX;
         if (other != weights_of_) {
-            weights_ = basis(fixed_, other_nodes);
+            weights_ = other_nodes != nullptr ? basis(fixed_, *other_nodes) : std::array<double, 3>{1.0, 0.0, 0.0};
             weights_of_ = other;
         }
         const Reach reach = cells_ordinary_ && ordinary_coordinate(first) && ordinary_coordinate(last) &&
@@ -369,12 +426,16 @@ private:
     }
     // How far the batch reaches on the current stencil's piece first ..
     // last, where its values or the coordinates are out of the ordinary.
-    Reach reach_on(const Nodes& search_nodes, const Nodes& other_nodes, double first, double last) const {
+    Reach reach_on(const Nodes& search_nodes, const Nodes* other_nodes, double first, double last) const {
         const PassReach piece = pass_reach(search_nodes.at, search_nodes.steps, first, last);
-        const PassReach fixed = pass_reach(other_nodes.at, other_nodes.steps, fixed_, fixed_);
+        // Along one line the row goes to the temperature pass as it is.
+        const PassReach fixed = other_nodes != nullptr ? pass_reach(other_nodes->at, other_nodes->steps, fixed_, fixed_)
+                                                       : PassReach{{1.0, 0.0, 0.0}, {1.0, 0.0, 0.0}, 1.0};
         std::array<std::array<double, 3>, 3> cells;  // as the batch takes them, unscaled
         for (std::size_t i = 0; i < 3; ++i) {
-            for (std::size_t j = 0; j < 3; ++j) cells[i][j] = LOGK_(cells_of_.PIDX + int(i), cells_of_.TIDX - 2 + int(j));
+            for (std::size_t j = 0; j < 3; ++j) {
+                cells[i][j] = i > 0 && along_one_line() ? 0.0 : cell(cells_of_.PIDX + int(i), cells_of_.TIDX - 2 + int(j));
+            }
         }
         return along_ == Along::temperature ? stencil_reach(cells, fixed, piece) : stencil_reach(cells, piece, fixed);
     }
@@ -389,7 +450,7 @@ private:
         Model m = rough;
         std::array<Twofold, 3> exact;
         if (along_ == Along::temperature) {
-            columns_ = intrpk_columns(fixed_, here_.PIDX, here_.TIDX, LOGK_.cells());
+            columns_ = columns_here();
             for (std::size_t k = 0; k < 3; ++k) {
                 m.value[k] = m.magnitude[k] = scale_(columns_.LKP[k]);
                 exact[k] = {m.value[k], 0.0};
@@ -397,7 +458,7 @@ private:
             m.roundings = kRoundingsAlongT + kRoundingsOfPlainQuadratic;
         } else {
             if (here_.TIDX != exact_weights_of_) {
-                const Nodes& nodes = temperature_nodes(here_.TIDX);
+                const Nodes& nodes = temperature_nodes_of(here_.TIDX);
                 for (int i = 0; i < 3; ++i) exact_weights_[static_cast<std::size_t>(i)] = nodes.exact_basis(i, fixed_);
                 exact_weights_of_ = here_.TIDX;
             }
@@ -509,10 +570,20 @@ private:
             unscanned_ -= n * weight;
             for (std::size_t i = 0; i < n; ++i) x[i] = at_order(k + static_cast<std::int64_t>(i));
             if (along_ == Along::temperature) {
-                interpolate_along_temperature(here_.TIDX, columns_, n, x.data(), LK.data());
+                if (table_.grid != nullptr) {
+                    interpolate_along_grid_temperature(*table_.grid, here_.TIDX, columns_, n, x.data(), LK.data());
+                } else {
+                    interpolate_along_temperature(here_.TIDX, columns_, n, x.data(), LK.data());
+                }
             } else {
                 for (; fixed_set < n; ++fixed_set) fixed[fixed_set] = fixed_;
-                interpolate_on_stencil(LOGK_.cells(), here_.PIDX, here_.TIDX, n, x.data(), fixed.data(), LK.data());
+                if (table_.grid != nullptr) {
+                    interpolate_on_grid_stencil(*table_.grid, here_.PIDX, here_.TIDX, n, x.data(), fixed.data(),
+                                                LK.data());
+                } else {
+                    interpolate_on_stencil(table_.fixed->cells(), here_.PIDX, here_.TIDX, n, x.data(), fixed.data(),
+                                           LK.data());
+                }
             }
             for (std::size_t i = 0; i < n; ++i) {
                 // The doubles on the side before go by at once.
@@ -581,7 +652,7 @@ private:
 
     // A piece whose bound is unknown: its first double, then halving.
     bool halved(double first, double last) {
-        columns_ = intrpk_columns(fixed_, here_.PIDX, here_.TIDX, LOGK_.cells());
+        columns_ = columns_here();
         return step(first, exact_on_piece(first), before_, here_) || (first < last && bisect(first, last, here_));
     }
 
@@ -668,7 +739,7 @@ private:
         return false;
     }
 
-    const LogKTable& LOGK_;
+    const SearchedTable& table_;
     Along along_;
     double fixed_;
     double y_;
@@ -685,14 +756,29 @@ private:
     std::array<double, 3> weights_{};
     int exact_weights_of_ = -1;   // along pressure: the TIDX exact_weights_ are for
     std::array<Twofold, 3> exact_weights_{};
+    Nodes own_pressure_nodes_, own_temperature_nodes_;  // on a table's own nodes: the current stencil's
+    int own_pressure_nodes_of_ = -1, own_temperature_nodes_of_ = -1;
     FirstCrossing found_{kNaN, 'N'};
 };
 
 }  // namespace
 
-FirstCrossing first_crossing(const LogKTable& LOGK, Along along, double fixed, double y, double low, double high) {
+FirstCrossing first_crossing(const SearchedTable& table, Along along, double fixed, double y, double low,
+                             double high) {
     if (std::isnan(fixed) || std::isnan(y) || !(low <= high)) return {kNaN, 'N'};
-    return Search(LOGK, along, fixed, y).run(low, high);
+    if (along == Along::pressure && table.grid != nullptr && table.grid->along_one_line()) {
+        // Along one line the pressure takes no part: log K is one value at
+        // every pressure, the range's first double the only one that can
+        // take y (or see it crossed).
+        double LK;
+        int PIDX = -100, TIDX = -100;
+        char PTERR = 'N', ISOERR = 'N';
+        table.rules->find(low, fixed, PIDX, TIDX, PTERR, ISOERR);
+        intrpk_grid(low, fixed, PIDX, TIDX, *table.grid, table.grid->cells(), 1, LK);
+        if (LK == y) return {low, 'C'};
+        return {kNaN, 'N'};
+    }
+    return Search(table, along, fixed, y).run(low, high);
 }
 
 }  // namespace logk

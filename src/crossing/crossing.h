@@ -10,7 +10,9 @@
 #include <cstdint>
 #include <functional>
 
+#include "grid/grid_table.h"
 #include "grid/logk_table.h"
+#include "stencil/grid_rules.h"
 
 namespace logk {
 
@@ -60,7 +62,18 @@ struct FirstCrossing {
     double at;
     char how;
 };
-FirstCrossing first_crossing(const LogKTable& LOGK, Along along, double fixed, double y, double low, double high);
+
+// The table searched: on the fixed grid, or on its own nodes with their
+// rules (then `fixed` is null). Along one line (m = 1) the pressure takes no
+// part: along pressure log K is one value, taken at the range's first
+// double or nowhere.
+struct SearchedTable {
+    const LogKTable* fixed = nullptr;
+    const GridTable* grid = nullptr;
+    const GridRules* rules = nullptr;
+};
+FirstCrossing first_crossing(const SearchedTable& table, Along along, double fixed, double y, double low,
+                             double high);
 
 }  // namespace logk
 
@@ -76,7 +89,7 @@ namespace logk {
 // or milliseconds where it scans long stretches), the check asked between
 // them: returns the points done, every output of those written and none
 // of the later ones (n where the check never stopped it).
-std::size_t crossings(const LogKTable& LOGK, Along along, std::size_t n, const double* fixed, const double* LK,
+std::size_t crossings(const SearchedTable& table, Along along, std::size_t n, const double* fixed, const double* LK,
                       double low, double high, double* at, char* how, int workers,
                       const std::function<bool()>& stop);
 

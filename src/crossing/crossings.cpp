@@ -21,7 +21,7 @@ constexpr std::size_t kFirstBlock = 16, kMostBlock = std::size_t{1} << 16;
 constexpr auto kShortest = std::chrono::milliseconds(2), kLongest = std::chrono::milliseconds(8);
 
 struct Search {
-    const LogKTable& LOGK;
+    const SearchedTable& table;
     Along along;
     const double* fixed;
     const double* LK;
@@ -31,7 +31,7 @@ struct Search {
 
     void points(std::size_t first, std::size_t last) const {
         for (std::size_t i = first; i < last; ++i) {
-            const FirstCrossing found = first_crossing(LOGK, along, fixed[i], LK[i], low, high);
+            const FirstCrossing found = first_crossing(table, along, fixed[i], LK[i], low, high);
             at[i] = found.at;
             if (how != nullptr) how[i] = found.how;
         }
@@ -46,10 +46,10 @@ struct Search {
 
 }  // namespace
 
-std::size_t crossings(const LogKTable& LOGK, Along along, std::size_t n, const double* fixed, const double* LK,
+std::size_t crossings(const SearchedTable& table, Along along, std::size_t n, const double* fixed, const double* LK,
                       double low, double high, double* at, char* how, int workers,
                       const std::function<bool()>& stop) {
-    const Search search{LOGK, along, fixed, LK, low, high, at, how};
+    const Search search{table, along, fixed, LK, low, high, at, how};
     const int threads = threads_for(workers, n * kValuesPerPoint);
     if (!stop) {
         search.block(0, n, threads);

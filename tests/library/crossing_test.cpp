@@ -49,9 +49,29 @@ struct Line {
 // below, found by looking at each node of the axis (and 700 degC) and the
 // doubles next to it, and, to be sure that is where it changes, at four
 // points inside every stretch between them.
+// The first double in (a, b] with the stencil of b, for a < b whose
+// stencils differ, where the stencil changes once between them.
+double change_between(const Line& line, double a, double b) {
+    while (above(a) < b) {
+        const double middle = a + 0.5 * (b - a);
+        (line.same_stencil(middle, b) ? b : a) = middle;
+    }
+    return b;
+}
+
 std::vector<double> piece_starts(const Line& line, double low, double high) {
-    std::vector<double> nodes(line.along_T ? TGRID.begin() : PGRID.begin(), line.along_T ? TGRID.end() : PGRID.end());
-    if (line.along_T) nodes.push_back(700.0);
+    std::vector<double> nodes;
+    if (line.table.on_own_nodes()) {
+        // A table's own nodes: its stencil changes once at most between two
+        // nodes (where the nearer node does), found by halving.
+        const std::span<const double> axis = line.along_T ? line.table.temperatures() : line.table.pressures();
+        for (std::size_t k = 0; k + 1 < axis.size(); ++k) {
+            if (!line.same_stencil(axis[k], axis[k + 1])) nodes.push_back(change_between(line, axis[k], axis[k + 1]));
+        }
+    } else {
+        nodes.assign(line.along_T ? TGRID.begin() : PGRID.begin(), line.along_T ? TGRID.end() : PGRID.end());
+    }
+    if (line.along_T && !line.table.on_own_nodes()) nodes.push_back(700.0);
     std::vector<double> starts, edges = {low};
     for (double node : nodes) {
         for (double x : {node, above(node)}) {
@@ -156,6 +176,56 @@ TEST(Crossing, MeetsItsDefinition) {
         const Crossing got = along_T ? table.temperature_at(fixed, y) : table.pressure_at(fixed, y);
         expect_the_first_crossing(line, y, low, high, got);
         if (::testing::Test::HasFatalFailure()) return;
+    }
+}
+
+// Tables on their own nodes: the example with its vapour side missing, a
+// random uneven grid with missing values, and calcite along one line (along
+// temperature alone): plain questions, values in the jumps and any values,
+// each meeting the definition between the table's nodes.
+TEST(Crossing, MeetsItsDefinitionOnTablesOfTheirOwnNodes) {
+    std::mt19937_64 random(36);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    std::vector<double> P = {3.0}, T = {5.0}, values;
+    while (P.size() < 9) P.push_back(P.back() * (1.3 + 3.0 * unit(random)));
+    while (T.size() < 12) T.push_back(T.back() + 2.0 + 60.0 * unit(random));
+    for (std::size_t i = 0; i < P.size(); ++i) {
+        for (std::size_t j = 0; j < T.size(); ++j) {
+            const bool vapour = i < 2 && j > 8;
+            values.push_back(vapour ? kNaN : -3.0 + 0.01 * T[j] - 0.3 * std::log(P[i]) + 0.2 * unit(random));
+        }
+    }
+    const std::vector<std::pair<std::string, Table>> tables = {
+        {"vapour side", *Table::load(std::string(LOGK_SOURCE_DIR) + "/examples/vapour_side.dat").value},
+        {"calcite", *Table::load(std::string(LOGK_SOURCE_DIR) + "/examples/calcite.dat").value},
+        {"uneven", Table::from_grid(P, T, values)},
+    };
+    for (const auto& [name, table] : tables) {
+        const bool one_line = table.pressures().size() == 1;
+        const double t_low = table.temperatures().front(), t_high = table.temperatures().back();
+        const double p_low = table.pressures().front(), p_high = table.pressures().back();
+        for (int k = 0; k < 600; ++k) {
+            const bool along_T = one_line || k % 3 != 2;
+            const double fixed = along_T ? (one_line ? 100.0 : p_low + (p_high - p_low) * unit(random))
+                                         : t_low + (t_high - t_low) * unit(random);
+            const Line line{table, along_T, fixed};
+            const double low = along_T ? t_low : p_low, high = along_T ? t_high : p_high;
+            double y;
+            const std::vector<double> starts = piece_starts(line, low, high);
+            if (k % 3 == 1 && !starts.empty()) {
+                const double start = starts[random() % starts.size()];
+                y = 0.5 * (line.at(below(start)).LK + line.at(start).LK);
+            } else if (k % 3 == 0) {
+                y = line.at(low + (high - low) * unit(random)).LK;
+            } else {
+                y = -12.0 + 12.0 * unit(random);
+            }
+            if (std::isnan(y)) continue;
+            SCOPED_TRACE(::testing::Message() << name << std::hexfloat << (along_T ? ", P " : ", T ") << fixed << ", y " << y);
+            const Crossing got = along_T ? table.temperature_at(fixed, y) : table.pressure_at(fixed, y);
+            expect_the_first_crossing(line, y, low, high, got);
+            if (::testing::Test::HasFatalFailure()) return;
+        }
     }
 }
 
