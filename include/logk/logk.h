@@ -153,6 +153,17 @@ typedef struct logk_read_notes {
 } logk_read_notes;
 /* (A file that names its own nodes passes nothing over: every note is 0.) */
 
+/* The one line that tells of a note, for a face's warning, from the notes,
+ * the path as the caller gave it and which note:
+ *   "data/q.dat, line 38: the line holds values after the table's 37 rows; they are not read, ..."
+ * Writes at most size bytes, NUL included, cut at a character; returns the
+ * length of the whole line, or 0 (and "") where the notes hold none of
+ * that kind. */
+#define LOGK_NOTE_PAST_ROW 1    /* values past the 36th of a row */
+#define LOGK_NOTE_NULL_VALUE 2  /* a null value: a cell left at 0.0 */
+#define LOGK_NOTE_AFTER_TABLE 3 /* values after the table's 37 rows */
+size_t logk_read_note_line(const logk_read_notes *notes, int which, const char *path, char *line, size_t size);
+
 /* logk_table_load_at, with the options' stop check (a read of a named pipe
  * that waits included: a stopped read fails with number 0), and what the
  * reading passed over in `notes` where it is not NULL. */

@@ -142,6 +142,46 @@ LOGK_EXPORT size_t logk_failure_line(const logk_error* error, const logk_place* 
 
 static_assert(logk::kMostScanned == 2'097'152, "the words of 'R' name the doubles a search looks at");
 
+LOGK_EXPORT size_t logk_read_note_line(const logk_read_notes* notes, int which, const char* path, char* line,
+                                       size_t size) {
+    if (line != nullptr && size > 0) line[0] = '\0';
+    if (notes == nullptr) return 0;
+    try {
+        long long at = 0;
+        std::string what;
+        switch (which) {
+            case LOGK_NOTE_PAST_ROW:
+                at = notes->past_row_line;
+                what = "the line holds " + std::to_string(notes->past_row_values) +
+                       " values; those past the 36th of a row are ignored, as the program ignores them (does each "
+                       "line start with its pressure?)";
+                break;
+            case LOGK_NOTE_NULL_VALUE:
+                at = notes->null_line;
+                what = "the line holds a null value (',,' or '/'), which leaves its cell at 0.0, as the program "
+                       "leaves it (is a value missing?)";
+                break;
+            case LOGK_NOTE_AFTER_TABLE:
+                at = notes->after_table_line;
+                what = "the line holds values after the table's 37 rows; they are not read, as the program does not "
+                       "read them (is the first line a header?)";
+                break;
+            default: return 0;
+        }
+        if (at <= 0) return 0;
+        const std::string text = std::string(path != nullptr ? path : "the file") + ", line " + std::to_string(at) +
+                                 ": " + what;
+        if (line != nullptr && size > 0) {
+            const std::size_t length = logk::whole_characters(text, size - 1);
+            std::memcpy(line, text.data(), length);
+            line[length] = '\0';
+        }
+        return text.size();
+    } catch (...) {
+        return 0;
+    }
+}
+
 LOGK_EXPORT const char* logk_how_meaning(char how) {
     switch (how) {
         case LOGK_CROSSED: return "log K crosses the value inside one stencil, or takes it";
