@@ -262,3 +262,32 @@ TEST(CInterface, MessagesSayWhatTheyMean) {
 
 }  // namespace
 }  // namespace logk::testing
+
+namespace logk::testing {
+namespace {
+
+// Each note of a read in one line for a face's warning, or none.
+TEST(CInterface, NotesOfAReadSayWhereAndWhat) {
+    const logk_read_notes notes{7, 37, 0, 38};
+    struct Row {
+        int which;
+        const char* start;  // "" for none
+        const char* words;
+    };
+    const Row rows[] = {{LOGK_NOTE_PAST_ROW, "q.dat, line 7: the line holds 37 values", "past the 36th"},
+                        {LOGK_NOTE_NULL_VALUE, "", ""},
+                        {LOGK_NOTE_AFTER_TABLE, "q.dat, line 38: ", "after the table's 37 rows"},
+                        {99, "", ""}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.which);
+        char line[512] = "unset";
+        const std::size_t length = logk_read_note_line(&notes, row.which, "q.dat", line, sizeof line);
+        EXPECT_EQ(length, std::strlen(line));
+        EXPECT_EQ(std::string(line).rfind(row.start, 0), 0u) << line;
+        EXPECT_NE(std::string(line).find(row.words), std::string::npos) << line;
+        EXPECT_EQ(length == 0, std::string(row.start).empty());
+    }
+}
+
+}  // namespace
+}  // namespace logk::testing
