@@ -1,11 +1,12 @@
-// The examples of the README, built from examples/ in C++, C and Fortran,
-// run on the two example tables: each prints P, T, the stencil, log K of
-// each table and the flags of its points, which must be the program's
-// results for the same points on each table, line for line. And the
-// README shows each example as it stands in examples/.
+// The guide's examples, built from examples/ in C++, C and Fortran, run on
+// the example tables: each prints P, T, the stencil, log K (of each table,
+// for the geotherm's set) and the flags of its points, which must be the
+// program's results for the same points, line for line. And the guide
+// shows each example as it stands in examples/, by including the file.
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <span>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -90,13 +91,60 @@ TEST(Examples, GiveTheProgramsResults) {
     }
 }
 
-TEST(Examples, TheReadmeShowsThemAsTheyStand) {
-    const std::string readme = source_file("README.md");
-    for (const Example& example : kExamples) {
-        SCOPED_TRACE(example.source);
-        const std::string source = source_file(example.source);
-        ASSERT_FALSE(source.empty());
-        EXPECT_NE(readme.find(source), std::string::npos);
+const Example kOneTableExamples[] = {
+    {"C++", LOGK_ONE_TABLE_CPP, "examples/cpp/one_table.cpp"},
+    {"C", LOGK_ONE_TABLE_C, "examples/c/one_table.c"},
+    {"Fortran", LOGK_ONE_TABLE_FORTRAN, "examples/fortran/one_table.f90"},
+};
+
+TEST(Examples, OneTableGivesTheProgramsResults) {
+    for (const Example& example : kOneTableExamples) {
+        SCOPED_TRACE(example.name);
+        if (*example.binary == '\0') {
+            std::printf("skipped: the %s example, for want of a compiler\n", example.name);
+            continue;
+        }
+        std::istringstream lines(output_of(std::string(example.binary) + " " + LOGK_SOURCE_DIR + "/examples/quartz.dat"));
+        std::string points_text;
+        std::vector<std::pair<double, double>> points;
+        std::vector<Interpolation> results;
+        for (std::string line; std::getline(lines, line);) {
+            std::istringstream fields(line);
+            double P, T;
+            Interpolation at;
+            ASSERT_TRUE(fields >> P >> T >> at.PIDX >> at.TIDX >> at.LK >> at.ISOERR >> at.PTERR) << line;
+            points.emplace_back(P, T);
+            results.push_back(at);
+            char point[80];
+            std::snprintf(point, sizeof point, "%.17g %.17g\n", P, T);
+            points_text += point;
+        }
+        ASSERT_EQ(points.size(), 5u);
+        const std::string out = program_output(points_text, "quartz.dat");
+        ASSERT_EQ(out.size(), 70 + 73 * points.size());
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            EXPECT_EQ(format_line(points[i].first, points[i].second, results[i]), out.substr(70 + 73 * i, 71)) << i;
+        }
+    }
+}
+
+// Every page of the guide, as one text.
+std::string guide_pages() {
+    std::string pages;
+    for (const char* page : {"c.md", "cpp.md", "fortran.md"}) pages += source_file(std::string("docs/guide/") + page);
+    return pages;
+}
+
+TEST(Examples, TheGuideIncludesThemFromTheirFiles) {
+    const std::string guide = guide_pages();
+    ASSERT_FALSE(guide.empty());
+    for (const auto& examples : {std::span<const Example>(kExamples), std::span<const Example>(kOneTableExamples)}) {
+        for (const Example& example : examples) {
+            SCOPED_TRACE(example.source);
+            ASSERT_FALSE(source_file(example.source).empty());
+            // docs/guide/<page>.md includes ../../examples/...
+            EXPECT_NE(guide.find("{literalinclude} ../../" + std::string(example.source)), std::string::npos);
+        }
     }
 }
 

@@ -1,0 +1,8 @@
+# A model streams its points to logk through a named pipe, and reads the
+# results through another as they come.
+mkfifo points.fifo results.fifo
+printf '500 300\n100 200\n' > points.fifo &
+logk --points points.fifo --output results.fifo &
+tr -d '\r' < results.fifo
+wait
+rm points.fifo results.fifo
