@@ -26,8 +26,11 @@ constexpr std::string_view kUsage =
     "An option's FILE may also follow an '=' (--table=FILE). A FILE of '-' is\n"
     "standard input (for --table or --points, not both) or standard output\n"
     "(for --output). A file named '-', or whose name begins with '--', is\n"
-    "written ./- or ./--name. The notation of the input files, the columns\n"
-    "and flags of logk.out and the messages: man logk\n";
+    "written ./- or ./--name. The table may also be a file that names its\n"
+    "own nodes (a header of temperatures, a row a pressure). The notation of\n"
+    "the input files, the columns and flags of logk.out and the messages:\n"
+    "man logk once installed, man ./docs/logk.1 in logk's sources, and the\n"
+    "guide (build/docs/html/index.html, cmake --build build --target docs).\n";
 
 constexpr std::string_view kVersion = "logk " LOGK_VERSION "\n";
 
