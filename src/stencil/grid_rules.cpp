@@ -26,8 +26,11 @@ double at_order(std::int64_t k) {
 // and b - x falls with x.
 double first_nearer_above(double a, double b) {
     std::int64_t low = order_of(a), high = order_of(b);  // false at low, true at high
-    while (high - low > 1) {
-        const std::int64_t middle = low + (high - low) / 2;
+    // The count of doubles between nodes on either side of 0 can pass what
+    // an int64 holds: it is taken unsigned.
+    auto between = [&] { return static_cast<std::uint64_t>(high) - static_cast<std::uint64_t>(low); };
+    while (between() > 1) {
+        const std::int64_t middle = low + static_cast<std::int64_t>(between() / 2);
         const double x = at_order(middle);
         (x - a > b - x ? high : low) = middle;
     }
