@@ -15,9 +15,9 @@
 #include <memory>
 #include <new>
 #include <optional>
-#include <utility>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "logk/logk.h"
@@ -294,8 +294,9 @@ Table table_from_values(const Doubles& values) {
 
 // A table on nodes of its own: values[i * n + j] at pressures[i] and
 // temperatures[j]. What the library refuses (nodes that do not ascend, two
-// pressure nodes, ...) is a ValueError in its words; so is memory running
-// out, which the library tells by its words alone.
+// pressure nodes, ...) is a ValueError in its words. (Memory running out
+// comes with the same number 0, told apart by the words alone; the values
+// are in memory already, and the copy of them seldom fails.)
 Table table_from_grid(const Doubles& pressures, const Doubles& temperatures, const Doubles& values) {
     if (values.size() != pressures.size() * temperatures.size()) {
         throw py::value_error("a table on its own nodes needs m x n values");  // the module has said why
