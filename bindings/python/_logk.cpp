@@ -17,6 +17,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "logk/logk.h"
@@ -84,6 +85,26 @@ Doubles doubles(const double* values, std::size_t count) {
     Doubles array(static_cast<py::ssize_t>(count));
     std::copy(values, values + count, array.mutable_data());
     return array;
+}
+
+// The number of a table's pressure and temperature nodes: 37 and 36 on
+// the fixed grid, m and n on its own.
+std::pair<py::ssize_t, py::ssize_t> node_counts(const logk_table* table) {
+    std::size_t m = 0, n = 0;
+    logk_table_nodes(table, nullptr, &m, nullptr, &n);
+    return {static_cast<py::ssize_t>(m), static_cast<py::ssize_t>(n)};
+}
+
+// Whether a table lies on nodes of its own. The C interface has no call
+// that says it; it hands out the fixed grid's nodes as the very arrays
+// logk_grid_nodes gives, and a table's own nodes as its own copy, even
+// where they hold the grid's bits (a table on its own nodes keeps their
+// rules whatever they are).
+bool on_own_nodes(const logk_table* table) {
+    const double *grid = nullptr, *own = nullptr;
+    logk_grid_nodes(&grid, nullptr, nullptr, nullptr);
+    logk_table_nodes(table, &own, nullptr, nullptr, nullptr);
+    return own != grid;
 }
 
 // One output column: a writeable, contiguous array of n values, or None.
@@ -271,6 +292,24 @@ Table table_from_values(const Doubles& values) {
     return table;
 }
 
+// A table on nodes of its own: values[i * n + j] at pressures[i] and
+// temperatures[j]. What the library refuses (nodes that do not ascend, two
+// pressure nodes, ...) is a ValueError in its words. (Memory running out
+// comes with the same number 0, told apart by the words alone; the values
+// are in memory already, and the copy of them seldom fails.)
+Table table_from_grid(const Doubles& pressures, const Doubles& temperatures, const Doubles& values) {
+    if (values.size() != pressures.size() * temperatures.size()) {
+        throw py::value_error("a table on its own nodes needs m x n values");  // the module has said why
+    }
+    logk_error error;
+    Table table;
+    table.handle.reset(logk_table_from_grid(static_cast<std::size_t>(pressures.size()), pressures.data(),
+                                            static_cast<std::size_t>(temperatures.size()), temperatures.data(),
+                                            values.data(), &error));
+    if (!table.handle) throw py::value_error(error.text);
+    return table;
+}
+
 TableSet set_from_values(const Doubles& values) {
     if (values.size() % 1332 != 0) throw py::value_error("a set needs 1332 values a table");
     logk_error error;
@@ -284,13 +323,21 @@ TableSet set_from_values(const Doubles& values) {
     return set;
 }
 
+// A set of the tables. The library refuses tables on different nodes, or
+// on nodes of their own that miss different values, in its words (a
+// ValueError); tables all on the fixed grid it refuses for nothing but
+// memory. (Both come with number 0: the words are all that tells them
+// apart, so a table on its own nodes makes any failure a refusal.)
 TableSet set_from_tables(const std::vector<const Table*>& tables) {
     std::vector<const logk_table*> handles;
     for (const Table* table : tables) handles.push_back(table->handle.get());
     logk_error error;
     TableSet set;
     set.handle.reset(logk_table_set_from_tables(handles.data(), handles.size(), &error));
-    if (!set.handle) out_of_memory(error);
+    if (!set.handle) {
+        if (std::none_of(handles.begin(), handles.end(), on_own_nodes)) out_of_memory(error);
+        throw py::value_error(error.text);
+    }
     return set;
 }
 
@@ -302,18 +349,35 @@ Table set_table(const TableSet& set, std::size_t r) {
     return table;
 }
 
+// A table's values, shape (m, n): a row per pressure node.
 Doubles table_values(const Table& table) {
-    Doubles values(1332);
+    const auto [m, n] = node_counts(table.handle.get());
+    Doubles values({m, n});
+    if (logk_table_value_count(table.handle.get()) != static_cast<std::size_t>(values.size())) {
+        throw std::logic_error("a table holds other than its nodes' m x n values");
+    }
     logk_table_values(table.handle.get(), values.mutable_data());
     return values;
 }
 
-// A set's values, table after table, each in file order.
+// A table's nodes: (pressures, temperatures, whether they are its own).
+py::tuple table_nodes(const Table& table) {
+    const double *pressures = nullptr, *temperatures = nullptr;
+    std::size_t m = 0, n = 0;
+    logk_table_nodes(table.handle.get(), &pressures, &m, &temperatures, &n);
+    return py::make_tuple(doubles(pressures, m), doubles(temperatures, n), on_own_nodes(table.handle.get()));
+}
+
+// A set's values, shape (R, m, n): table after table, each a row per
+// pressure node.
 Doubles set_values(const TableSet& set) {
     const std::size_t count = logk_table_set_count(set.handle.get());
-    Doubles values(static_cast<py::ssize_t>(count * 1332));
+    const Table first = set_table(set, 0);
+    const auto [m, n] = node_counts(first.handle.get());
+    const auto cells = static_cast<std::size_t>(m * n);
+    Doubles values({static_cast<py::ssize_t>(count), m, n});
     for (std::size_t r = 0; r < count; ++r) {
-        logk_table_values(set_table(set, r).handle.get(), values.mutable_data() + r * 1332);
+        logk_table_values(set_table(set, r).handle.get(), values.mutable_data() + r * cells);
     }
     return values;
 }
@@ -370,7 +434,7 @@ int workers_threads(int workers) {
 
 PYBIND11_MODULE(_logk, module) {
     module.doc() = "The compiled half of logk; use the module logk.";
-    py::class_<Table>(module, "Table").def("values", &table_values);
+    py::class_<Table>(module, "Table").def("values", &table_values).def("nodes", &table_nodes);
     py::class_<TableSet>(module, "TableSet")
         .def("values", &set_values)
         .def("count", [](const TableSet& set) { return table_count(set); })
@@ -378,6 +442,7 @@ PYBIND11_MODULE(_logk, module) {
     module.def("read_table", &read_table, py::arg("path"));
     module.def("read_points", &read_points, py::arg("path"));
     module.def("table_from_values", &table_from_values, py::arg("values"));
+    module.def("table_from_grid", &table_from_grid, py::arg("pressures"), py::arg("temperatures"), py::arg("values"));
     module.def("set_from_values", &set_from_values, py::arg("values"));
     module.def("set_from_tables", &set_from_tables, py::arg("tables"));
     module.def("interpolate", &interpolate<Table>, py::arg("table"), py::arg("P"), py::arg("T"), py::arg("lk"),

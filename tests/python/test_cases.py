@@ -33,6 +33,12 @@ def from_bits(digits):
     return struct.unpack("<d", struct.pack("<Q", int(digits, 16)))[0]
 
 
+def hex_file(path):
+    """The doubles of a file of hex bits, a line each, as a float64 array."""
+    with open(source(path)) as file:
+        return np.array([from_bits(word) for word in file.read().split()])
+
+
 def bits(x):
     return f"{struct.unpack('<Q', struct.pack('<d', float(x)))[0]:016x}"
 
@@ -53,8 +59,8 @@ def test_the_build_asked_for():
 
 def test_every_kind_of_row_is_run():
     kinds = collections.Counter(kind for _, kind, _ in ROWS)
-    assert set(kinds) == {"table", "hextable", "set", "point", "temperature_at", "pressure_at", "fails", "notes",
-                          "workers"}, kinds
+    assert set(kinds) == {"table", "hextable", "gridtable", "set", "point", "temperature_at", "pressure_at", "fails",
+                          "notes", "workers"}, kinds
     assert kinds["point"] > 100
 
 
@@ -65,9 +71,11 @@ def made():
     for _, (name, path) in rows("table"):
         tables[name] = logk.Table.load(source(path))
     for _, (name, path) in rows("hextable"):
-        with open(source(path)) as file:
-            values = [from_bits(word) for word in file.read().split()]
-        tables[name] = logk.Table.from_values(np.array(values).reshape(37, 36))
+        tables[name] = logk.Table.from_values(hex_file(path).reshape(37, 36))
+    for _, (name, *paths) in rows("gridtable"):
+        pressures, temperatures, values = map(hex_file, paths)
+        tables[name] = logk.Table.from_grid(values.reshape(pressures.size, temperatures.size), pressures,
+                                            temperatures)
     for _, (name, *members) in rows("set"):
         tables[name] = logk.TableSet.from_tables([tables[member] for member in members], names=members)
     return tables

@@ -1,8 +1,9 @@
-"""log K interpolated on a fixed pressure-temperature grid, with exactly the
-results of the program logk, over NumPy arrays.
+"""log K interpolated on a fixed pressure-temperature grid, or on a table's
+own nodes, with exactly the results of the program logk, over NumPy arrays.
 
     import logk
     table = logk.Table.load("quartz.dat")
+    own = logk.Table.from_grid(values, pressures, temperatures)  # on nodes of its own: values (m, n), NaN missing
     result = table.interpolate(P, T)          # P in bar, T in degC: scalars or arrays that broadcast
     result.lk, result.pidx, result.tidx, result.isoerr, result.pterr
     table.logk(P, T)                          # log K alone, for xarray.apply_ufunc or dask map_blocks
@@ -22,13 +23,14 @@ from . import _logk
 from ._errors import Error, FileError, FileNotFound, IgnoredValuesWarning, NotationError, PermissionDenied
 from ._arrays import Crossing, Result
 from ._tables import Table, TableSet
-from ._xarray import interpolate_xarray, pressure_at_xarray, temperature_at_xarray
+from ._xarray import interpolate_xarray, pressure_at_xarray, table_from_xarray, temperature_at_xarray
 from ._logk_out import format_logk_out, read_points, write_logk_out
 from ._logk import build
 
 __all__ = ["Table", "TableSet", "Result", "Crossing", "interpolate_xarray", "temperature_at_xarray",
-           "pressure_at_xarray", "read_points", "format_logk_out", "write_logk_out", "build", "PGRID", "TGRID",
-           "Error", "FileError", "FileNotFound", "PermissionDenied", "NotationError", "IgnoredValuesWarning"]
+           "pressure_at_xarray", "table_from_xarray", "read_points", "format_logk_out", "write_logk_out", "build",
+           "PGRID", "TGRID", "Error", "FileError", "FileNotFound", "PermissionDenied", "NotationError",
+           "IgnoredValuesWarning"]
 
 # The library's version, as the program's --version prints it.
 __version__ = _logk.version()

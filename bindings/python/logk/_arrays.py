@@ -40,11 +40,11 @@ def _points(P, T, names=("P", "T")):
 
 class Result:
     """The results for points of one shape: lk (log K, float64), pidx and tidx
-    (the stencil's lowest pressure node, 1-35, and its highest temperature
-    node, 3-36), isoerr and pterr (the flags, 'N', 'W' or 'E', dtype 'U1'),
-    and where asked dlk_dT and dlk_dP (the slopes of the interpolant, per
-    degree and per bar). Scalars for scalar points; masked arrays for
-    masked points."""
+    (the stencil's lowest pressure node, 1-35 on the fixed grid, and its
+    highest temperature node, 3-36; from 1 in a table's own nodes too),
+    isoerr and pterr (the flags, 'N', 'W' or 'E', dtype 'U1'), and where
+    asked dlk_dT and dlk_dP (the slopes of the interpolant, per degree and
+    per bar). Scalars for scalar points; masked arrays for masked points."""
 
     __slots__ = ("lk", "pidx", "tidx", "isoerr", "pterr", "dlk_dT", "dlk_dP")
 

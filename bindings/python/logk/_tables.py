@@ -51,7 +51,12 @@ class _Tables:
 
 
 class Table(_Tables):
-    """A log K table on the grid PGRID x TGRID, 37 pressures by 36 temperatures."""
+    """A log K table: on the grid PGRID x TGRID, 37 pressures by 36
+    temperatures (Table.load of a table file, Table.from_values), or on
+    nodes of its own (Table.from_grid, Table.load of a file that names its
+    nodes, logk.table_from_xarray), whose rules the library states once
+    for every face (logk.h). `pressures`, `temperatures` and `values` say
+    which."""
 
     __slots__ = ("_compiled",)
 
@@ -63,7 +68,10 @@ class Table(_Tables):
         """Reads a table file with the program's reader: every notation, every
         failure. `path` as open() takes it. What the reading passes over, as
         the program does (values past the 36th of a row, a null value,
-        values after the table), gives an IgnoredValuesWarning."""
+        values after the table), gives an IgnoredValuesWarning. A file that
+        names its own nodes (a header of a word and the temperatures, then a
+        row a pressure node: examples/vapour_side.dat) makes a table on
+        them, as from_grid does."""
         compiled, notes = _read(_logk.read_table, path, "table")
         _warn_notes([(os.fspath(path), notes)])
         return cls(compiled)
@@ -76,10 +84,54 @@ class Table(_Tables):
             raise ValueError(f"a table has shape (37, 36), one row per pressure node, not {array.shape}")
         return cls(_logk.table_from_values(np.ascontiguousarray(array).ravel()))
 
+    @classmethod
+    def from_grid(cls, values, pressures, temperatures):
+        """A table on nodes of its own: `values` an array-like of shape (m, n),
+        a row per pressure node, log K at pressures[i] (bar) and
+        temperatures[j] (degC), NaN or masked where the table has none (the
+        vapour side, say); infinite values are values. The nodes ascend
+        strictly and are finite; n >= 3, and m >= 3, or m = 1 for a table
+        along one line (log K along the saturation curve: the pressure takes
+        no part, and its one node may be NaN). What the library refuses
+        raises ValueError in its words; values and nodes hold integers or
+        floats, as points do.
+            Table.from_grid([[-2.0, -1.8, -1.5], [-2.1, -1.9, -1.6], [-2.2, -2.0, -1.7]],
+                            [100.0, 500.0, 1000.0], [25.0, 100.0, 200.0])
+            Table.from_grid([[-8.38, -8.48, -8.75, -9.13]], [np.nan], [0.01, 25.0, 60.0, 100.0])"""
+        pressures, _ = _doubles(pressures, "pressures")
+        temperatures, _ = _doubles(temperatures, "temperatures")
+        array, _ = _doubles(values, "values")
+        for name, nodes in (("pressures", pressures), ("temperatures", temperatures)):
+            if nodes.ndim != 1:
+                raise ValueError(f"{name} must be one-dimensional, a node a value, not of shape {nodes.shape}")
+        shape = (pressures.size, temperatures.size)
+        if array.shape != shape:
+            raise ValueError(f"values of shape {array.shape} for {shape[0]} pressures by {shape[1]} temperatures: "
+                             f"a table on its own nodes has shape {shape}, a row per pressure node")
+        return cls(_logk.table_from_grid(np.ascontiguousarray(pressures), np.ascontiguousarray(temperatures),
+                                         np.ascontiguousarray(array).ravel()))
+
+    def _nodes(self):
+        """(pressures, temperatures, whether they are the table's own)."""
+        pressures, temperatures, own = self._compiled.nodes()
+        pressures.flags.writeable = temperatures.flags.writeable = False
+        return pressures, temperatures, own
+
+    @property
+    def pressures(self):
+        """The pressure nodes in bar, read-only: PGRID on the fixed grid, else the table's own."""
+        return self._nodes()[0]
+
+    @property
+    def temperatures(self):
+        """The temperature nodes in degC, read-only: TGRID on the fixed grid, else the table's own."""
+        return self._nodes()[1]
+
     @property
     def values(self):
-        """The table, read-only, shape (37, 36)."""
-        values = self._compiled.values().reshape(37, 36)
+        """The table, read-only, a row per pressure node: shape (37, 36) on the
+        fixed grid, (m, n) on nodes of its own (NaN where it has no value)."""
+        values = self._compiled.values()
         values.flags.writeable = False
         return values
 
@@ -120,17 +172,28 @@ class Table(_Tables):
         temperature T."""
         return _crossings(self._compiled, False, T, lk, between, "T", workers)
 
+    def _key(self):
+        """What makes two tables one: the kind of their nodes, the nodes and
+        the values, each double by its bits."""
+        pressures, temperatures, own = self._nodes()
+        return own, pressures.tobytes(), temperatures.tobytes(), self.values.tobytes()
+
     def __eq__(self, other):
-        return isinstance(other, Table) and self.values.tobytes() == other.values.tobytes()
+        return isinstance(other, Table) and self._key() == other._key()
 
     def __hash__(self):
-        return hash(self.values.tobytes())
+        return hash(self._key())
 
     def __reduce__(self):
+        pressures, temperatures, own = self._nodes()
+        if own:  # a table along the saturation line too: its one pressure node NaN
+            return Table.from_grid, (np.array(self.values), np.array(pressures), np.array(temperatures))
         return Table.from_values, (np.array(self.values),)
 
     def __repr__(self):
-        return "<logk.Table 37 x 36>"
+        pressures, temperatures, own = self._nodes()
+        nodes = "" if not own else " along one line" if pressures.size == 1 else " on its own nodes"
+        return f"<logk.Table {pressures.size} x {temperatures.size}{nodes}>"
 
 
 Table.interpolate.__doc__ = _Tables.interpolate.__doc__
@@ -138,12 +201,13 @@ Table.logk.__doc__ = _Tables.logk.__doc__
 
 
 class TableSet(_Tables):
-    """Tables of many reactions on the grid PGRID x TGRID, each with a name:
-    every point's stencil and flags are chosen once, and log K of every
-    table follows, each with the bits its own Table gives. Results hold lk
-    (and the slopes) of shape points + (number of tables,), the last axis
-    in the order of `names`; pidx, tidx, isoerr and pterr of the points'
-    shape. s["quartz"] and s[0] give a Table."""
+    """Tables of many reactions, each with a name, on the grid PGRID x TGRID
+    or on nodes of their own (the same nodes, and the same missing values,
+    for every table): every point's stencil and flags are chosen once, and
+    log K of every table follows, each with the bits its own Table gives.
+    Results hold lk (and the slopes) of shape points + (number of tables,),
+    the last axis in the order of `names`; pidx, tidx, isoerr and pterr of
+    the points' shape. s["quartz"] and s[0] give a Table."""
 
     __slots__ = ("_compiled", "_names")
 
@@ -208,7 +272,10 @@ class TableSet(_Tables):
 
     @classmethod
     def from_tables(cls, tables, names=None):
-        """A set of the Tables given, in their order. Names default to "0", "1", ..."""
+        """A set of the Tables given, in their order. Names default to "0", "1", ...
+        Tables on different nodes (the fixed grid and nodes of their own, or
+        two tables' own nodes), or on nodes of their own that miss different
+        values, are refused with a ValueError in the library's words."""
         tables = list(tables)
         if not tables or not all(isinstance(table, Table) for table in tables):
             raise TypeError("a set is made of one or more logk.Table objects")
@@ -234,20 +301,28 @@ class TableSet(_Tables):
 
     @property
     def values(self):
-        """The tables, read-only, shape (R, 37, 36)."""
-        values = self._compiled.values().reshape(-1, 37, 36)
+        """The tables, read-only, shape (R, 37, 36) on the fixed grid, (R, m, n)
+        on nodes of their own."""
+        values = self._compiled.values()
         values.flags.writeable = False
         return values
 
+    def _key(self):
+        pressures, temperatures, own = self[0]._nodes()
+        return self._names, own, pressures.tobytes(), temperatures.tobytes(), self.values.tobytes()
+
     def __eq__(self, other):
-        return (isinstance(other, TableSet) and self._names == other._names
-                and self.values.tobytes() == other.values.tobytes())
+        return isinstance(other, TableSet) and self._key() == other._key()
 
     def __hash__(self):
-        return hash((self._names, self.values.tobytes()))
+        return hash(self._key())
 
     def __reduce__(self):
+        if self[0]._nodes()[2]:
+            return TableSet.from_tables, ([self[r] for r in range(len(self))], list(self._names))
         return TableSet.from_values, (np.array(self.values), list(self._names))
 
     def __repr__(self):
-        return f"<logk.TableSet of {len(self._names)}: {', '.join(self._names)}>"
+        pressures, temperatures, own = self[0]._nodes()
+        nodes = f", {pressures.size} x {temperatures.size} on their own nodes" if own else ""
+        return f"<logk.TableSet of {len(self._names)}{nodes}: {', '.join(self._names)}>"

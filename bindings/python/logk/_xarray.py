@@ -1,4 +1,5 @@
-"""Tables over xarray DataArrays, lazily on Dask-backed data."""
+"""Tables over xarray DataArrays, lazily on Dask-backed data, and tables
+made of a DataArray's values on its coordinates."""
 import numpy as np
 
 from ._arrays import _DTYPES, _HOW, _NAMES, _PER_TABLE, _range
@@ -7,11 +8,13 @@ from ._tables import Table, TableSet
 # What interpolate_xarray's variables hold: CF-style units and long names.
 _ATTRIBUTES = {
     "lk": {"units": "1", "long_name": "log10 of the equilibrium constant, interpolated"},
-    "pidx": {"units": "1", "long_name": "the stencil's lowest pressure node, 1-based in logk.PGRID (1 to 35)"},
-    "tidx": {"units": "1", "long_name": "the stencil's highest temperature node, 1-based in logk.TGRID (3 to 36)"},
+    "pidx": {"units": "1", "long_name": "the stencil's lowest pressure node, 1-based in the table's pressures "
+                                        "(logk.PGRID, 1 to 35, on the fixed grid)"},
+    "tidx": {"units": "1", "long_name": "the stencil's highest temperature node, 1-based in the table's temperatures "
+                                        "(logk.TGRID, 3 to 36, on the fixed grid)"},
     "isoerr": {"long_name": "lower pressure limit flag: N none, W stencil moved to higher pressures, "
                             "E pressure below the limit of its temperature"},
-    "pterr": {"long_name": "range flag: N within the grid, W within the margin (extrapolated), "
+    "pterr": {"long_name": "range flag: N within the table's nodes, W within the margin (extrapolated), "
                            "E beyond it (meaningless)"},
     "dlk_dT": {"units": "degC-1", "long_name": "d log K / dT of the interpolant on the point's stencil"},
     "dlk_dP": {"units": "bar-1", "long_name": "d log K / dP of the interpolant on the point's stencil"},
@@ -114,3 +117,53 @@ def pressure_at_xarray(table, temperature, lk, between=(1.0, 5000.0)):
     (bar) and "how"."""
     return _crossing_xarray(table, temperature, lk, between, False)
 
+
+
+def table_from_xarray(da, pressure_dim="pressure", temperature_dim="temperature"):
+    """A Table on the nodes of a DataArray of log K, as Table.from_grid makes
+    it: `da` has a temperature dimension and, but for a table along one
+    line, a pressure dimension (named by the arguments), in either order
+    and no other, each with a coordinate of its nodes, strictly ascending
+    (da.sortby(...) first where they descend); NaN marks a missing value.
+    A coordinate's `units` attribute, where it has one, must say bar and
+    degC, as interpolate_xarray checks it.
+
+    A DataArray with the temperature dimension alone is a table along one
+    line, log K along the saturation curve as a database lists it (the
+    pressure takes no part): its one pressure node is the scalar coordinate
+    named `pressure_dim` where it has one (da.sel(pressure=500.0) keeps
+    it), and NaN, the saturation line, where it has none. A pressure
+    coordinate along the temperatures (the saturation pressures, say) is
+    no node: drop it first (da.drop_vars("pressure")). Dask-backed values
+    are computed.
+        table = logk.table_from_xarray(xr.DataArray(values, coords={"pressure": P, "temperature": T}))"""
+    import xarray as xr
+    if not isinstance(da, xr.DataArray):
+        raise TypeError(f"a table is made of an xarray.DataArray, not {type(da).__name__}")
+    dims = tuple(da.dims)
+    if temperature_dim not in dims:
+        raise ValueError(f"the DataArray has no dimension {temperature_dim!r} among {dims}: name the temperature "
+                         f"dimension with temperature_dim=")
+    others = [dim for dim in dims if dim not in (pressure_dim, temperature_dim)]
+    if others:
+        raise ValueError(f"the DataArray has a dimension {others[0]!r} besides {pressure_dim!r} and "
+                         f"{temperature_dim!r}: a table holds one log K a node (select one first, or name the "
+                         f"pressure dimension with pressure_dim=)")
+    for dim in dims:
+        if dim not in da.coords:
+            raise ValueError(f"the dimension {dim!r} has no coordinate: a table needs its nodes")
+    _check_units(da.coords[temperature_dim], "temperature")
+    temperatures = da.coords[temperature_dim].values
+    if pressure_dim in dims:
+        _check_units(da.coords[pressure_dim], "pressure")
+        da = da.transpose(pressure_dim, temperature_dim)
+        return Table.from_grid(da.values, da.coords[pressure_dim].values, temperatures)
+    line = da.coords.get(pressure_dim)
+    if line is not None:
+        _check_units(line, "pressure")
+        if line.ndim != 0:
+            raise ValueError(f"the coordinate {pressure_dim!r} lies along {line.dims}: a table along one line has "
+                             f"one pressure node, a scalar coordinate, or none for the saturation line "
+                             f"(da.drop_vars({pressure_dim!r}))")
+    pressures = [np.nan] if line is None else [line.values[()]]
+    return Table.from_grid(da.values[np.newaxis, :], pressures, temperatures)
