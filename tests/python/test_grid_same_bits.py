@@ -185,13 +185,8 @@ def test_random_grids_give_the_models_bits():
 
 
 # Nodes either side of 0 whose sizes multiply to some 4 or more (-10 and 5
-# degC, say): the library puts the change of nearest node between them at
-# the upper node, so that every point between them takes the lower one.
-# Its search for the change over the doubles between the two counts them
-# as int64 orders, whose difference passes 2^63 there and wraps (in
-# src/stencil/grid_rules.cpp, first_nearer_above); -1 and 1 are right.
-@pytest.mark.xfail(strict=True, raises=AssertionError,
-                   reason="the library wraps the order of the doubles between nodes either side of 0")
+# degC, say): the count of the doubles between them passes 2^63, which the
+# library's search for the change of nearest node must not wrap.
 def test_nodes_either_side_of_zero_give_the_models_bits():
     line = logk.Table.from_grid(np.zeros((1, 4)), [np.nan], [-30.0, -10.0, 5.0, 20.0])
     near = logk.Table.from_grid(np.zeros((1, 4)), [np.nan], [-30.0, -1.0, 1.0, 20.0])

@@ -376,8 +376,6 @@ def test_data_arrays_refused(xr, make, error, says):
 # The interpolation backwards on a table of its own nodes: each answer is
 # where log K, as interpolate gives it on that table, takes the value or
 # changes side at the double just below.
-@pytest.mark.xfail(strict=True, raises=AssertionError,
-                   reason="the library's interpolation backwards does not yet search a table's own nodes")
 def test_the_interpolation_backwards_on_own_nodes():
     complete = logk.Table.from_grid(np.array(VAPOUR[1:]), VAPOUR_P[1:], VAPOUR_T)
     P = np.array([600.0, 1000.0, 1500.0, 1900.0])
