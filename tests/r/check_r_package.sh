@@ -22,7 +22,7 @@ trap 'rm -rf "$scratch"' EXIT
 # One version for all, the package's examples the program's own.
 [ "$(sed -n 's/^Version: //p' "$source/bindings/r/DESCRIPTION")" = "$(cat "$source/VERSION")" ] ||
   { echo "bindings/r/DESCRIPTION's version is not VERSION's"; exit 1; }
-for table in quartz kw; do
+for table in quartz kw vapour_side calcite; do
   cmp "$source/examples/$table.dat" "$source/bindings/r/inst/extdata/$table.dat" ||
     { echo "bindings/r/inst/extdata/$table.dat differs from examples/$table.dat"; exit 1; }
 done

@@ -8,7 +8,10 @@ For each point (P, T), the stencil selection and the biquadratic
 interpolation of the program \code{logk}, with its bits: log K, the
 stencil's lowest pressure node \code{pidx} (1 to 35) and highest temperature
 node \code{tidx} (3 to 36), and the flags \code{isoerr} and \code{pterr}
-(\code{"N"}, \code{"W"} or \code{"E"}).
+(\code{"N"}, \code{"W"} or \code{"E"}). On a table of nodes of its own the
+rules are those of such tables (see \code{\link{logk_table}}): \code{pidx}
+and \code{tidx} count its own nodes (\code{pidx} 1 along one line), and a
+stencil that misses a value moves up in pressure.
 }
 \usage{
 interpolate(x, P, T, workers = 1L, ...)

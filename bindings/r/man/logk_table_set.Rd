@@ -10,6 +10,11 @@ Many tables on the grid: each point's stencil and flags are chosen once, and
 log K of every table follows, each with the bits its own table gives. A set
 of any number of tables costs less a value than its tables called one by
 one. A set survives a saved session as its tables do, with their values.
+The tables of a set lie on the same nodes (all on the fixed grid, or all on
+the same nodes of their own) and, on nodes of their own, miss the same
+values, so that each point's stencil is that of every table; others are
+refused with a \code{logk_error} in the C library's words (whose header,
+\file{logk/logk.h}, states the rules), which count the tables from 0.
 }
 \usage{
 logk_table_set(tables)
@@ -34,4 +39,8 @@ s <- logk_table_set(files)
 s
 names(s)
 logk(s, c(100, 500), 300)
+v <- logk_table(system.file("extdata", "vapour_side.dat", package = "logk"))
+logk(logk_table_set(list(v = v, lower = logk_table(values = v$values - 1, pressures = nodes(v)$pressures,
+                                                   temperatures = nodes(v)$temperatures))), 500, 250)
+tryCatch(logk_table_set(list(v = v, quartz = logk_table(files[1]))), logk_error = conditionMessage)
 }

@@ -14,7 +14,9 @@ pressure_at(x, T, lk, between = c(1, 5000), workers = 1L)
 \item{T}{temperatures in degrees Celsius, taken as in \code{\link{interpolate}}.}
 \item{lk}{the values of log K, taken and recycled with \code{T} as in
 \code{\link{interpolate}}.}
-\item{between}{the range of pressures searched, two numbers.}
+\item{between}{the range of pressures searched, two numbers: by default the
+fixed grid's; for a table on nodes of its own, its own may be meant,
+\code{range(nodes(x)$pressures)}.}
 \item{workers}{the threads the call may run on: see \link{logk-workers}.}
 }
 \value{A data frame of \code{P} and \code{how}, as \code{\link{temperature_at}}

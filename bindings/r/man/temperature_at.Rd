@@ -16,7 +16,9 @@ temperature_at(x, P, lk, between = c(0.01, 600), workers = 1L)
 \item{P}{pressures in bar, taken as in \code{\link{interpolate}}.}
 \item{lk}{the values of log K, taken and recycled with \code{P} as in
 \code{\link{interpolate}}.}
-\item{between}{the range of temperatures searched, two numbers.}
+\item{between}{the range of temperatures searched, two numbers: by default the
+fixed grid's; for a table on nodes of its own, its own may be meant,
+\code{range(nodes(x)$temperatures)}.}
 \item{workers}{the threads the call may run on: see \link{logk-workers}. Every
 number gives the same bits.}
 }

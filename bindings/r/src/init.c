@@ -8,6 +8,9 @@ SEXP C_is_live(SEXP);
 SEXP C_workers_refused(SEXP);
 SEXP C_table_read(SEXP);
 SEXP C_table_from_values(SEXP);
+SEXP C_table_from_grid(SEXP, SEXP, SEXP);
+SEXP C_table_nodes(SEXP);
+SEXP C_on_own_nodes(SEXP);
 SEXP C_table_values(SEXP);
 SEXP C_set_from_tables(SEXP);
 SEXP C_evaluate(SEXP, SEXP, SEXP, SEXP, SEXP, SEXP);
@@ -25,6 +28,9 @@ static const R_CallMethodDef routines[] = {
     {"C_workers_refused", (DL_FUNC)&C_workers_refused, 1},
     {"C_table_read", (DL_FUNC)&C_table_read, 1},
     {"C_table_from_values", (DL_FUNC)&C_table_from_values, 1},
+    {"C_table_from_grid", (DL_FUNC)&C_table_from_grid, 3},
+    {"C_table_nodes", (DL_FUNC)&C_table_nodes, 1},
+    {"C_on_own_nodes", (DL_FUNC)&C_on_own_nodes, 1},
     {"C_table_values", (DL_FUNC)&C_table_values, 1},
     {"C_set_from_tables", (DL_FUNC)&C_set_from_tables, 1},
     {"C_evaluate", (DL_FUNC)&C_evaluate, 6},

@@ -198,6 +198,65 @@ SEXP C_table_from_values(SEXP values) {
     return handle;
 }
 
+/* A table on nodes of its own from its nodes and its values a row per
+ * pressure node, or the library's words for why it is none. */
+SEXP C_table_from_grid(SEXP pressures, SEXP temperatures, SEXP values) {
+    if (TYPEOF(pressures) != REALSXP || TYPEOF(temperatures) != REALSXP || TYPEOF(values) != REALSXP) {
+        Rf_error("a table's nodes and values are doubles");
+    }
+    if (XLENGTH(values) != XLENGTH(pressures) * XLENGTH(temperatures)) Rf_error("a table's values are m x n");
+    SEXP handle = PROTECT(empty_handle(table_tag(), free_table));
+    logk_error error;
+    logk_table *table = logk_table_from_grid((size_t)XLENGTH(pressures), REAL(pressures), (size_t)XLENGTH(temperatures),
+                                             REAL(temperatures), REAL(values), &error);
+    UNPROTECT(1);
+    if (table == NULL) return Rf_mkString(error.text);
+    R_SetExternalPtrAddr(handle, table);
+    return handle;
+}
+
+/* A table's nodes: list(pressures, temperatures). */
+SEXP C_table_nodes(SEXP handle) {
+    static const char *const names[] = {"pressures", "temperatures"};
+    const double *pressures, *temperatures;
+    size_t m, n;
+    logk_table_nodes(table_of(handle), &pressures, &m, &temperatures, &n);
+    SEXP nodes = PROTECT(named_list(2, names));
+    SEXP P = SET_VECTOR_ELT(nodes, 0, Rf_allocVector(REALSXP, (R_xlen_t)m));
+    SEXP T = SET_VECTOR_ELT(nodes, 1, Rf_allocVector(REALSXP, (R_xlen_t)n));
+    if (m > 0) memcpy(REAL(P), pressures, m * sizeof(double));
+    if (n > 0) memcpy(REAL(T), temperatures, n * sizeof(double));
+    UNPROTECT(1);
+    return nodes;
+}
+
+/* Whether a table lies on nodes of its own rather than on the fixed grid.
+ * A table on other nodes than the grid's does; one on the grid's nodes may
+ * be either (a file may name them), and the C interface tells which only
+ * through a set's rule: a table on the fixed grid and one on nodes of their
+ * own make no set. (A set of two refused for want of memory would count as
+ * nodes of its own.) */
+SEXP C_on_own_nodes(SEXP handle) {
+    const logk_table *table = table_of(handle);
+    const double *P, *T, *grid_P, *grid_T;
+    size_t m, n, grid_m, grid_n;
+    logk_table_nodes(table, &P, &m, &T, &n);
+    logk_grid_nodes(&grid_P, &grid_m, &grid_T, &grid_n);
+    if (m != grid_m || n != grid_n || memcmp(P, grid_P, m * sizeof *P) != 0 || memcmp(T, grid_T, n * sizeof *T) != 0) {
+        return Rf_ScalarLogical(TRUE);
+    }
+    static const double zeros[1332];
+    logk_error error;
+    logk_table *fixed = logk_table_from_values(zeros, &error);
+    if (fixed == NULL) Rf_error("%s", error.text);
+    const logk_table *both[2] = {table, fixed};
+    logk_table_set *set = logk_table_set_from_tables(both, 2, &error);
+    const int own = set == NULL;
+    logk_table_free(fixed);
+    logk_table_set_free(set);
+    return Rf_ScalarLogical(own);
+}
+
 /* A table's values in file order. */
 SEXP C_table_values(SEXP handle) {
     const logk_table *table = table_of(handle);
@@ -207,7 +266,8 @@ SEXP C_table_values(SEXP handle) {
     return values;
 }
 
-/* A set of copies of the tables of a list of handles. */
+/* A set of copies of the tables of a list of handles, or the library's
+ * words for why they make none. */
 SEXP C_set_from_tables(SEXP tables) {
     const R_xlen_t count = XLENGTH(tables);
     const logk_table **each = (const logk_table **)R_alloc((size_t)count, sizeof *each);
@@ -215,9 +275,9 @@ SEXP C_set_from_tables(SEXP tables) {
     SEXP handle = PROTECT(empty_handle(set_tag(), free_set));
     logk_error error;
     logk_table_set *set = logk_table_set_from_tables(each, (size_t)count, &error);
-    if (set == NULL) Rf_error("%s", error.text);
-    R_SetExternalPtrAddr(handle, set);
     UNPROTECT(1);
+    if (set == NULL) return Rf_mkString(error.text);
+    R_SetExternalPtrAddr(handle, set);
     return handle;
 }
 

@@ -13,6 +13,21 @@ case_rows <- function() {
   stats::setNames(strsplit(lines[keep], " +"), seq_along(lines)[keep])
 }
 
+# The doubles of a file of hex bits, a line each.
+hex_file <- function(path) from_hex(readLines(from_top(path)))
+
+# A gridtable row's table, from the files of its nodes and its values (a
+# row per pressure node), its nodes read back with their bits.
+grid_table <- function(files) {
+  pressures <- hex_file(files[1L])
+  temperatures <- hex_file(files[2L])
+  values <- matrix(hex_file(files[3L]), length(pressures), length(temperatures), byrow = TRUE)
+  table <- logk_table(values = values, pressures = pressures, temperatures = temperatures)
+  expect_identical(lapply(nodes(table), hex_of), list(pressures = hex_of(pressures), temperatures = hex_of(temperatures)),
+                   label = paste("the nodes of", files[3L]))
+  table
+}
+
 # The rows of one kind; and rows of as many words as a character matrix,
 # a row a line.
 rows_of <- function(rows, kind) rows[vapply(rows, `[`, "", 1L) == kind]
@@ -51,11 +66,12 @@ test_that("every row of the cases has its outputs on the R face", {
   rows <- case_rows()
   expect_gt(length(rows), 100L)
   tables <- list()
-  for (row in rows[vapply(rows, `[`, "", 1L) %in% c("table", "hextable", "set")]) {  # each before its use
+  for (row in rows[vapply(rows, `[`, "", 1L) %in% c("table", "hextable", "set", "gridtable")]) {  # each before its use
     tables[[row[2L]]] <- switch(row[1L],
       table = logk_table(from_top(row[3L])),
-      hextable = logk_table(values = matrix(from_hex(readLines(from_top(row[3L]))), 37L, 36L, byrow = TRUE)),
-      set = logk_table_set(tables[row[-(1:2)]]))
+      hextable = logk_table(values = matrix(hex_file(row[3L]), 37L, 36L, byrow = TRUE)),
+      set = logk_table_set(tables[row[-(1:2)]]),
+      gridtable = grid_table(row[3:5]))
   }
   points <- rows_of(rows, "point")
   for (name in unique(vapply(points, `[`, "", 2L))) {
