@@ -95,17 +95,7 @@ std::pair<py::ssize_t, py::ssize_t> node_counts(const logk_table* table) {
     return {static_cast<py::ssize_t>(m), static_cast<py::ssize_t>(n)};
 }
 
-// Whether a table lies on nodes of its own. The C interface has no call
-// that says it; it hands out the fixed grid's nodes as the very arrays
-// logk_grid_nodes gives, and a table's own nodes as its own copy, even
-// where they hold the grid's bits (a table on its own nodes keeps their
-// rules whatever they are).
-bool on_own_nodes(const logk_table* table) {
-    const double *grid = nullptr, *own = nullptr;
-    logk_grid_nodes(&grid, nullptr, nullptr, nullptr);
-    logk_table_nodes(table, &own, nullptr, nullptr, nullptr);
-    return own != grid;
-}
+bool on_own_nodes(const logk_table* table) { return logk_table_on_own_nodes(table) != 0; }
 
 // One output column: a writeable, contiguous array of n values, or None.
 // (logk/_arrays.py has checked each and says what is wrong; this is the

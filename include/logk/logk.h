@@ -225,6 +225,11 @@ logk_table *logk_table_from_grid(size_t n_pressures, const double *pressures, si
 void logk_table_nodes(const logk_table *table, const double **pressures, size_t *n_pressures,
                       const double **temperatures, size_t *n_temperatures);
 
+/* Whether a table lies on nodes of its own (1) or on the fixed grid (0; 0
+ * for NULL): a table of its own nodes follows their rules even where its
+ * nodes are the fixed grid's. */
+int logk_table_on_own_nodes(const logk_table *table);
+
 /* The number of a table's values (1332 on the fixed grid, m x n on its own
  * nodes), and the values into `values`, in file order (a row per pressure
  * node); 0 and nothing for NULL. */

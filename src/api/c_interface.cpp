@@ -113,6 +113,10 @@ LOGK_EXPORT void logk_table_nodes(const logk_table* table, const double** pressu
     if (n_temperatures != nullptr) *n_temperatures = T.size();
 }
 
+LOGK_EXPORT int logk_table_on_own_nodes(const logk_table* table) {
+    return table != nullptr && table->data.grid ? 1 : 0;
+}
+
 LOGK_EXPORT void logk_table_free(logk_table* table) { delete table; }
 
 LOGK_EXPORT size_t logk_table_value_count(const logk_table* table) {

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <sstream>
 
 namespace logk {
@@ -62,6 +63,9 @@ GridTable::GridTable(std::span<const double> pressures, std::span<const double> 
     : pressures_(pressures.begin(), pressures.end()),
       temperatures_(temperatures.begin(), temperatures.end()),
       cells_(values.size() + 1, 0.0) {
+    // The saturation curve's node is NaN, whichever NaN it was given as:
+    // one table along it has the very nodes of another.
+    if (pressures_.size() == 1 && std::isnan(pressures_[0])) pressures_[0] = std::numeric_limits<double>::quiet_NaN();
     pressures_.push_back(0.0);
     temperatures_.push_back(0.0);
     for (int I = 1; I <= m(); ++I) {

@@ -157,20 +157,30 @@ class Table(_Tables):
                 pass
         return super().logk(P, T, out, workers)
 
-    def temperature_at(self, P, lk, between=(0.01, 600.0), workers=1):
-        """The first temperature, going up through `between` (degC), at which
+    def _between(self, between, along_T):
+        """`between`, or the table's first and last nodes of the axis where it is None."""
+        if between is not None:
+            return between
+        nodes = self.temperatures if along_T else self.pressures
+        return (float(nodes[0]), float(nodes[-1]))
+
+    def temperature_at(self, P, lk, between=None, workers=1):
+        """The first temperature, going up through `between` (degC; by default
+        from the table's first temperature node to its last: 0.01 to 600 on
+        the fixed grid), at which
         log K at pressure P (as interpolate gives it, to the bit) crosses lk:
         the double T such that log K at the double just below T lies on the
         other side of lk, or equals lk at T. P and lk broadcast; returns a
         Crossing (at, how). The stencil and flags there are interpolate(P, at)'s.
         `workers` as for interpolate: the same bits whatever it is.
             T, how = quartz.temperature_at(100.0, np.log10(200 / 1000 / 60.08))"""
-        return _crossings(self._compiled, True, P, lk, between, "P", workers)
+        return _crossings(self._compiled, True, P, lk, self._between(between, True), "P", workers)
 
-    def pressure_at(self, T, lk, between=(1.0, 5000.0), workers=1):
-        """The same going up in pressure through `between` (bar) at
-        temperature T."""
-        return _crossings(self._compiled, False, T, lk, between, "T", workers)
+    def pressure_at(self, T, lk, between=None, workers=1):
+        """The same going up in pressure through `between` (bar; by default
+        the table's first pressure node to its last: 1 to 5000 on the fixed
+        grid) at temperature T."""
+        return _crossings(self._compiled, False, T, lk, self._between(between, False), "T", workers)
 
     def _key(self):
         """What makes two tables one: the kind of their nodes, the nodes and

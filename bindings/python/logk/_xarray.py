@@ -91,7 +91,7 @@ def _crossing_xarray(table, points, lk, between, along_T):
     name, units = ("temperature", "degC") if along_T else ("pressure", "bar")
     _check_units(points, "pressure" if along_T else "temperature")
     search = table.temperature_at if along_T else table.pressure_at
-    between = _range(between)  # refused now, not when Dask computes
+    between = _range(table._between(between, along_T))  # refused now, not when Dask computes
 
     def compute(fixed, y):
         found = search(fixed, y, between)
@@ -104,7 +104,7 @@ def _crossing_xarray(table, points, lk, between, along_T):
     return xr.Dataset({name: at, "how": how})
 
 
-def temperature_at_xarray(table, pressure, lk, between=(0.01, 600.0)):
+def temperature_at_xarray(table, pressure, lk, between=None):
     """Table.temperature_at over xarray DataArrays (pressure in bar, lk the
     values of log K, of dimensions that broadcast), as an xarray.Dataset of
     "temperature" (degC) and "how", with units and long names; lazy on
@@ -112,7 +112,7 @@ def temperature_at_xarray(table, pressure, lk, between=(0.01, 600.0)):
     return _crossing_xarray(table, pressure, lk, between, True)
 
 
-def pressure_at_xarray(table, temperature, lk, between=(1.0, 5000.0)):
+def pressure_at_xarray(table, temperature, lk, between=None):
     """Table.pressure_at over xarray DataArrays, as a Dataset of "pressure"
     (bar) and "how"."""
     return _crossing_xarray(table, temperature, lk, between, False)

@@ -7,16 +7,16 @@ first double P from the first pressure of \code{between} to the second at
 which log K at temperature T crosses \code{lk}.
 }
 \usage{
-pressure_at(x, T, lk, between = c(1, 5000), workers = 1L)
+pressure_at(x, T, lk, between = NULL, workers = 1L)
 }
 \arguments{
 \item{x}{a \code{\link{logk_table}}.}
 \item{T}{temperatures in degrees Celsius, taken as in \code{\link{interpolate}}.}
 \item{lk}{the values of log K, taken and recycled with \code{T} as in
 \code{\link{interpolate}}.}
-\item{between}{the range of pressures searched, two numbers: by default the
-fixed grid's; for a table on nodes of its own, its own may be meant,
-\code{range(nodes(x)$pressures)}.}
+\item{between}{the range of pressures searched, two numbers; by default
+(\code{NULL}) from the table's first pressure node to its last: 1 to 5000
+bar on the fixed grid, its own on a table of its own nodes.}
 \item{workers}{the threads the call may run on: see \link{logk-workers}.}
 }
 \value{A data frame of \code{P} and \code{how}, as \code{\link{temperature_at}}

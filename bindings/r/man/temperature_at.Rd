@@ -9,16 +9,17 @@ at the double just below T lies on the other side of \code{lk}, or equals it
 at T. There is no tolerance; every machine gives the same bits.
 }
 \usage{
-temperature_at(x, P, lk, between = c(0.01, 600), workers = 1L)
+temperature_at(x, P, lk, between = NULL, workers = 1L)
 }
 \arguments{
 \item{x}{a \code{\link{logk_table}}.}
 \item{P}{pressures in bar, taken as in \code{\link{interpolate}}.}
 \item{lk}{the values of log K, taken and recycled with \code{P} as in
 \code{\link{interpolate}}.}
-\item{between}{the range of temperatures searched, two numbers: by default the
-fixed grid's; for a table on nodes of its own, its own may be meant,
-\code{range(nodes(x)$temperatures)}.}
+\item{between}{the range of temperatures searched, two numbers; by default
+(\code{NULL}) from the table's first temperature node to its last: 0.01
+to 600 degrees Celsius on the fixed grid, its own on a table of its own
+nodes.}
 \item{workers}{the threads the call may run on: see \link{logk-workers}. Every
 number gives the same bits.}
 }

@@ -230,32 +230,9 @@ SEXP C_table_nodes(SEXP handle) {
     return nodes;
 }
 
-/* Whether a table lies on nodes of its own rather than on the fixed grid.
- * A table on other nodes than the grid's does; one on the grid's nodes may
- * be either (a file may name them), and the C interface tells which only
- * through a set's rule: a table on the fixed grid and one on nodes of their
- * own make no set. (A set of two refused for want of memory would count as
- * nodes of its own.) */
-SEXP C_on_own_nodes(SEXP handle) {
-    const logk_table *table = table_of(handle);
-    const double *P, *T, *grid_P, *grid_T;
-    size_t m, n, grid_m, grid_n;
-    logk_table_nodes(table, &P, &m, &T, &n);
-    logk_grid_nodes(&grid_P, &grid_m, &grid_T, &grid_n);
-    if (m != grid_m || n != grid_n || memcmp(P, grid_P, m * sizeof *P) != 0 || memcmp(T, grid_T, n * sizeof *T) != 0) {
-        return Rf_ScalarLogical(TRUE);
-    }
-    static const double zeros[1332];
-    logk_error error;
-    logk_table *fixed = logk_table_from_values(zeros, &error);
-    if (fixed == NULL) Rf_error("%s", error.text);
-    const logk_table *both[2] = {table, fixed};
-    logk_table_set *set = logk_table_set_from_tables(both, 2, &error);
-    const int own = set == NULL;
-    logk_table_free(fixed);
-    logk_table_set_free(set);
-    return Rf_ScalarLogical(own);
-}
+/* Whether a table lies on nodes of its own rather than on the fixed grid
+ * (a file may name the fixed grid's very nodes). */
+SEXP C_on_own_nodes(SEXP handle) { return Rf_ScalarLogical(logk_table_on_own_nodes(table_of(handle))); }
 
 /* A table's values in file order. */
 SEXP C_table_values(SEXP handle) {
