@@ -17,6 +17,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -412,6 +413,16 @@ py::bytes failure_line(int number, const std::string& text, long long line, long
     return py::bytes(said);
 }
 
+// The line a warning shows for one note of a read (which: LOGK_NOTE_*),
+// as bytes, or empty bytes where the notes hold none of that kind.
+py::bytes note_line(const std::tuple<long long, long long, long long, long long>& noted, int which,
+                    const std::string& path) {
+    const logk_read_notes notes{std::get<0>(noted), std::get<1>(noted), std::get<2>(noted), std::get<3>(noted)};
+    std::string said(logk_read_note_line(&notes, which, path.c_str(), nullptr, 0), '\0');
+    if (!said.empty()) logk_read_note_line(&notes, which, path.c_str(), said.data(), said.size() + 1);
+    return py::bytes(said);
+}
+
 // The threads `workers` gets, or a ValueError with the library's words.
 int workers_threads(int workers) {
     logk_error error;
@@ -449,6 +460,8 @@ PYBIND11_MODULE(_logk, module) {
     module.def("failure_line", &failure_line, py::arg("number"), py::arg("text"), py::arg("line"), py::arg("column"),
                py::arg("path"), py::arg("unit"));
     module.def("message_kind", &logk_message_kind, py::arg("number"));
+    module.def("note_line", &note_line, py::arg("notes"), py::arg("which"), py::arg("path"));
+    module.attr("NOTES") = py::make_tuple(LOGK_NOTE_PAST_ROW, LOGK_NOTE_NULL_VALUE, LOGK_NOTE_AFTER_TABLE);
     module.def("workers_threads", &workers_threads, py::arg("workers"));
     module.def("how_meaning", &logk_how_meaning, py::arg("how"));
     module.def("version", &logk_version);

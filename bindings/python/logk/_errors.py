@@ -61,27 +61,15 @@ class IgnoredValuesWarning(UserWarning):
     top is read as the first pressure's row, and the last row is left)."""
 
 
-# What a read passed over, by the place of its line in the library's notes
-# (past_row_line, past_row_values, null_line, after_table_line).
-_NOTED = {
-    0: "the line holds {values} values; those past the 36th of a row are ignored, as the program ignores them "
-       "(does each line start with its pressure?)",
-    2: "the line holds a null value (',,' or '/'), which leaves its cell at 0.0, as the program leaves it "
-       "(is a value missing?)",
-    3: "the line holds values after the table's 37 rows; they are not read, as the program does not read them "
-       "(is the first line a header?)",
-}
-
-
 def _warn_notes(noted):
     """Warns, for the caller of the caller, of the first line of each kind
-    that reads passed over: `noted` holds (path as given, notes) for each
-    file, in order."""
-    for at, said in _NOTED.items():
+    that reads passed over, in the library's words: `noted` holds (path as
+    given, notes) for each file, in order."""
+    for which in _logk.NOTES:
         for path, notes in noted:
-            if notes[at]:
-                warnings.warn(IgnoredValuesWarning(f"{os.fsdecode(path)}, line {notes[at]}: "
-                                                   + said.format(values=notes[1])), stacklevel=3)
+            said = _logk.note_line(tuple(notes), which, os.fsencode(path))
+            if said:
+                warnings.warn(IgnoredValuesWarning(os.fsdecode(said)), stacklevel=3)
                 break
 
 

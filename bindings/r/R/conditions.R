@@ -19,20 +19,14 @@
 # gives them: the lines of c(past_row_line, past_row_values, null_line,
 # after_table_line), 0 for none.
 .read_notes <- function(notes, path, call) {
-  note <- function(kind, line, values, what) {
-    message <- sprintf("%s, line %.0f: %s", path, line, what)
+  kinds <- c(past_row = 1L, null_value = 2L, after_table = 3L)
+  lines <- c(notes[1L], notes[3L], notes[4L])
+  for (k in seq_along(kinds)) {
+    message <- .Call(C_note_line, as.double(notes), kinds[[k]], path)
+    if (!nzchar(message)) next
     warning(structure(class = c("logk_read_note", "warning", "condition"),
-                      list(message = message, call = call, note = kind, path = path, line = line, values = values)))
-  }
-  if (notes[1L] > 0) {
-    note("past_row", notes[1L], notes[2L],
-         sprintf("the line holds %.0f values; those past the 36th of a row are passed over (does each line start with its pressure?)",
-                 notes[2L]))
-  }
-  if (notes[3L] > 0) note("null_value", notes[3L], NA_real_, "a null value (',,' or '/') leaves a cell of the table at 0.0")
-  if (notes[4L] > 0) {
-    note("after_table", notes[4L], NA_real_,
-         "values after the table's 37 rows are passed over (is a header of temperatures on top?)")
+                      list(message = message, call = call, note = names(kinds)[k], path = path, line = lines[k],
+                           values = if (k == 1L) notes[2L] else NA_real_)))
   }
 }
 

@@ -18,6 +18,7 @@ SEXP C_solve(SEXP, SEXP, SEXP, SEXP, SEXP, SEXP, SEXP);
 SEXP C_version(void);
 SEXP C_build(void);
 SEXP C_how_meaning(SEXP);
+SEXP C_note_line(SEXP, SEXP, SEXP);
 SEXP C_interpolate_once(SEXP, SEXP, SEXP, SEXP);
 SEXP C_slopes_once(SEXP, SEXP, SEXP);
 SEXP C_logk_into(SEXP, SEXP, SEXP, SEXP);
@@ -38,6 +39,7 @@ static const R_CallMethodDef routines[] = {
     {"C_version", (DL_FUNC)&C_version, 0},
     {"C_build", (DL_FUNC)&C_build, 0},
     {"C_how_meaning", (DL_FUNC)&C_how_meaning, 1},
+    {"C_note_line", (DL_FUNC)&C_note_line, 3},
     {"C_interpolate_once", (DL_FUNC)&C_interpolate_once, 4},
     {"C_slopes_once", (DL_FUNC)&C_slopes_once, 3},
     {"C_logk_into", (DL_FUNC)&C_logk_into, 4},

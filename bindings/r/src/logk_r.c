@@ -426,6 +426,21 @@ SEXP C_build(void) {
 }
 
 /* The library's words for a `how` of the interpolation backwards. */
+/* The line a warning shows for one note of a read (which: 1 values past a
+ * row, 2 a null value, 3 values after the table), in the library's words;
+ * "" where there is none. notes: c(past_row_line, past_row_values,
+ * null_line, after_table_line). */
+SEXP C_note_line(SEXP noted, SEXP which, SEXP path) {
+    if (TYPEOF(noted) != REALSXP || XLENGTH(noted) != 4) Rf_error("four numbers of notes are needed");
+    const double *n = REAL(noted);
+    const logk_read_notes notes = {(long long)n[0], (long long)n[1], (long long)n[2], (long long)n[3]};
+    const char *shown = Rf_translateChar(STRING_ELT(path, 0));
+    const size_t length = logk_read_note_line(&notes, Rf_asInteger(which), shown, NULL, 0);
+    char *line = R_alloc(length + 1, 1);
+    logk_read_note_line(&notes, Rf_asInteger(which), shown, line, length + 1);
+    return Rf_mkString(line);
+}
+
 SEXP C_how_meaning(SEXP how) {
     const char *meaning = logk_how_meaning(Rf_translateChar(STRING_ELT(how, 0))[0]);
     return meaning == NULL ? Rf_ScalarString(NA_STRING) : Rf_mkString(meaning);

@@ -122,11 +122,11 @@ test_that("a table file warns of each thing its reading passed over, naming the 
   nulled[5L] <- sub(" [^ ]+ ", ",,", nulled[5L])  # its second value: a null, so a cell at 0.0
   files <- list(
     list(name = "pressure_first.dat", rows = paste("1", rows), note = "past_row", line = 1,
-         words = "line 1: the line holds 37 values; those past the 36th of a row are passed over"),
+         words = "line 1: the line holds 37 values; those past the 36th of a row are ignored"),
     list(name = "null.dat", rows = nulled, note = "null_value", line = 5,
-         words = "line 5: a null value \\(',,' or '/'\\) leaves a cell of the table at 0.0"),
+         words = "line 5: the line holds a null value \\(',,' or '/'\\), which leaves its cell at 0.0"),
     list(name = "header.dat", rows = c(paste(seq(0, 350, 10), collapse = " "), rows), note = "after_table", line = 38,
-         words = "line 38: values after the table's 37 rows are passed over"))
+         words = "line 38: the line holds values after the table's 37 rows; they are not read"))
   for (file in files) {
     path <- write_table(file.path(dir, file$name), file$rows)
     note <- tryCatch(logk_table(path), warning = identity)
