@@ -131,6 +131,31 @@ def inverse_rows(name, table):
     return rows
 
 
+def grid_inverse_rows():
+    """Questions of the interpolation backwards on the tables of their own
+    nodes: values the line takes and any values, between the table's first
+    and last nodes (along temperature alone on a table along one line)."""
+    rng = np.random.default_rng(37)
+    rows = []
+    for name, (pressures, temperatures, values) in grid_cases.grid_tables().items():
+        table = logk.Table.from_grid(np.reshape(values, (len(pressures), len(temperatures))), pressures, temperatures)
+        p_low, p_high = (1.0, 1.0) if len(pressures) == 1 else (pressures[0], pressures[-1])
+        t_low, t_high = temperatures[0], temperatures[-1]
+        for k in range(30):
+            P, T = float(rng.uniform(p_low, p_high)), float(rng.uniform(t_low, t_high))
+            questions = [("temperature_at", P, table.logk(P, float(rng.uniform(t_low, t_high))), t_low, t_high),
+                         ("temperature_at", P, float(rng.uniform(-12.0, 2.0)), t_low, t_high)]
+            if len(pressures) > 1:
+                questions.append(("pressure_at", T, table.logk(float(rng.uniform(p_low, p_high)), T), p_low, p_high))
+            for kind, fixed, y, low, high in questions:
+                if y != y:
+                    continue
+                search = table.temperature_at if kind == "temperature_at" else table.pressure_at
+                at, how = search(fixed, y, (low, high))
+                rows.append(" ".join([kind, name, bits(fixed), bits(y), bits(low), bits(high), bits(at), str(how)]))
+    return rows
+
+
 def main():
     np.seterr(all="ignore")  # NaN and infinities are among the cases
     out = []
@@ -171,6 +196,7 @@ def main():
     out += ["point " + row for row in model_rows("odd", [odd], P, T)]
     out += ["point " + row for row in model_rows("reactions", [quartz, kw, odd], P[::7], T[::7])]
     out += grid_cases.grid_case_rows()
+    out += grid_inverse_rows()
     out += inverse_rows("quartz", quartz)
     out += inverse_rows("kw", kw)
     say("fails tests/cases/files/missing.dat 29 not_found 0 0")
