@@ -18,29 +18,31 @@
 //     so zh + zl is 1 / d but for zl's rounding: within 2^-106 |1 / d|
 //     (2^-1075 absolutely where zl is subnormal, less still). Then
 //     x zh + RN(x zl) lies within 2^-104 |v| of v (RN(x zl) is within
-//     2^-53 of x zl, itself within 2^-52 |v|), and the doubles beside the
+//     2^-53 |x zl| of x zl, itself below 2^-52 |v|), and the doubles beside the
 //     two around v lie at least 2^-55 |v| away: rounded once, by the fma,
 //     it can only give one of those two. So |q0 - v| < ulp(v).
-//  2. Markstein's theorem (his 1990 paper on the division of the RS/6000;
-//     Handbook of Floating-Point Arithmetic, the division by fma): for zh
-//     within half an ulp of 1 / d and q0 within one ulp of x / d, the
-//     remainder x - q0 d is a double, and RN(q0 + r zh) is RN(x / d), where
-//     nothing overflows or underflows. The remainder is a multiple of
+//  2. Markstein's theorem (1990; the Handbook of Floating-Point Arithmetic
+//     proves it among the divisions by fma): for zh within half an ulp of
+//     1 / d and q0 within one ulp of x / d, the remainder x - q0 d is a
+//     double, and RN(q0 + r zh) is RN(x / d), where nothing overflows or
+//     underflows. The remainder is a multiple of
 //     2^(e(d) + e(v) - 104) below 2^(e(d) + e(v) - 51) in size, e() the
 //     exponent, so it is a double, subnormal or not, while |x| >= 2^-969.
 //  (Brisebarre, Muller and Raina studied the division by a divisor known
-//  in advance. Its shorter form q0 = RN(x zh) lies within one ulp only
-//  where |1 - d zh| <= 2^-54; 8 of the fixed grid's 36 node differences
-//  miss that, so the form here keeps zl.)
+//  in advance. The shorter first quotient RN(x zh) is v (1 - s) rounded,
+//  within one ulp by the argument of 1. only where |s| <= 2^-54: 8 of the
+//  fixed grid's 36 node differences have a larger s, so the form here
+//  keeps zl and needs no more than 1. and Markstein.)
 //
 // The conditions. The divisor, the dividend and the quotient lie within
 // [2^-960, 2^960], or the dividend is zero or NaN: then no step underflows
-// (RN(x zl) may, which costs the bound of 1. nothing), none overflows, and
-// the remainder is exact. A zero dividend gives a zero whose sign may
+// but RN(x zl), whose error is then at most 2^-1075, below 2^-115 |v|, which
+// leaves the bound of 1. as it is; none overflows; the remainder is exact. A zero dividend gives a zero whose sign may
 // differ from the divider's: every quotient of the batch loop is a factor
 // of a term, which stays a zero (times a finite value, over a divisor) or
-// becomes NaN (times an infinity), and the terms are summed from +0.0,
-// which a zero of either sign leaves +0.0: no output can tell. A NaN
+// becomes NaN (times an infinity), and the terms are summed from +0.0: a
+// zero of either sign added to +0.0 gives +0.0, and to any other sum that
+// sum, so no output can tell. A NaN
 // dividend gives a NaN, and every NaN the loop writes is the one NaN. An
 // infinite one would give NaN where the divider gives an infinity, so the
 // guards below send it to the divider, with everything else outside.
@@ -72,14 +74,21 @@ struct Range {
 constexpr Range product(Range a, Range b) { return {a.low + b.low - 1, a.high + b.high + 1}; }
 constexpr Range quotient(Range a, Range b) { return {a.low - b.high - 1, a.high - b.low + 1}; }
 constexpr Range sum(Range a, int terms) { return {a.low - 52, a.high + terms}; }
-// 2^k, and whether a size lies within a range.
+// 2^k.
 constexpr double power_of_two(int k) {
     double x = 1.0;
     for (; k > 0; --k) x *= 2.0;
     for (; k < 0; ++k) x *= 0.5;
     return x;
 }
-constexpr bool size_within(double size, Range r) { return size >= power_of_two(r.low) && size <= power_of_two(r.high); }
+
+// The doubles 2^low and 2^high of a range, and whether a size lies between.
+struct Bounds {
+    double least, most;
+    constexpr explicit Bounds(Range r) : least(power_of_two(r.low)), most(power_of_two(r.high)) {}
+    constexpr bool hold(double size) const { return size >= least && size <= most; }
+};
+
 constexpr bool within_conditions(Range r) { return r.low >= -960 && r.high <= 960; }
 constexpr bool divides_within_conditions(Range dividend, Range divisor) {
     return within_conditions(dividend) && within_conditions(divisor) && within_conditions(quotient(dividend, divisor));
@@ -114,14 +123,17 @@ static_assert(divides_within_conditions(product(kDifferences, kDifferences), kBa
 static_assert(divides_within_conditions(sum(kDifferences, 2), kBasisDenominators));
 static_assert(kLeastDivisor == 0x1p-960 && kMostDivisor == 0x1p960, "the divisors' range is the conditions'");
 
+// The guards' bounds as doubles.
+inline constexpr Bounds kCoordinateBounds{kCoordinates}, kValueBounds{kValues}, kColumnBounds{kColumns};
+
 // The fixed grid's nodes are coordinates, and all its stencils' divisors
 // have reciprocals.
 constexpr bool fixed_grid_within_guards() {
     for (double p : PGRID) {
-        if (!size_within(p, kCoordinates)) return false;
+        if (!kCoordinateBounds.hold(p)) return false;
     }
     for (double t : TGRID) {
-        if (!size_within(t, kCoordinates)) return false;
+        if (!kCoordinateBounds.hold(t)) return false;
     }
     for (int PIDX = 1; PIDX <= kPressureNodes - 2; ++PIDX) {
         if (!kPressureReciprocals[static_cast<std::size_t>(PIDX)].usable) return false;
@@ -136,12 +148,12 @@ static_assert(fixed_grid_within_guards());
 // A coordinate within the guard: zero, or of a size within kCoordinates.
 constexpr bool coordinate_within_guard(double x) {
     const double size = x < 0 ? -x : x;
-    return size == 0 || size_within(size, kCoordinates);
+    return size == 0 || kCoordinateBounds.hold(size);
 }
 // A column of the temperature pass alone (NaN too: it gives NaN).
 constexpr bool column_within_guard(double x) {
     const double size = x < 0 ? -x : x;
-    return x != x || size == 0 || size_within(size, kColumns);
+    return x != x || size == 0 || kColumnBounds.hold(size);
 }
 
 // ---- One division ----
@@ -211,8 +223,7 @@ template <int W>
 template <int W>
 [[gnu::always_inline]] inline typename Lanes<W>::Int coordinates_within_guard(const typename Lanes<W>::Double& x) {
     const typename Lanes<W>::Double size = size_lanes<W>(x);
-    constexpr double kLeast = power_of_two(kCoordinates.low), kMost = power_of_two(kCoordinates.high);
-    return (size <= kMost) & ((size >= kLeast) | (size == 0.0));
+    return (size <= kCoordinateBounds.most) & ((size >= kCoordinateBounds.least) | (size == 0.0));
 }
 
 // Whether every lane of N vectors of values lies within kValues (a NaN
@@ -226,8 +237,7 @@ template <int W, int N>
         most = F::max(most, size);
         least = F::min(least, size);
     }
-    constexpr double kLeast = power_of_two(kValues.low), kMost = power_of_two(kValues.high);
-    return (most <= kMost) & (least >= kLeast);
+    return (most <= kValueBounds.most) & (least >= kValueBounds.least);
 }
 
 }  // namespace logk
