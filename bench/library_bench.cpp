@@ -111,8 +111,9 @@ int main(int argc, char** argv) {
     const double pressure_at = best_seconds(rounds, [&] { table->pressure_at(T_searched, values, found, how); });
     const double per_point = 1e9 / static_cast<double>(n);
     std::printf("points %zu, best of %d alternating rounds, ns per point\n", n, rounds);
-    std::printf("the library's build %s, division %s%s%s\n", logk_build(), logk_division(),
-                *logk_build_note() != '\0' ? ": " : "", logk_build_note());
+    std::printf("the library's build %s, division %s (the inverse's %s)%s%s\n", logk_build(), logk_division(),
+                logk::division_name(logk::chosen_one_stencil_division()), *logk_build_note() != '\0' ? ": " : "",
+                logk_build_note());
     std::printf("batch, all five outputs   %7.2f ns/point\n", best.batch * per_point);
     std::printf("batch, log K alone        %7.2f ns/point\n", best.lk_only * per_point);
     std::printf("batch, all five, %u cores  %7.2f ns/point (%.2f x one)\n", std::thread::hardware_concurrency(),

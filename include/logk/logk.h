@@ -46,7 +46,9 @@ typedef struct logk_error { int number; char text[1024]; } logk_error;
  * points near the ends of the doubles, infinities and NaN keep the
  * divider). Processors whose divider bounds the batch loop gain from it,
  * others do not: the library times both on a few thousand points at the
- * first call and keeps the faster. The environment variable LOGK_DIVISION,
+ * first call and keeps the faster (for the interpolation backwards,
+ * logk_temperature_at and the rest, whose search is nearly all divisions,
+ * apart; logk_division() names the batch loop's). The environment variable LOGK_DIVISION,
  * read then, forces either ("divider", "reciprocal"); the baseline build
  * has no fused multiply-add and always divides, and logk_build_note() says
  * so where the other was asked for. Either gives the same bits. */

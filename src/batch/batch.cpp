@@ -204,11 +204,22 @@ std::vector<Division> available_divisions(InstructionSet set) {
 namespace {
 
 // The seconds the chosen build takes, at best of a few rounds, for log K
-// of a few thousand points on a smooth table with each division.
+// of a few thousand points on a smooth table with each division: through
+// the batch loop, and all on one stencil as the inverse's loops take them
+// (there the divisions are nearly all the work, in the loop the stencils'
+// choice is a good part of it, so that one may gain where the other does not).
 struct DivisionTimes {
     double divider = 1e30, reciprocal = 1e30;
+    Division faster() const {
+        // Only clearly faster: the two give the same bits, and a close call
+        // on a busy machine is no reason to change.
+        return reciprocal < 0.9 * divider ? Division::reciprocal : Division::divider;
+    }
 };
-DivisionTimes time_divisions(InstructionSet set) {
+struct LoopTimes {
+    DivisionTimes points, one_stencil;
+};
+LoopTimes time_divisions(InstructionSet set) {
     constexpr std::size_t kTimedPoints = 4096;
     constexpr int kRounds = 5;
     LogKTable LOGK;
@@ -226,22 +237,28 @@ DivisionTimes time_divisions(InstructionSet set) {
         T[i] = uniform(0.01, 600.0);
     }
     const PointsFunction points = kPoints.for_set(set);
-    DivisionTimes best;
+    const OneStencilFunction one_stencil = kOnOneStencil.for_set(set);
+    LoopTimes best;
+    auto timed = [](double& kept, auto work) {
+        const double start = platform::monotonic_seconds();
+        work();
+        kept = std::min(kept, platform::monotonic_seconds() - start);
+    };
     for (int round = 0; round < kRounds; ++round) {
         for (bool reciprocal : {false, true}) {
-            Work w{values_of(LOGK), kTimedPoints, P.data(), T.data(), {LK.data()}, reciprocal};
-            const double start = platform::monotonic_seconds();
-            points(w);
-            const double seconds = platform::monotonic_seconds() - start;
-            double& kept = reciprocal ? best.reciprocal : best.divider;
-            kept = std::min(kept, seconds);
+            timed(reciprocal ? best.points.reciprocal : best.points.divider, [&] {
+                points(Work{values_of(LOGK), kTimedPoints, P.data(), T.data(), {LK.data()}, reciprocal});
+            });
+            timed(reciprocal ? best.one_stencil.reciprocal : best.one_stencil.divider, [&] {
+                one_stencil({LOGK.cells(), 13, 11, {}, kTimedPoints, P.data(), T.data(), LK.data(), reciprocal});
+            });
         }
     }
     return best;
 }
 
 struct DivisionChoice {
-    Division division;
+    Division points, one_stencil;
     std::string note;
 };
 
@@ -255,22 +272,22 @@ const DivisionChoice& division_choice() {
             for (Division division : {Division::divider, Division::reciprocal}) {
                 if (*asked != division_name(division)) continue;
                 if (std::find(available.begin(), available.end(), division) != available.end()) {
-                    return DivisionChoice{division, ""};
+                    return DivisionChoice{division, division, ""};
                 }
                 note = "LOGK_DIVISION=" + *asked + ": the " + instruction_set_name(set) +
                        " build has no fused multiply-add";
             }
             if (note.empty()) note = "LOGK_DIVISION=" + *asked + " names no division (divider or reciprocal)";
         }
-        Division chosen = Division::divider;
+        DivisionChoice chosen{Division::divider, Division::divider, ""};
         if (available.size() > 1) {
-            // Only clearly faster: the two give the same bits, and a close
-            // call on a busy machine is no reason to change.
-            const DivisionTimes times = time_divisions(set);
-            if (times.reciprocal < 0.9 * times.divider) chosen = Division::reciprocal;
+            const LoopTimes times = time_divisions(set);
+            chosen.points = times.points.faster();
+            chosen.one_stencil = times.one_stencil.faster();
         }
-        if (!note.empty()) note += std::string("; the library uses the ") + division_name(chosen);
-        return DivisionChoice{chosen, note};
+        if (!note.empty()) note += std::string("; the library uses the ") + division_name(chosen.points);
+        chosen.note = note;
+        return chosen;
     }();
     return choice;
 }
@@ -284,7 +301,9 @@ Division division_for(InstructionSet set) {
 
 }  // namespace
 
-Division chosen_division() noexcept { return division_choice().division; }
+Division chosen_division() noexcept { return division_choice().points; }
+
+Division chosen_one_stencil_division() noexcept { return division_choice().one_stencil; }
 
 const std::string& chosen_division_note() noexcept { return division_choice().note; }
 
@@ -314,7 +333,7 @@ void interpolate_on_stencil_with(InstructionSet set, Division division, const do
 void interpolate_on_stencil(const double* cells, int PIDX, int TIDX, std::size_t n, const double* P,
                             const double* T, double* LK) {
     static const OneStencilFunction best = kOnOneStencil.for_set(chosen_instruction_set());
-    static const bool reciprocal = chosen_division() == Division::reciprocal;
+    static const bool reciprocal = chosen_one_stencil_division() == Division::reciprocal;
     best({cells, PIDX, TIDX, {}, n, P, T, LK, reciprocal});
 }
 
@@ -326,7 +345,7 @@ void interpolate_along_temperature_with(InstructionSet set, Division division, i
 void interpolate_along_temperature(int TIDX, const PressureColumns& columns, std::size_t n, const double* T,
                                    double* LK) {
     static const OneStencilFunction best = kAlongTemperature.for_set(chosen_instruction_set());
-    static const bool reciprocal = chosen_division() == Division::reciprocal;
+    static const bool reciprocal = chosen_one_stencil_division() == Division::reciprocal;
     best({nullptr, 0, TIDX, columns, n, nullptr, T, LK, reciprocal});
 }
 

@@ -50,9 +50,12 @@ std::vector<Division> available_divisions(InstructionSet set);
 // variable LOGK_DIVISION names ("divider", "reciprocal") where the build
 // can make it, else the faster of the two on this processor, timed on a
 // few thousand points at the first call (on some processors the divider is
-// the bound of the loop, on others it is not). Why it is not the one asked
-// for ("" where it is, or none was asked for).
+// the bound of the loop, on others it is not): for the batch loop, and
+// apart for the loops over one stencil that the inverse calls, which are
+// nearly all divisions. Why it is not the one asked for ("" where it is,
+// or none was asked for).
 Division chosen_division() noexcept;
+Division chosen_one_stencil_division() noexcept;
 const std::string& chosen_division_note() noexcept;
 
 // `count` tables on the grid, stored value by value: the value of table r
