@@ -74,7 +74,8 @@ int main(int argc, char** argv) {
             row.best_grid = std::min(row.best_grid, best_seconds(1, row.grid));
         }
     }
-    std::printf("the batch loop's build: %s\n", logk_build());
+    std::printf("the batch loop's build: %s, division %s%s%s\n", logk_build(), logk_division(),
+                *logk_build_note() != '\0' ? ": " : "", logk_build_note());
     for (const Row& row : rows) {
         const double f = row.best_fixed * 1e9 / static_cast<double>(row.values);
         const double g = row.best_grid * 1e9 / static_cast<double>(row.values);

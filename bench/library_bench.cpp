@@ -1,8 +1,10 @@
 // Times the library on 10^6 random points, one core: the batch call of the
 // C++ interface (all five outputs, and log K alone), one point at a time in
 // a loop, and loading the example table; and each build of the batch loop
-// beside its limit, the divisions alone (bench/divisions.h), all in
-// alternating rounds so that the machine's drift touches each alike.
+// with each division it can make, beside that division's limit, the
+// divisions alone (bench/divisions.h), all in alternating rounds so that
+// the machine's drift touches each alike. Says which build and division
+// the library chose.
 //   library_bench <quartz.dat> [points] [rounds] [PT.dat to write the points to]
 // Points: P log-uniform from 0.5 to 6500 bar on half of them and uniform on
 // the rest, T uniform from -5 to 720 degC, in random order. Prints the best
@@ -17,6 +19,7 @@
 #include "batch/batch.h"
 #include "bench_support.h"
 #include "divisions.h"
+#include "logk/logk.h"
 #include "logk/logk.hpp"
 
 using bench::best_seconds;
@@ -53,18 +56,21 @@ int main(int argc, char** argv) {
     LOGK.set_in_file_order(table->values().data());
     const logk::BatchOutputs five{LK.data(), PIDX.data(), TIDX.data(), ISOERR.data(), PTERR.data()};
     const logk::BatchOutputs alone{LK.data()};
-    void (*const divisions[])(std::size_t, const double*, const double*, double*) = {
-        bench::divisions_baseline, bench::divisions_avx2, bench::divisions_avx512};
     const char* names[] = {"no vectors (SSE2)", "AVX2", "AVX-512"};
-    const std::vector<logk::InstructionSet> sets = logk::available_instruction_sets();
+    // Each build with each division it can make, beside that division's limit.
+    struct Form {
+        logk::InstructionSet set;
+        logk::Division division;
+        double limit = 1e30, five = 1e30, alone = 1e30;
+    };
+    std::vector<Form> forms;
+    for (logk::InstructionSet set : logk::available_instruction_sets()) {
+        for (logk::Division division : logk::available_divisions(set)) forms.push_back({set, division});
+    }
 
     struct Best {
         double batch = 1e30, lk_only = 1e30, one_by_one = 1e30, every_core = 1e30;
-        std::vector<double> limit, five, alone;
     } best;
-    best.limit.assign(sets.size(), 1e30);
-    best.five.assign(sets.size(), 1e30);
-    best.alone.assign(sets.size(), 1e30);
     double sum = 0;
     for (int round = 0; round < rounds; ++round) {
         best.batch = std::min(best.batch, best_seconds(1, [&] {
@@ -77,15 +83,15 @@ int main(int argc, char** argv) {
         best.one_by_one = std::min(best.one_by_one, best_seconds(1, [&] {
             for (std::size_t i = 0; i < n; ++i) sum += table->interpolate(P[i], T[i]).LK;
         }));
-        for (std::size_t k = 0; k < sets.size(); ++k) {
-            const logk::InstructionSet set = sets[k];
-            const auto index = static_cast<std::size_t>(set);
-            best.limit[k] = std::min(best.limit[k], best_seconds(1, [&] { divisions[index](n, P.data(), T.data(), LK.data()); }));
-            best.five[k] = std::min(best.five[k], best_seconds(1, [&] {
-                logk::interpolate_points_with(set, logk::values_of(LOGK), n, P.data(), T.data(), five);
+        for (Form& form : forms) {
+            const bench::DivisionsFunction limit =
+                bench::kDivisions[static_cast<int>(form.set)][static_cast<int>(form.division)];
+            form.limit = std::min(form.limit, best_seconds(1, [&] { limit(n, P.data(), T.data(), LK.data()); }));
+            form.five = std::min(form.five, best_seconds(1, [&] {
+                logk::interpolate_points_with(form.set, form.division, logk::values_of(LOGK), n, P.data(), T.data(), five);
             }));
-            best.alone[k] = std::min(best.alone[k], best_seconds(1, [&] {
-                logk::interpolate_points_with(set, logk::values_of(LOGK), n, P.data(), T.data(), alone);
+            form.alone = std::min(form.alone, best_seconds(1, [&] {
+                logk::interpolate_points_with(form.set, form.division, logk::values_of(LOGK), n, P.data(), T.data(), alone);
             }));
         }
     }
@@ -105,6 +111,9 @@ int main(int argc, char** argv) {
     const double pressure_at = best_seconds(rounds, [&] { table->pressure_at(T_searched, values, found, how); });
     const double per_point = 1e9 / static_cast<double>(n);
     std::printf("points %zu, best of %d alternating rounds, ns per point\n", n, rounds);
+    std::printf("the library's build %s, division %s (the inverse's %s)%s%s\n", logk_build(), logk_division(),
+                logk::division_name(logk::chosen_one_stencil_division()), *logk_build_note() != '\0' ? ": " : "",
+                logk_build_note());
     std::printf("batch, all five outputs   %7.2f ns/point\n", best.batch * per_point);
     std::printf("batch, log K alone        %7.2f ns/point\n", best.lk_only * per_point);
     std::printf("batch, all five, %u cores  %7.2f ns/point (%.2f x one)\n", std::thread::hardware_concurrency(),
@@ -113,12 +122,11 @@ int main(int argc, char** argv) {
     std::printf("loading the table         %7.3f ms\n", load * 1e3);
     std::printf("temperature_at, batch     %7.3f us/point\n", temperature_at / static_cast<double>(searched) * 1e6);
     std::printf("pressure_at, batch        %7.3f us/point\n", pressure_at / static_cast<double>(searched) * 1e6);
-    std::printf("\n%-18s %9s %9s %6s %9s %6s\n", "build", "divisions", "all five", "x", "log K", "x");
-    for (std::size_t k = 0; k < sets.size(); ++k) {
-        const double limit = best.limit[k] * per_point;
-        std::printf("%-18s %9.2f %9.2f %6.2f %9.2f %6.2f\n", names[static_cast<int>(sets[k])], limit,
-                    best.five[k] * per_point, best.five[k] / best.limit[k], best.alone[k] * per_point,
-                    best.alone[k] / best.limit[k]);
+    std::printf("\nbuild and division            limit  all five      x     log K      x\n");
+    for (const Form& form : forms) {
+        std::printf("%-18s %-10s %6.2f %9.2f %6.2f %9.2f %6.2f\n", names[static_cast<int>(form.set)],
+                    logk::division_name(form.division), form.limit * per_point, form.five * per_point,
+                    form.five / form.limit, form.alone * per_point, form.alone / form.limit);
     }
     return sum == 12345.678 ? 3 : 0;  // keeps the loop's work
 }

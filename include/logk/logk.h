@@ -37,10 +37,25 @@ typedef struct logk_error { int number; char text[1024]; } logk_error;
  * ("baseline", "avx2", "avx512"): one the processor cannot run, or any
  * other word, leaves the build the library would choose, and
  * logk_build_note() then says so ("" where nothing needs saying). Every
- * build gives the same bits. */
+ * build gives the same bits.
+ *
+ * logk_division() says how that build divides: "divider", or "reciprocal",
+ * each division by a difference of a stencil's nodes done from its
+ * reciprocal, made once per grid, with fused multiply-adds that give the
+ * correctly rounded quotient, so the divider's bits (blocks of values or
+ * points near the ends of the doubles, infinities and NaN keep the
+ * divider). Processors whose divider bounds the batch loop gain from it,
+ * others do not: the library times both on a few thousand points at the
+ * first call and keeps the faster (for the interpolation backwards,
+ * logk_temperature_at and the rest, whose search is nearly all divisions,
+ * apart; logk_division() names the batch loop's). The environment variable LOGK_DIVISION,
+ * read then, forces either ("divider", "reciprocal"); the baseline build
+ * has no fused multiply-add and always divides, and logk_build_note() says
+ * so where the other was asked for. Either gives the same bits. */
 const char *logk_version(void);
 const char *logk_build(void);
 const char *logk_build_note(void);
+const char *logk_division(void);
 
 /* ---- workers: the one statement for every face ----
  *

@@ -147,6 +147,9 @@ struct Outputs {
 // environment variable LOGK_CPU forces one, as logk.h says).
 LOGK_API std::string_view version() noexcept;
 LOGK_API std::string_view build() noexcept;
+// How that build divides: "divider" or "reciprocal" (LOGK_DIVISION forces
+// one, as logk.h says); the same bits either way.
+LOGK_API std::string_view division() noexcept;
 
 // A caller's stop check: asked between the chunks of a long call (about a
 // millisecond each, or some milliseconds of the interpolation backwards)

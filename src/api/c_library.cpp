@@ -56,7 +56,16 @@ LOGK_EXPORT const char* logk_version(void) { return LOGK_VERSION; }
 
 LOGK_EXPORT const char* logk_build(void) { return logk::instruction_set_name(logk::chosen_instruction_set()); }
 
-LOGK_EXPORT const char* logk_build_note(void) { return logk::chosen_instruction_set_note().c_str(); }
+LOGK_EXPORT const char* logk_build_note(void) {
+    static const std::string note = [] {
+        const std::string& build = logk::chosen_instruction_set_note();
+        const std::string& division = logk::chosen_division_note();
+        return build.empty() || division.empty() ? build + division : build + "; " + division;
+    }();
+    return note.c_str();
+}
+
+LOGK_EXPORT const char* logk_division(void) { return logk::division_name(logk::chosen_division()); }
 
 LOGK_EXPORT int logk_workers_threads(int workers, logk_error* error) {
     const std::optional<int> threads = logk::threads_wanted(workers);

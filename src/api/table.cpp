@@ -105,6 +105,8 @@ std::string_view version() noexcept { return LOGK_VERSION; }
 
 std::string_view build() noexcept { return instruction_set_name(chosen_instruction_set()); }
 
+std::string_view division() noexcept { return division_name(chosen_division()); }
+
 int workers_threads(int workers) {
     check_workers(workers);
     return *threads_wanted(workers);

@@ -35,6 +35,29 @@ InstructionSet chosen_instruction_set() noexcept;
 const char* instruction_set_name(InstructionSet set) noexcept;
 const std::string& chosen_instruction_set_note() noexcept;
 
+// How the loop divides: by the divider, or from the reciprocals of the
+// stencils' divisors, made once per grid, wherever a block's points and
+// values lie within the guards (interp/reciprocal_division.h says why that
+// gives the divider's bits, and where). Only the builds with fused
+// multiply-adds can do the latter (avx2, avx512). Every build and either
+// division give the same bits.
+enum class Division { divider, reciprocal };
+const char* division_name(Division division) noexcept;
+// The divisions a build can make, the divider first.
+std::vector<Division> available_divisions(InstructionSet set);
+
+// The division the library uses with its build: the one the environment
+// variable LOGK_DIVISION names ("divider", "reciprocal") where the build
+// can make it, else the faster of the two on this processor, timed on a
+// few thousand points at the first call (on some processors the divider is
+// the bound of the loop, on others it is not): for the batch loop, and
+// apart for the loops over one stencil that the inverse calls, which are
+// nearly all divisions. Why it is not the one asked for ("" where it is,
+// or none was asked for).
+Division chosen_division() noexcept;
+Division chosen_one_stencil_division() noexcept;
+const std::string& chosen_division_note() noexcept;
+
 // `count` tables on the grid, stored value by value: the value of table r
 // at cell c (a LogKTable's order) is values[c * count + r], and followed by
 // at least one more value. The cells of a LogKTable are a set of one. A set
@@ -87,9 +110,14 @@ using StopCheck = std::function<bool()>;
 std::size_t interpolate_points(const TableValues& tables, std::size_t n, const double* P, const double* T,
                                const BatchOutputs& out, int workers = 1, const StopCheck& stop = {});
 
-// With the build given, which must be one of available_instruction_sets().
+// With the build given, which must be one of available_instruction_sets(),
+// and the division the library chooses where the build can make it (else
+// the divider), or the division given, one of available_divisions(set).
 std::size_t interpolate_points_with(InstructionSet set, const TableValues& tables, std::size_t n, const double* P,
                                     const double* T, const BatchOutputs& out, int workers = 1,
+                                    const StopCheck& stop = {});
+std::size_t interpolate_points_with(InstructionSet set, Division division, const TableValues& tables, std::size_t n,
+                                    const double* P, const double* T, const BatchOutputs& out, int workers = 1,
                                     const StopCheck& stop = {});
 
 // The same for a LogKTable, and for a table of its own nodes.
@@ -103,11 +131,15 @@ inline TableValues values_of(const GridTable& grid, const GridRules& rules) {
 // intrpk_cells on that stencil.
 void interpolate_on_stencil(const double* cells, int PIDX, int TIDX, std::size_t n, const double* P,
                             const double* T, double* LK);
+void interpolate_on_stencil_with(InstructionSet set, Division division, const double* cells, int PIDX, int TIDX,
+                                 std::size_t n, const double* P, const double* T, double* LK);
 
 // INTRPK's temperature pass alone, in the widest lanes, at n temperatures
 // over columns intrpk_columns gave: the bits of intrpk_along_temperature.
 void interpolate_along_temperature(int TIDX, const PressureColumns& columns, std::size_t n, const double* T,
                                    double* LK);
+void interpolate_along_temperature_with(InstructionSet set, Division division, int TIDX,
+                                        const PressureColumns& columns, std::size_t n, const double* T, double* LK);
 
 // Both for a table of its own nodes: the bits of intrpk_grid on the stencil
 // (not along one line, where P takes no part) and of

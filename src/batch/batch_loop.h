@@ -119,11 +119,95 @@ template <typename Stride>
     }
 }
 
+// ---- Divisions from the reciprocals (interp/reciprocal_division.h) ----
+// Only the builds of four lanes and more have fma; the baseline divides.
+
+// Each lane's step reciprocals along one axis, by its stencil's index.
+template <int W>
+[[gnu::always_inline]] inline void step_reciprocals_of(const AxisReciprocals* axis, const std::int64_t* index,
+                                                       StepReciprocalLanes<W>& r) {
+    Quad zh[W], zl[W];
+    for (int lane = 0; lane < W; ++lane) {
+        const AxisReciprocals& one = axis[index[lane]];
+        zh[lane] = load_quad(one.step_zh);
+        zl[lane] = load_quad(one.step_zl);
+    }
+    LaneTransposes<W>::first_three(zh, r.zh);
+    LaneTransposes<W>::first_three(zl, r.zl);
+}
+// The same for a stencil shared by every lane.
+template <int W>
+[[gnu::always_inline]] inline void step_reciprocals_of(const AxisReciprocals& axis, StepReciprocalLanes<W>& r) {
+    for (int k = 0; k < 3; ++k) {
+        r.zh[k] = Lanes<W>::all(axis.step_zh[k]);
+        r.zl[k] = Lanes<W>::all(axis.step_zl[k]);
+    }
+}
+
+// Whether every lane's point and stencil values lie within the guards.
+template <int W>
+[[gnu::always_inline]] inline bool within_guards(const typename Lanes<W>::Double& P,
+                                                 const typename Lanes<W>::Double& T, const StencilLanes9<W>& s) {
+    return Lanes<W>::every(coordinates_within_guard<W>(P) & coordinates_within_guard<W>(T) &
+                           values_within_guard<W, 9>(&s.cell[0][0]));
+}
+
+// log K of W stencils of the fixed grid: from the reciprocals where asked
+// and the guards allow, else by the divider. The same bits either way.
+template <int W>
+[[gnu::always_inline]] inline typename Lanes<W>::Double fixed_grid_lanes(const typename Lanes<W>::Double& P,
+                                                                         const typename Lanes<W>::Double& T,
+                                                                         const StencilLanes9<W>& s,
+                                                                         const std::int64_t* PIDX,
+                                                                         const std::int64_t* TIDX, bool reciprocal) {
+    if constexpr (W >= 4) {
+        if (reciprocal && within_guards<W>(P, T, s)) {
+            StepReciprocalLanes<W> pressure, temperature;
+            step_reciprocals_of<W>(kPressureReciprocals.data(), PIDX, pressure);
+            step_reciprocals_of<W>(kTemperatureReciprocals.data(), TIDX, temperature);
+            return intrpk_reciprocal_lanes<W>(P, T, s, pressure, temperature);
+        }
+    }
+    return intrpk_lanes<W>(P, T, s);
+}
+
+// slopes.cpp's quadratic_basis, each division from its denominator's
+// reciprocal: for x within the coordinates' guard.
+[[gnu::always_inline]] inline void quadratic_basis_by_reciprocals(double x, const double (&node)[3],
+                                                                  const AxisReciprocals& r, double (&value)[3],
+                                                                  double (&slope)[3]) {
+    for (int k = 0; k < 3; ++k) {
+        const double a = node[(k + 1) % 3];
+        const double b = node[(k + 2) % 3];
+        value[k] = divide((x - a) * (x - b), r.basis_d[k], r.basis_zh[k], r.basis_zl[k]);
+        slope[k] = divide((x - a) + (x - b), r.basis_d[k], r.basis_zh[k], r.basis_zl[k]);
+    }
+}
+
+// stencil_basis on the fixed grid, from the reciprocals where asked and
+// the guards allow.
+template <int W>
+[[gnu::always_inline]] inline StencilBasis fixed_grid_basis(double P, double T, int PIDX, int TIDX, bool reciprocal) {
+    if constexpr (W >= 4) {
+        if (reciprocal && coordinate_within_guard(P) && coordinate_within_guard(T)) {
+            StencilBasis basis{PIDX, TIDX, {}, {}, {}, {}};
+            quadratic_basis_by_reciprocals(P, {PGRID(PIDX), PGRID(PIDX + 1), PGRID(PIDX + 2)},
+                                           kPressureReciprocals[static_cast<std::size_t>(PIDX)], basis.in_p,
+                                           basis.slope_p);
+            quadratic_basis_by_reciprocals(T, {TGRID(TIDX - 2), TGRID(TIDX - 1), TGRID(TIDX)},
+                                           kTemperatureReciprocals[static_cast<std::size_t>(TIDX)], basis.in_t,
+                                           basis.slope_t);
+            return basis;
+        }
+    }
+    return stencil_basis(P, T, PIDX, TIDX);
+}
+
 // The slopes of every table at point `lane` of the block, into the outputs.
 template <int W>
 [[gnu::always_inline]] inline void write_slopes(const PointBlock<W>& b, int lane, const Work& w, std::size_t point) {
-    const StencilBasis basis = stencil_basis(b.P[lane], b.T[lane], static_cast<int>(b.PIDX[lane]),
-                                             static_cast<int>(b.TIDX[lane]));
+    const StencilBasis basis = fixed_grid_basis<W>(b.P[lane], b.T[lane], static_cast<int>(b.PIDX[lane]),
+                                                   static_cast<int>(b.TIDX[lane]), w.reciprocal);
     const std::size_t count = w.tables.count;
     for (std::size_t r = 0; r < count; ++r) {
         double dT, dP;
@@ -140,7 +224,7 @@ template <int W>
 // lane, with the one NaN, so every point takes it, on whatever stencil.
 template <int W, typename Stride>
 [[gnu::always_inline]] inline void logk_of_points(const PointBlock<W>& b, const double* cells, Stride stride,
-                                                  double* LK) {
+                                                  bool reciprocal, double* LK) {
     if constexpr (W > 1) {
         using L = Lanes<W>;
         StencilLanes9<W> stencil;
@@ -149,7 +233,7 @@ template <int W, typename Stride>
         } else {
             stencils_of_points<W>(b.PIDX, b.TIDX, b.first_cell, cells, stencil);
         }
-        L::store(intrpk_lanes<W>(L::load(b.P), L::load(b.T), stencil), LK);
+        L::store(fixed_grid_lanes<W>(L::load(b.P), L::load(b.T), stencil, b.PIDX, b.TIDX, reciprocal), LK);
     } else {
         intrpk_on(b.P[0], b.T[0], b.PIDX[0], b.TIDX[0], cells, stride, LK[0]);
     }
@@ -164,16 +248,17 @@ template <int W, typename Stride>
             for (std::size_t r = 0; r < stride; ++r) {
                 alignas(64) double LK[W];
                 if (w.tables.apart != nullptr) {
-                    logk_of_points<W>(b, w.tables.apart[r], std::integral_constant<std::size_t, 1>{}, LK);
+                    logk_of_points<W>(b, w.tables.apart[r], std::integral_constant<std::size_t, 1>{}, w.reciprocal,
+                                      LK);
                 } else {
-                    logk_of_points<W>(b, w.tables.values + r, stride, LK);
+                    logk_of_points<W>(b, w.tables.values + r, stride, w.reciprocal, LK);
                 }
                 for (int lane = 0; lane < W; ++lane) {
                     w.out.LK[(first + static_cast<std::size_t>(lane)) * stride + r] = LK[lane];
                 }
             }
         } else {
-            logk_of_points<W>(b, w.tables.values, stride, w.out.LK + first);
+            logk_of_points<W>(b, w.tables.values, stride, w.reciprocal, w.out.LK + first);
         }
     }
     if (w.slopes()) {
@@ -224,14 +309,33 @@ template <int W, typename Stride>
 
 // log K of tables `first` to `last` of the set at one point, V tables to a
 // vector; where fewer than V are left at the end, the last V of the set.
+// From the reciprocals where asked and the point and a vector's values lie
+// within the guards.
 template <int V>
 [[gnu::always_inline]] inline void tables_in_lanes_point(double P, double T, int PIDX, int TIDX,
                                                          const TableValues& tables, std::size_t first,
-                                                         std::size_t last, double* LK) {
+                                                         std::size_t last, bool reciprocal, double* LK) {
     using L = Lanes<V>;
     StencilLanes9<V> stencil;
     nodes_of_stencil<V>(PIDX, TIDX, stencil);
     const typename L::Double p = L::all(P), t = L::all(T);
+    if constexpr (V >= 4) {
+        if (reciprocal && coordinate_within_guard(P) && coordinate_within_guard(T)) {
+            StepReciprocalLanes<V> pressure, temperature;
+            step_reciprocals_of<V>(kPressureReciprocals[static_cast<std::size_t>(PIDX)], pressure);
+            step_reciprocals_of<V>(kTemperatureReciprocals[static_cast<std::size_t>(TIDX)], temperature);
+            for (std::size_t r = first; r < last; r += V) {
+                if (r + V > last) r = last - V;
+                stencil_of_tables<V>(PIDX, TIDX, tables.values + r, tables.count, stencil);
+                if (L::every(values_within_guard<V, 9>(&stencil.cell[0][0]))) {
+                    L::store(intrpk_reciprocal_lanes<V>(p, t, stencil, pressure, temperature), LK + r);
+                } else {
+                    L::store(intrpk_lanes<V>(p, t, stencil), LK + r);
+                }
+            }
+            return;
+        }
+    }
     for (std::size_t r = first; r < last; r += V) {
         if (r + V > last) r = last - V;
         stencil_of_tables<V>(PIDX, TIDX, tables.values + r, tables.count, stencil);
@@ -322,9 +426,18 @@ template <int W, int V, int S>
         }
     }
     alignas(64) double LK[V];
-    Lanes<V>::store(intrpk_lanes<V>(repeated<V, S>(b.P + lane, std::make_index_sequence<V>{}),
-                                    repeated<V, S>(b.T + lane, std::make_index_sequence<V>{}), stencil),
-                    LK);
+    const typename Lanes<V>::Double P = repeated<V, S>(b.P + lane, std::make_index_sequence<V>{});
+    const typename Lanes<V>::Double T = repeated<V, S>(b.T + lane, std::make_index_sequence<V>{});
+    if constexpr (S == 1) {
+        Lanes<V>::store(fixed_grid_lanes<V>(P, T, stencil, b.PIDX + lane, b.TIDX + lane, w.reciprocal), LK);
+    } else {
+        std::int64_t PIDX[V], TIDX[V];  // each point's, over its S lanes
+        for (int k = 0; k < V; ++k) {
+            PIDX[k] = b.PIDX[lane + k / S];
+            TIDX[k] = b.TIDX[lane + k / S];
+        }
+        Lanes<V>::store(fixed_grid_lanes<V>(P, T, stencil, PIDX, TIDX, w.reciprocal), LK);
+    }
     for (int m = 0; m < K; ++m) {
         std::memcpy(w.out.LK + (first + static_cast<std::size_t>(lane + m)) * count + r, LK + m * S, S * sizeof(double));
     }
@@ -358,7 +471,8 @@ template <int W, int V>
         const std::size_t point = first + static_cast<std::size_t>(lane);
         const int PIDX = static_cast<int>(b.PIDX[lane]), TIDX = static_cast<int>(b.TIDX[lane]);
         if (w.out.LK != nullptr) {
-            tables_in_lanes_point<V>(b.P[lane], b.T[lane], PIDX, TIDX, w.tables, 0, whole, w.out.LK + point * count);
+            tables_in_lanes_point<V>(b.P[lane], b.T[lane], PIDX, TIDX, w.tables, 0, whole, w.reciprocal,
+                                     w.out.LK + point * count);
         }
         if (w.slopes()) write_slopes<W>(b, lane, w, point);
     }
@@ -374,7 +488,9 @@ template <int V>
     find_stencils<1>(w.P + i, w.T + i, b);
     const std::size_t count = w.tables.count;
     const int PIDX = static_cast<int>(b.PIDX[0]), TIDX = static_cast<int>(b.TIDX[0]);
-    if (w.out.LK != nullptr) tables_in_lanes_point<V>(b.P[0], b.T[0], PIDX, TIDX, w.tables, 0, count, w.out.LK + i * count);
+    if (w.out.LK != nullptr) {
+        tables_in_lanes_point<V>(b.P[0], b.T[0], PIDX, TIDX, w.tables, 0, count, w.reciprocal, w.out.LK + i * count);
+    }
     if (w.slopes()) write_slopes<1>(b, 0, w, i);
     write_stencils<1>(b, w.out, i);
 }
@@ -412,7 +528,7 @@ template <int W, int V>
 // lane, then INTRPK itself for the last points.
 template <int W>
 [[gnu::always_inline]] inline void on_one_stencil(const double* cells, int PIDX, int TIDX, std::size_t n,
-                                                  const double* P, const double* T, double* LK,
+                                                  const double* P, const double* T, bool reciprocal, double* LK,
                                                   const GridTable* grid = nullptr) {
     using L = Lanes<W>;
     StencilLanes9<W> s;
@@ -431,6 +547,24 @@ template <int W>
         }
     }
     std::size_t k = 0;
+    if constexpr (W >= 4) {
+        if (reciprocal && (grid == nullptr || grid->reciprocals_usable()) &&
+            L::every(values_within_guard<W, 9>(&s.cell[0][0]))) {
+            StepReciprocalLanes<W> pressure, temperature;
+            step_reciprocals_of<W>(grid == nullptr ? kPressureReciprocals[static_cast<std::size_t>(PIDX)]
+                                                   : grid->pressure_reciprocals()[PIDX],
+                                   pressure);
+            step_reciprocals_of<W>(grid == nullptr ? kTemperatureReciprocals[static_cast<std::size_t>(TIDX)]
+                                                   : grid->temperature_reciprocals()[TIDX],
+                                   temperature);
+            for (; k + W <= n; k += W) {
+                const typename L::Double p = L::load(P + k), t = L::load(T + k);
+                const bool within = L::every(coordinates_within_guard<W>(p) & coordinates_within_guard<W>(t));
+                L::store(within ? intrpk_reciprocal_lanes<W>(p, t, s, pressure, temperature) : intrpk_lanes<W>(p, t, s),
+                         LK + k);
+            }
+        }
+    }
     for (; k + W <= n; k += W) L::store(intrpk_lanes<W>(L::load(P + k), L::load(T + k), s), LK + k);
     for (; k < n; ++k) {
         if (grid == nullptr) {
@@ -446,7 +580,8 @@ template <int W>
 // intrpk_columns gives them): INTRPK's temperature pass alone.
 template <int W>
 [[gnu::always_inline]] inline void along_temperature(int TIDX, const PressureColumns& columns, std::size_t n,
-                                                     const double* T, double* LK, const GridTable* grid = nullptr) {
+                                                     const double* T, bool reciprocal, double* LK,
+                                                     const GridTable* grid = nullptr) {
     using L = Lanes<W>;
     typename L::Double LKP[3], tn[3];
     for (int j = 0; j < 3; ++j) {
@@ -454,6 +589,22 @@ template <int W>
         tn[j] = L::all(grid == nullptr ? TGRID(TIDX - 2 + j) : grid->T(TIDX - 2 + j));
     }
     std::size_t k = 0;
+    if constexpr (W >= 4) {
+        if (reciprocal && (grid == nullptr || grid->reciprocals_usable()) && column_within_guard(columns.LKP[0]) &&
+            column_within_guard(columns.LKP[1]) && column_within_guard(columns.LKP[2])) {
+            StepReciprocalLanes<W> temperature;
+            step_reciprocals_of<W>(grid == nullptr ? kTemperatureReciprocals[static_cast<std::size_t>(TIDX)]
+                                                   : grid->temperature_reciprocals()[TIDX],
+                                   temperature);
+            const ReciprocalSteps<W> steps(tn, temperature);
+            for (; k + W <= n; k += W) {
+                const typename L::Double t = L::load(T + k);
+                L::store(L::every(coordinates_within_guard<W>(t)) ? temperature_pass_lanes_by<W>(t, LKP, tn, steps)
+                                                                 : temperature_pass_lanes<W>(t, LKP, tn),
+                         LK + k);
+            }
+        }
+    }
     for (; k + W <= n; k += W) L::store(temperature_pass_lanes<W>(L::load(T + k), LKP, tn), LK + k);
     for (; k < n; ++k) {
         LK[k] = grid == nullptr ? intrpk_along_temperature(T[k], TIDX, columns)

@@ -38,6 +38,9 @@ struct Work {
     const double* P;
     const double* T;
     BatchOutputs out;
+    // Whether to divide from the reciprocals where the guards allow
+    // (interp/reciprocal_division.h); only the builds with fma do.
+    bool reciprocal = false;
     bool slopes() const { return out.dLK_dT != nullptr || out.dLK_dP != nullptr; }
 };
 
@@ -57,6 +60,7 @@ struct OneStencil {
     const double* P;
     const double* T;
     double* LK;
+    bool reciprocal = false;
 };
 void on_one_stencil_baseline(const OneStencil& s);
 void on_one_stencil_avx2(const OneStencil& s);

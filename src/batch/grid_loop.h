@@ -62,7 +62,8 @@ template <int W>
 // cells[offset(I, J) * stride].
 template <int W, typename Stride>
 [[gnu::always_inline]] inline void grid_logk_of_points(const PointBlock<W>& b, const GridTable& grid,
-                                                       const double* cells, Stride stride, double* LK) {
+                                                       const double* cells, Stride stride, bool reciprocal,
+                                                       double* LK) {
     if constexpr (W > 1) {
         using L = Lanes<W>;
         const std::size_t m = static_cast<std::size_t>(grid.m());
@@ -81,7 +82,17 @@ template <int W, typename Stride>
             } else {
                 grid_nodes_of<W>(cells, b.first_cell, 0, LKP);  // the row lies as nodes do
             }
-            return L::store(temperature_pass_lanes<W>(L::load(b.T), LKP, s.tn), LK);
+            const typename L::Double T = L::load(b.T);
+            if constexpr (W >= 4) {
+                if (reciprocal && grid.reciprocals_usable() &&
+                    L::every(coordinates_within_guard<W>(T) & values_within_guard<W, 3>(LKP))) {
+                    StepReciprocalLanes<W> temperature;
+                    step_reciprocals_of<W>(grid.temperature_reciprocals(), b.TIDX, temperature);
+                    return L::store(temperature_pass_lanes_by<W>(T, LKP, s.tn, ReciprocalSteps<W>(s.tn, temperature)),
+                                    LK);
+                }
+            }
+            return L::store(temperature_pass_lanes<W>(T, LKP, s.tn), LK);
         }
         if constexpr (std::is_same_v<Stride, std::size_t>) {
             alignas(64) double value[9][W];
@@ -109,7 +120,16 @@ template <int W, typename Stride>
             }
         }
         grid_nodes_of<W>(grid.pressures(), b.PIDX, 1, s.pn);
-        L::store(intrpk_lanes<W>(L::load(b.P), L::load(b.T), s), LK);
+        const typename L::Double P = L::load(b.P), T = L::load(b.T);
+        if constexpr (W >= 4) {
+            if (reciprocal && grid.reciprocals_usable() && within_guards<W>(P, T, s)) {
+                StepReciprocalLanes<W> pressure, temperature;
+                step_reciprocals_of<W>(grid.pressure_reciprocals(), b.PIDX, pressure);
+                step_reciprocals_of<W>(grid.temperature_reciprocals(), b.TIDX, temperature);
+                return L::store(intrpk_reciprocal_lanes<W>(P, T, s, pressure, temperature), LK);
+            }
+        }
+        L::store(intrpk_lanes<W>(P, T, s), LK);
     } else {
         intrpk_grid(b.P[0], b.T[0], static_cast<int>(b.PIDX[0]), static_cast<int>(b.TIDX[0]), grid, cells, stride,
                     LK[0]);
@@ -117,12 +137,32 @@ template <int W, typename Stride>
 }
 
 // The slopes of every table at point `lane` of the block, into the outputs.
+// grid_stencil_basis, from the reciprocals where asked and the guards allow.
+template <int W>
+[[gnu::always_inline]] inline StencilBasis grid_basis(double P, double T, int PIDX, int TIDX, const GridTable& grid,
+                                                      bool reciprocal) {
+    if constexpr (W >= 4) {
+        if (reciprocal && grid.reciprocals_usable() && coordinate_within_guard(P) && coordinate_within_guard(T)) {
+            StencilBasis basis{PIDX, TIDX, {}, {}, {}, {}};
+            const double* t = grid.temperatures() + (TIDX - 3);
+            quadratic_basis_by_reciprocals(T, {t[0], t[1], t[2]}, grid.temperature_reciprocals()[TIDX], basis.in_t,
+                                           basis.slope_t);
+            if (grid.along_one_line()) return basis;
+            const double* p = grid.pressures() + (PIDX - 1);
+            quadratic_basis_by_reciprocals(P, {p[0], p[1], p[2]}, grid.pressure_reciprocals()[PIDX], basis.in_p,
+                                           basis.slope_p);
+            return basis;
+        }
+    }
+    return grid_stencil_basis(P, T, PIDX, TIDX, grid);
+}
+
 template <int W>
 [[gnu::always_inline]] inline void grid_write_slopes(const PointBlock<W>& b, int lane, const Work& w,
                                                      std::size_t point) {
     const GridTable& grid = *w.tables.grid;
-    const StencilBasis basis = grid_stencil_basis(b.P[lane], b.T[lane], static_cast<int>(b.PIDX[lane]),
-                                                  static_cast<int>(b.TIDX[lane]), grid);
+    const StencilBasis basis = grid_basis<W>(b.P[lane], b.T[lane], static_cast<int>(b.PIDX[lane]),
+                                             static_cast<int>(b.TIDX[lane]), grid, w.reciprocal);
     const std::size_t count = w.tables.count;
     for (std::size_t r = 0; r < count; ++r) {
         double dT, dP;
@@ -140,11 +180,12 @@ template <int W>
     const GridTable& grid = *w.tables.grid;
     if (w.out.LK != nullptr) {
         if (count == 1) {
-            grid_logk_of_points<W>(b, grid, w.tables.values, std::integral_constant<std::size_t, 1>{}, w.out.LK + first);
+            grid_logk_of_points<W>(b, grid, w.tables.values, std::integral_constant<std::size_t, 1>{}, w.reciprocal,
+                                   w.out.LK + first);
         } else {
             for (std::size_t r = 0; r < count; ++r) {
                 alignas(64) double LK[W];
-                grid_logk_of_points<W>(b, grid, w.tables.values + r, count, LK);
+                grid_logk_of_points<W>(b, grid, w.tables.values + r, count, w.reciprocal, LK);
                 for (int lane = 0; lane < W; ++lane) w.out.LK[(first + static_cast<std::size_t>(lane)) * count + r] = LK[lane];
             }
         }
@@ -172,6 +213,16 @@ template <int V>
         for (int k = 0; k < 3; ++k) s.pn[k] = L::all(grid.P(PIDX + k));
     }
     const typename L::Double p = L::all(P), t = L::all(T);
+    [[maybe_unused]] bool reciprocal = false;
+    [[maybe_unused]] StepReciprocalLanes<V> pressure{}, temperature{};
+    if constexpr (V >= 4) {
+        reciprocal = w.reciprocal && grid.reciprocals_usable() && coordinate_within_guard(P) &&
+                     coordinate_within_guard(T);
+        if (reciprocal) {
+            step_reciprocals_of<V>(grid.temperature_reciprocals()[TIDX], temperature);
+            if (!along_one_line) step_reciprocals_of<V>(grid.pressure_reciprocals()[PIDX], pressure);
+        }
+    }
     for (std::size_t r = 0; r < count; r += V) {
         if (r + V > count) r = count - V;
         for (int j = 0; j < 3; ++j) {
@@ -179,8 +230,20 @@ template <int V>
         }
         if (along_one_line) {
             const typename L::Double LKP[3] = {s.cell[0][0], s.cell[1][0], s.cell[2][0]};  // the row's three values
+            if constexpr (V >= 4) {
+                if (reciprocal && L::every(values_within_guard<V, 3>(LKP))) {
+                    L::store(temperature_pass_lanes_by<V>(t, LKP, s.tn, ReciprocalSteps<V>(s.tn, temperature)), LK + r);
+                    continue;
+                }
+            }
             L::store(temperature_pass_lanes<V>(t, LKP, s.tn), LK + r);
         } else {
+            if constexpr (V >= 4) {
+                if (reciprocal && L::every(values_within_guard<V, 9>(&s.cell[0][0]))) {
+                    L::store(intrpk_reciprocal_lanes<V>(p, t, s, pressure, temperature), LK + r);
+                    continue;
+                }
+            }
             L::store(intrpk_lanes<V>(p, t, s), LK + r);
         }
     }

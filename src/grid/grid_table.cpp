@@ -74,6 +74,28 @@ GridTable::GridTable(std::span<const double> pressures, std::span<const double> 
                                           static_cast<std::size_t>(J - 1)];
         }
     }
+    make_reciprocals();
+}
+
+void GridTable::make_reciprocals() {
+    // The coordinates' guard of interp/reciprocal_division.h (kCoordinates).
+    auto coordinate = [](double x) { return x == 0 || (std::fabs(x) >= 0x1p-50 && std::fabs(x) <= 0x1p50); };
+    for (int i = 1; i <= m(); ++i) reciprocals_usable_ = reciprocals_usable_ && coordinate(P(i));
+    for (int j = 1; j <= n(); ++j) reciprocals_usable_ = reciprocals_usable_ && coordinate(T(j));
+    if (!along_one_line()) {
+        pressure_reciprocals_.resize(static_cast<std::size_t>(m() - 1));
+        for (int PIDX = 1; PIDX <= m() - 2; ++PIDX) {
+            const AxisReciprocals r = axis_reciprocals(P(PIDX), P(PIDX + 1), P(PIDX + 2));
+            pressure_reciprocals_[static_cast<std::size_t>(PIDX)] = r;
+            reciprocals_usable_ = reciprocals_usable_ && r.usable;
+        }
+    }
+    temperature_reciprocals_.resize(static_cast<std::size_t>(n() + 1));
+    for (int TIDX = 3; TIDX <= n(); ++TIDX) {
+        const AxisReciprocals r = axis_reciprocals(T(TIDX - 2), T(TIDX - 1), T(TIDX));
+        temperature_reciprocals_[static_cast<std::size_t>(TIDX)] = r;
+        reciprocals_usable_ = reciprocals_usable_ && r.usable;
+    }
 }
 
 std::vector<double> GridTable::values() const {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "grid/step_reciprocals.h"
+
 namespace logk {
 
 // Pressure nodes p(1) < ... < p(m) in bar and temperature nodes t(1) < ...
@@ -60,8 +62,21 @@ public:
     bool same_nodes(const GridTable& other) const;
     bool same_missing_values(const GridTable& other) const;
 
+    // The reciprocals of its stencils' divisors (grid/step_reciprocals.h),
+    // by PIDX (none along one line) and by TIDX, and whether the batch
+    // loop may divide from them: every node zero or of a size within
+    // [2^-50, 2^50], the guard of interp/reciprocal_division.h, and every
+    // divisor with its reciprocal.
+    const AxisReciprocals* pressure_reciprocals() const { return pressure_reciprocals_.data(); }
+    const AxisReciprocals* temperature_reciprocals() const { return temperature_reciprocals_.data(); }
+    bool reciprocals_usable() const { return reciprocals_usable_; }
+
 private:
+    void make_reciprocals();
+
     std::vector<double> pressures_, temperatures_, cells_;
+    std::vector<AxisReciprocals> pressure_reciprocals_, temperature_reciprocals_;
+    bool reciprocals_usable_ = true;
 };
 
 }  // namespace logk

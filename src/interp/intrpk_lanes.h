@@ -14,6 +14,7 @@
 #include "grid/lanes.h"
 #include "grid/logk_table.h"
 #include "interp/one_nan.h"
+#include "interp/reciprocal_division.h"
 
 namespace logk {
 
@@ -34,36 +35,111 @@ template <typename Double>
     return x == x ? x : Double{} + kOneNaN;
 }
 
+// The six steps of INTRPK along one axis of a stencil, nodes n0 < n1 < n2:
+// dAB is node A less node B. A step and its opposite are each other's
+// negation exactly.
+enum class Step { d21, d20, d12, d10, d02, d01 };
+
+// x over a step, by the divider: the steps formed from the nodes, as INTRPK
+// forms them.
+template <int W>
+struct DividerSteps {
+    using Double = typename Lanes<W>::Double;
+    const Double (&n)[3];
+    template <Step S>
+    [[gnu::always_inline]] Double over(const Double& x) const {
+        if constexpr (S == Step::d21) return x / (n[2] - n[1]);
+        if constexpr (S == Step::d20) return x / (n[2] - n[0]);
+        if constexpr (S == Step::d12) return x / (n[1] - n[2]);
+        if constexpr (S == Step::d10) return x / (n[1] - n[0]);
+        if constexpr (S == Step::d02) return x / (n[0] - n[2]);
+        if constexpr (S == Step::d01) return x / (n[0] - n[1]);
+    }
+};
+
+// The reciprocals of each lane's steps A = n2 - n1, B = n2 - n0 and
+// C = n1 - n0 (grid/step_reciprocals.h's step_zh and step_zl).
+template <int W>
+struct StepReciprocalLanes {
+    using Double = typename Lanes<W>::Double;
+    Double zh[3], zl[3];
+};
+
+// x over a step from its reciprocal (interp/reciprocal_division.h): the
+// divider's quotient, for values within the conditions there.
+template <int W>
+struct ReciprocalSteps {
+    using Double = typename Lanes<W>::Double;
+    Double d[3];  // A, B, C
+    const StepReciprocalLanes<W>& r;
+    [[gnu::always_inline]] ReciprocalSteps(const Double (&n)[3], const StepReciprocalLanes<W>& reciprocals)
+        : d{n[2] - n[1], n[2] - n[0], n[1] - n[0]}, r(reciprocals) {}
+    template <Step S>
+    [[gnu::always_inline]] Double over(const Double& x) const {
+        constexpr int k = S == Step::d21 || S == Step::d12 ? 0 : (S == Step::d20 || S == Step::d02 ? 1 : 2);
+        if constexpr (S == Step::d21 || S == Step::d20 || S == Step::d10) {
+            return divide_lanes<W>(x, d[k], r.zh[k], r.zl[k]);
+        } else {
+            return divide_negated_lanes<W>(x, d[k], r.zh[k], r.zl[k]);
+        }
+    }
+};
+
 // INTRPK's temperature pass over the columns LKP (interpolated in
-// pressure) of stencils whose temperature nodes are tn.
+// pressure) of stencils whose temperature nodes are tn, dividing by `dt`.
+template <int W, typename Steps>
+[[gnu::always_inline]] inline typename Lanes<W>::Double temperature_pass_lanes_by(
+    const typename Lanes<W>::Double& T, const typename Lanes<W>::Double (&LKP)[3],
+    const typename Lanes<W>::Double (&tn)[3], const Steps& dt) {
+    using Double = typename Lanes<W>::Double;
+    // Columns in ascending order, factors in ascending node order.
+    const Double t0 = T - tn[0], t1 = T - tn[1], t2 = T - tn[2];
+    const Double q0 = dt.template over<Step::d02>(dt.template over<Step::d01>(LKP[0] * t1) * t2);
+    const Double q1 = dt.template over<Step::d12>(dt.template over<Step::d10>(LKP[1] * t0) * t2);
+    const Double q2 = dt.template over<Step::d21>(dt.template over<Step::d20>(LKP[2] * t0) * t1);
+    return one_nan_lanes(((Lanes<W>::all(0.0) + q0) + q1) + q2);
+}
+
 template <int W>
 [[gnu::always_inline]] inline typename Lanes<W>::Double temperature_pass_lanes(
     const typename Lanes<W>::Double& T, const typename Lanes<W>::Double (&LKP)[3],
     const typename Lanes<W>::Double (&tn)[3]) {
+    return temperature_pass_lanes_by<W>(T, LKP, tn, DividerSteps<W>{tn});
+}
+
+template <int W, typename PressureSteps, typename TemperatureSteps>
+[[gnu::always_inline]] inline typename Lanes<W>::Double intrpk_lanes_by(const typename Lanes<W>::Double& P,
+                                                                        const typename Lanes<W>::Double& T,
+                                                                        const StencilLanes9<W>& s,
+                                                                        const PressureSteps& dp,
+                                                                        const TemperatureSteps& dt) {
     using Double = typename Lanes<W>::Double;
-    // Columns in ascending order, factors in ascending node order.
-    const Double t0 = T - tn[0], t1 = T - tn[1], t2 = T - tn[2];
-    const Double q0 = LKP[0] * t1 / (tn[0] - tn[1]) * t2 / (tn[0] - tn[2]);
-    const Double q1 = LKP[1] * t0 / (tn[1] - tn[0]) * t2 / (tn[1] - tn[2]);
-    const Double q2 = LKP[2] * t0 / (tn[2] - tn[0]) * t1 / (tn[2] - tn[1]);
-    return one_nan_lanes(((Lanes<W>::all(0.0) + q0) + q1) + q2);
+    const Double p0 = P - s.pn[0], p1 = P - s.pn[1], p2 = P - s.pn[2];
+    Double LKP[3];
+    for (int j = 0; j < 3; ++j) {
+        // Terms of nodes 2, 1, 0, factors in descending node order, summed from zero.
+        const Double top = dp.template over<Step::d20>(dp.template over<Step::d21>(s.cell[2][j] * p1) * p0);
+        const Double middle = dp.template over<Step::d10>(dp.template over<Step::d12>(s.cell[1][j] * p2) * p0);
+        const Double bottom = dp.template over<Step::d01>(dp.template over<Step::d02>(s.cell[0][j] * p2) * p1);
+        LKP[j] = ((Lanes<W>::all(0.0) + top) + middle) + bottom;
+    }
+    return temperature_pass_lanes_by<W>(T, LKP, s.tn, dt);
 }
 
 template <int W>
 [[gnu::always_inline]] inline typename Lanes<W>::Double intrpk_lanes(const typename Lanes<W>::Double& P,
                                                                      const typename Lanes<W>::Double& T,
                                                                      const StencilLanes9<W>& s) {
-    using Double = typename Lanes<W>::Double;
-    const Double p0 = P - s.pn[0], p1 = P - s.pn[1], p2 = P - s.pn[2];
-    Double LKP[3];
-    for (int j = 0; j < 3; ++j) {
-        // Terms of nodes 2, 1, 0, factors in descending node order, summed from zero.
-        const Double top = s.cell[2][j] * p1 / (s.pn[2] - s.pn[1]) * p0 / (s.pn[2] - s.pn[0]);
-        const Double middle = s.cell[1][j] * p2 / (s.pn[1] - s.pn[2]) * p0 / (s.pn[1] - s.pn[0]);
-        const Double bottom = s.cell[0][j] * p2 / (s.pn[0] - s.pn[2]) * p1 / (s.pn[0] - s.pn[1]);
-        LKP[j] = ((Lanes<W>::all(0.0) + top) + middle) + bottom;
-    }
-    return temperature_pass_lanes<W>(T, LKP, s.tn);
+    return intrpk_lanes_by<W>(P, T, s, DividerSteps<W>{s.pn}, DividerSteps<W>{s.tn});
+}
+
+// The same from the reciprocals of each lane's steps, for stencils whose
+// values and points lie within the guards of interp/reciprocal_division.h.
+template <int W>
+[[gnu::always_inline]] inline typename Lanes<W>::Double intrpk_reciprocal_lanes(
+    const typename Lanes<W>::Double& P, const typename Lanes<W>::Double& T, const StencilLanes9<W>& s,
+    const StepReciprocalLanes<W>& pressure, const StepReciprocalLanes<W>& temperature) {
+    return intrpk_lanes_by<W>(P, T, s, ReciprocalSteps<W>(s.pn, pressure), ReciprocalSteps<W>(s.tn, temperature));
 }
 
 // W points, each on its own stencil, of one table whose node (I, J) is

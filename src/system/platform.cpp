@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <sys/stat.h>
 #include <signal.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -212,6 +213,12 @@ std::optional<std::string> environment(const char* name) {
     const char* value = std::getenv(name);
     if (value == nullptr) return std::nullopt;
     return std::string(value);
+}
+
+double monotonic_seconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
 }
 
 std::string error_text(int error) { return std::strerror(error); }

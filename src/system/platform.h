@@ -98,6 +98,10 @@ std::string absolute_path(std::string_view name);
 // The value of an environment variable, or none where it is not set.
 std::optional<std::string> environment(const char* name);
 
+// Seconds on a clock that only goes forward, from some fixed moment: for
+// timing a piece of work against another.
+double monotonic_seconds();
+
 // The system's own description of an errno value.
 std::string error_text(int error);
 

@@ -260,6 +260,13 @@ TEST(Cases, TheBuildAskedFor) {
     EXPECT_STREQ(logk_build_note(), "");
 }
 
+// Run with LOGK_DIVISION set as well, the library divides so.
+TEST(Cases, TheDivisionAskedFor) {
+    const char* asked = std::getenv("LOGK_DIVISION");
+    if (asked == nullptr) GTEST_SKIP() << "LOGK_DIVISION is not set; the library's division is " << logk_division();
+    EXPECT_STREQ(logk_division(), asked) << logk_build_note();
+}
+
 TEST(Cases, EveryRowOnTheCppFace) {
     CppFace face;
     run_cases(face);

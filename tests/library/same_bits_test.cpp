@@ -137,6 +137,20 @@ struct Results {
 
 std::uint64_t bits(double x) { return std::bit_cast<std::uint64_t>(x); }
 
+// Every build of the loop this processor can run, with each division it
+// can make.
+struct BuildAndDivision {
+    InstructionSet build;
+    Division division;
+};
+std::vector<BuildAndDivision> every_build_and_division() {
+    std::vector<BuildAndDivision> all;
+    for (InstructionSet build : available_instruction_sets()) {
+        for (Division division : available_divisions(build)) all.push_back({build, division});
+    }
+    return all;
+}
+
 // A result that is NaN is the one quiet NaN, whichever NaN or infinity of
 // a cell or point it came from; the paths are then held to its bits.
 constexpr std::uint64_t kQuietNaN = 0x7FF8000000000000;
@@ -198,10 +212,10 @@ TEST(SameBits, EveryInstructionSetAgrees) {
         if (set > best_instruction_set()) std::printf("skipped: the %s build, which this processor cannot run\n",
                                                       instruction_set_name(set));
     }
-    for (InstructionSet set : available_instruction_sets()) {
-        SCOPED_TRACE(static_cast<int>(set));
+    for (const auto& [set, division] : every_build_and_division()) {
+        SCOPED_TRACE(::testing::Message() << instruction_set_name(set) << ", " << division_name(division));
         Results got(n, 1);
-        interpolate_points_with(set, values_of(LOGK), n, points.P.data(), points.T.data(), got.outputs());
+        interpolate_points_with(set, division, values_of(LOGK), n, points.P.data(), points.T.data(), got.outputs());
         expect_one_point_results(table, points.P, points.T, got);
     }
 }
@@ -347,9 +361,10 @@ TEST(SameBits, EveryTableOfASetAgreesWithItsOwnTable) {
     for (std::size_t count = 1; count <= kMost; ++count) {
         TableSetData set(count);
         for (std::size_t r = 0; r < count; ++r) set.put(r, tables[r]);
-        for (InstructionSet build : available_instruction_sets()) {
+        for (const auto& [build, division] : every_build_and_division()) {
             for (bool over_inputs : {false, true}) {
-                SCOPED_TRACE(::testing::Message() << count << " tables, build " << static_cast<int>(build)
+                SCOPED_TRACE(::testing::Message() << count << " tables, build " << static_cast<int>(build) << ", "
+                                                  << division_name(division)
                                                   << (over_inputs ? ", outputs over the inputs" : ""));
                 BatchOutputs outputs = got.outputs();
                 std::vector<double> P = points.P, T = points.T;
@@ -358,7 +373,7 @@ TEST(SameBits, EveryTableOfASetAgreesWithItsOwnTable) {
                     outputs.LK = P.data();
                     outputs.PIDX = reinterpret_cast<int*>(T.data());
                 }
-                interpolate_points_with(build, set.tables(), n, P.data(), T.data(), outputs);
+                interpolate_points_with(build, division, set.tables(), n, P.data(), T.data(), outputs);
                 // Compared in bulk, the first difference then found: a
                 // check a value would take longer than the calls.
                 const bool stencils_agree =
@@ -387,6 +402,66 @@ TEST(SameBits, EveryTableOfASetAgreesWithItsOwnTable) {
                     }
                 }
             }
+        }
+    }
+}
+
+// Tables of huge, tiny, infinite and NaN values, zeros, subnormal values
+// and values at either side of the guards' bounds (2^100, 2^-100), and
+// points at either side of the coordinates' (2^50, 2^-50) and beyond:
+// every build and division gives each point the bits of the one-point
+// route, the divider's, in every output; so do the inverse's loops over
+// one stencil, and tables on their own nodes beyond the guards.
+TEST(SameBits, ValuesAtTheEndsOfTheDoublesKeepTheDividersBits) {
+    const double bound = 0x1p100, least = 0x1p-100;
+    const double cells[] = {bound, up(bound), -bound, least, down(least), -least, 0.0, -0.0, 1e-310};
+    std::vector<double> coordinates = {0x1p50, up(0x1p50), 0x1p-50, down(0x1p-50), 1e-300, 0.0, -0.0, 1e300,
+                                       3e15, 250.0, 300.0, 1.0133, 420.0};
+    Points points = mixed_points(4000);
+    for (double P : coordinates) {
+        for (double T : coordinates) {
+            points.P.push_back(P);
+            points.T.push_back(T);
+        }
+    }
+    const std::size_t n = points.P.size();
+    for (double scale : {1.0, 1e300, 1e-300, 0x1p90, 0x1p-96, 1e-310}) {
+        LogKTable LOGK = made_up_table();
+        for (int I = 1; I <= 37; ++I) {
+            for (int J = 1; J <= 36; ++J) LOGK(I, J) *= scale;
+        }
+        for (int k = 0; k < 9; ++k) LOGK(12 + k, 9 + k % 4) = cells[k];  // where the points' stencils reach
+        const Table table = table_of(LOGK);
+        for (const auto& [set, division] : every_build_and_division()) {
+            SCOPED_TRACE(::testing::Message() << "scale " << scale << ", " << instruction_set_name(set) << ", "
+                                              << division_name(division));
+            Results got(n, 1);
+            interpolate_points_with(set, division, values_of(LOGK), n, points.P.data(), points.T.data(), got.outputs());
+            expect_one_point_results(table, points.P, points.T, got);
+            for (const auto& [PIDX, TIDX] : {std::pair{12, 11}, {13, 12}, {1, 3}, {35, 36}}) {
+                std::vector<double> LK(n), along(n);
+                interpolate_on_stencil_with(set, division, LOGK.cells(), PIDX, TIDX, n, points.P.data(),
+                                            points.T.data(), LK.data());
+                const PressureColumns columns = intrpk_columns(points.P[7], PIDX, TIDX, LOGK.cells());
+                interpolate_along_temperature_with(set, division, TIDX, columns, n, points.T.data(), along.data());
+                for (std::size_t i = 0; i < n; ++i) {
+                    double one = 0.0;
+                    intrpk_cells(points.P[i], points.T[i], PIDX, TIDX, LOGK.cells(), one);
+                    ASSERT_EQ(bits(LK[i]), bits(one)) << i << " on " << PIDX << ", " << TIDX;
+                    ASSERT_EQ(bits(along[i]), bits(intrpk_along_temperature(points.T[i], TIDX, columns))) << i;
+                }
+            }
+        }
+    }
+    // Nodes of a table's own beyond the guards: the divider for all of it.
+    for (const std::vector<double>& P : {std::vector<double>{0.0, 1.0, 0x1p51, 0x1p52}, {0x1p-60, 1.0, 2.0}}) {
+        const Table grid = Table::from_grid(P, std::vector<double>{0.0, 25.0, 50.0}, std::vector<double>(P.size() * 3, 1.5));
+        const TableData data(std::make_shared<const GridData>(GridTable(grid.pressures(), grid.temperatures(), grid.values())));
+        EXPECT_FALSE(data.grid->table.reciprocals_usable());
+        for (const auto& [set, division] : every_build_and_division()) {
+            Results got(n, 1);
+            interpolate_points_with(set, division, data.values(), n, points.P.data(), points.T.data(), got.outputs());
+            expect_one_point_results(grid, points.P, points.T, got);
         }
     }
 }
@@ -525,11 +600,12 @@ TEST(SameBits, TablesOnTheirOwnNodesAgreeWithTheirOnePointRoute) {
         for (std::size_t count : {std::size_t{1}, std::size_t{3}, std::size_t{10}}) {
             TableSetData set(count, data[0].grid);
             for (std::size_t r = 0; r < count; ++r) set.put(r, data[r]);
-            for (InstructionSet build : available_instruction_sets()) {
-                SCOPED_TRACE(::testing::Message() << count << " tables, build " << instruction_set_name(build));
+            for (const auto& [build, division] : every_build_and_division()) {
+                SCOPED_TRACE(::testing::Message() << count << " tables, build " << instruction_set_name(build) << ", "
+                                                  << division_name(division));
                 Results got(n, count);
-                interpolate_points_with(build, count == 1 ? data[0].values() : set.tables(), n, points.P.data(),
-                                        points.T.data(), got.outputs());
+                interpolate_points_with(build, division, count == 1 ? data[0].values() : set.tables(), n,
+                                        points.P.data(), points.T.data(), got.outputs());
                 for (std::size_t i = 0; i < n; ++i) {
                     for (std::size_t r = 0; r < count; ++r) {
                         const Interpolation one = tables[r].interpolate(points.P[i], points.T[i]);
