@@ -12,7 +12,7 @@ namespace logk::batch {
 
 // The stencils and flags of the block's W points, each from the rules: they
 // search the nodes by halving, without a branch on the data.
-template <int W>
+template <int W, bool kFlags = true>
 [[gnu::always_inline]] inline void grid_find_stencils(const Work& w, const double* P, const double* T,
                                                       PointBlock<W>& b) {
     const GridTable& grid = *w.tables.grid;
@@ -24,13 +24,15 @@ template <int W>
             L::store(P_lanes, b.P);
             L::store(T_lanes, b.T);
             GridStencilLanes<W> lanes;
-            grid_find_lanes<W>(*w.tables.rules, P_lanes, T_lanes, lanes);
+            grid_find_lanes<W, kFlags>(*w.tables.rules, P_lanes, T_lanes, lanes);
             L::store(lanes.PIDX, b.PIDX);
             L::store(lanes.TIDX, b.TIDX);
             const typename L::Int m = L::all(static_cast<std::int64_t>(grid.m()));
             L::store((lanes.PIDX - 1) + (lanes.TIDX - 3) * m, b.first_cell);
-            L::store(lanes.ISOERR, b.ISOERR);
-            L::store(lanes.PTERR, b.PTERR);
+            if constexpr (kFlags) {
+                L::store(lanes.ISOERR, b.ISOERR);
+                L::store(lanes.PTERR, b.PTERR);
+            }
             return;
         }
     }
@@ -278,14 +280,14 @@ template <int W, int V>
     }
 }
 
-// Every point, W at a time, then the rest one by one.
-template <int W, int V>
-[[gnu::always_inline]] inline void grid_points(const Work& w) {
-    if (w.tables.count >= static_cast<std::size_t>(V)) return grid_tables_in_lanes<W, V>(w);
+// Every point, W at a time, then the rest one by one; the lanes' flags
+// only where an output wants them.
+template <int W, bool kFlags>
+[[gnu::always_inline]] inline void grid_points_with(const Work& w) {
     std::size_t i = 0;
     for (; i + W <= w.n; i += W) {
         PointBlock<W> b;
-        grid_find_stencils<W>(w, w.P + i, w.T + i, b);
+        grid_find_stencils<W, kFlags>(w, w.P + i, w.T + i, b);
         grid_block<W>(w, i, b);
     }
     for (; i < w.n; ++i) {
@@ -293,6 +295,13 @@ template <int W, int V>
         grid_find_stencils<1>(w, w.P + i, w.T + i, one);
         grid_block<1>(w, i, one);
     }
+}
+
+template <int W, int V>
+[[gnu::always_inline]] inline void grid_points(const Work& w) {
+    if (w.tables.count >= static_cast<std::size_t>(V)) return grid_tables_in_lanes<W, V>(w);
+    if (w.out.ISOERR != nullptr || w.out.PTERR != nullptr) return grid_points_with<W, true>(w);
+    grid_points_with<W, false>(w);
 }
 
 }  // namespace logk::batch

@@ -60,8 +60,10 @@ template <typename Int>
 }  // namespace grid_lanes
 
 // The stencils and flags of W points, as GridRules::find gives each (the
-// table's changes no more than kMostChangesCounted on either axis).
-template <int W>
+// table's changes no more than kMostChangesCounted on either axis); the
+// flags only where kFlags asks for them (a call that wants none saves
+// their work).
+template <int W, bool kFlags = true>
 [[gnu::always_inline]] inline void grid_find_lanes(const GridRules& rules, const typename Lanes<W>::Double& P,
                                                    const typename Lanes<W>::Double& T, GridStencilLanes<W>& out) {
     using L = Lanes<W>;
@@ -69,7 +71,7 @@ template <int W>
     using namespace grid_lanes;
     const Int nearest_T = changes_not_above<W>(rules.temperature_changes(), T) + 1;
     out.TIDX = clamped(nearest_T, 2, rules.n() - 1) + 1;
-    Int verdicts = verdict<W>(T, rules.temperature_range());
+    Int verdicts = kFlags ? verdict<W>(T, rules.temperature_range()) : Int{};
     Int isoerr = L::all(std::int64_t{'N'});
     // What depends on the missing values, lane by lane, through arrays (a
     // vector's lanes are read and written as memory here).
@@ -88,8 +90,10 @@ template <int W>
     } else {
         const Int nearest_P = changes_not_above<W>(rules.pressure_changes(), P) + 1;
         const Int start = clamped(nearest_P, 2, rules.m() - 1) - 1;
-        const Int p_verdict = verdict<W>(P, rules.pressure_range());
-        verdicts = verdicts > p_verdict ? verdicts : p_verdict;
+        if constexpr (kFlags) {
+            const Int p_verdict = verdict<W>(P, rules.pressure_range());
+            verdicts = verdicts > p_verdict ? verdicts : p_verdict;
+        }
         out.PIDX = start;
         if (rules.has_missing()) {
             L::store(out.TIDX, TIDX);
@@ -109,11 +113,12 @@ template <int W>
             }
             out.PIDX = L::load(first);
             isoerr = L::load(flag);
-        } else {
+        } else if constexpr (kFlags) {
             // Every node has its value: the lower limit is p(1) everywhere.
             isoerr = P >= rules.pressure_range().first ? isoerr : L::all(std::int64_t{'E'});
         }
     }
+    if constexpr (!kFlags) return;
     out.ISOERR = isoerr;
     out.PTERR = verdicts == 2 ? L::all(std::int64_t{'E'}) : (verdicts == 1 ? L::all(std::int64_t{'W'}) : L::all(std::int64_t{'N'}));
 }
