@@ -227,11 +227,11 @@ template <int V>
     }
     for (std::size_t r = 0; r < count; r += V) {
         if (r + V > count) r = count - V;
-        for (int j = 0; j < 3; ++j) {
-            for (int i = 0; i < 3; ++i) s.cell[i][j] = L::load(first + static_cast<std::size_t>(i) * count + j * column + r);
-        }
         if (along_one_line) {
-            const typename L::Double LKP[3] = {s.cell[0][0], s.cell[1][0], s.cell[2][0]};  // the row's three values
+            // The row's three values, and nothing past them: the table has
+            // no other pressure's.
+            typename L::Double LKP[3];
+            for (int j = 0; j < 3; ++j) LKP[j] = L::load(first + j * column + r);
             if constexpr (V >= 4) {
                 if (reciprocal && L::every(values_within_guard<V, 3>(LKP))) {
                     L::store(temperature_pass_lanes_by<V>(t, LKP, s.tn, ReciprocalSteps<V>(s.tn, temperature)), LK + r);
@@ -240,6 +240,11 @@ template <int V>
             }
             L::store(temperature_pass_lanes<V>(t, LKP, s.tn), LK + r);
         } else {
+            for (int j = 0; j < 3; ++j) {
+                for (int i = 0; i < 3; ++i) {
+                    s.cell[i][j] = L::load(first + static_cast<std::size_t>(i) * count + j * column + r);
+                }
+            }
             if constexpr (V >= 4) {
                 if (reciprocal && L::every(values_within_guard<V, 9>(&s.cell[0][0]))) {
                     L::store(intrpk_reciprocal_lanes<V>(p, t, s, pressure, temperature), LK + r);
