@@ -18,6 +18,8 @@ _TYPE = re.compile(r"^\s*type\s*,\s*bind\(c\)\s*::\s*(?P<name>\w+)", re.I)
 _BIND = re.compile(r"bind\s*\(\s*c\s*,\s*name\s*=\s*'(?P<name>\w+)'", re.I)
 _RESULT = re.compile(r"result\s*\(\s*(?P<name>\w+)\s*\)", re.I)
 _CALLS = re.compile(r"\b(c_\w+)\s*\(", re.I)
+_PARAMETER = re.compile(r"^\s*(?P<type>[^:!]+?)\s*,\s*parameter\s*::\s*(?P<name>\w+)\s*=\s*(?P<value>[^!]+?)"
+                        r"\s*(?:!\s*(?P<note>.*))?$", re.I)
 
 
 def _joined(lines):
@@ -53,6 +55,7 @@ def parse(source):
         head.append(line[1:].strip())
     definitions = {}
     comment = []
+    group = []  # the comment above a run of constants, which each of them shares
     k = 0
     while k < len(joined):
         number, code = joined[k]
@@ -61,6 +64,16 @@ def parse(source):
             comment.append(stripped[1:].strip())
             k += 1
             continue
+        parameter = _PARAMETER.match(code)
+        if parameter:
+            group = comment or group
+            definitions[parameter.group("name")] = {
+                "kind": "parameter", "comment": group, "type": parameter.group("type").strip(),
+                "value": parameter.group("value").strip(), "note": (parameter.group("note") or "").strip()}
+            comment = []
+            k += 1
+            continue
+        group = []
         head_match, type_match = _HEAD.match(code), _TYPE.match(code)
         if head_match or type_match:
             match = head_match or type_match
@@ -177,6 +190,32 @@ def page(name, definitions):
     return "\n".join(lines)
 
 
+def constants(public, definitions):
+    """One page for the module's constants, a table for each run of them
+    that shares a comment, in the module's order."""
+    lines = [".. _fortran-constants:", "", "Constants", "=========", "",
+             "The module's named constants, each C's value of the same name in ``logk.h``.", ""]
+    groups = []
+    for name in public:
+        definition = definitions[name]
+        if definition["kind"] != "parameter":
+            continue
+        if not groups or groups[-1][0] is not definition["comment"]:
+            groups.append((definition["comment"], []))
+        groups[-1][1].append(name)
+    for comment, names in groups:
+        if comment:
+            lines += [_paragraphs(comment), ""]
+        lines += [".. list-table::", "   :header-rows: 1", "", "   * - name", "     - value", "     - meaning"]
+        for name in names:
+            definition = definitions[name]
+            lines += [f"   * - .. _fortran-{name}:", "", f"       .. index:: single: {name} (Fortran constant)", "",
+                      f"       ``{name}``", f"     - ``{definition['type']}``, ``{definition['value']}``",
+                      f"     - {rst_text(definition['note'])}"]
+        lines.append("")
+    return "\n".join(lines)
+
+
 def index(head, public, definitions):
     lines = [".. _fortran-reference:", "", "Fortran", "=======", "",
              "The module ``logk`` (``bindings/fortran/logk.f90``, installed as ``include/logk/logk.f90``), "
@@ -184,7 +223,9 @@ def index(head, public, definitions):
     lines += [_paragraphs(head), "",
               "Building a model with it: :doc:`/guide/fortran`.", "",
               ".. toctree::", "   :maxdepth: 1", ""]
-    lines += [f"   {name}" for name in public if name in definitions]
+    lines += [f"   {name}" for name in public if definitions[name]["kind"] != "parameter"]
+    if any(definitions[name]["kind"] == "parameter" for name in public):
+        lines.append("   constants")
     return "\n".join(lines) + "\n"
 
 
@@ -206,11 +247,13 @@ def main(module_path, out_dir):
     if missing:
         sys.exit(f"fortran_pages: no definition found in {module_path} for the public {', '.join(missing)}")
     os.makedirs(out_dir, exist_ok=True)
-    wanted = {f"{name}.rst" for name in public} | {"index.rst"}
+    procedures = [name for name in public if definitions[name]["kind"] != "parameter"]
+    wanted = {f"{name}.rst" for name in procedures} | {"index.rst", "constants.rst"}
     for stale in set(os.listdir(out_dir)) - wanted:
         os.remove(os.path.join(out_dir, stale))
-    for name in public:
+    for name in procedures:
         write_if_changed(os.path.join(out_dir, f"{name}.rst"), page(name, definitions))
+    write_if_changed(os.path.join(out_dir, "constants.rst"), constants(public, definitions))
     write_if_changed(os.path.join(out_dir, "index.rst"), index(head, public, definitions))
 
 

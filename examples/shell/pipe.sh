@@ -6,3 +6,6 @@ logk --points points.fifo --output results.fifo &
 tr -d '\r' < results.fifo
 wait
 rm points.fifo results.fifo
+# Or as a filter: '-' is standard input for the points and standard output
+# for the results.
+printf '500 300\n100 200\n' | logk --points - --output - | tr -d '\r'

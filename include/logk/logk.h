@@ -111,6 +111,8 @@ const char *logk_status_text(int status);
 #define LOGK_PERMISSION 2 /* 9: the file may not be read */
 #define LOGK_NOTATION 3   /* 22, 24, 59, 64: the file's text is no table or point list */
 #define LOGK_OTHER 4      /* every other number, 0 (a failure the program has no message for) among them */
+
+/* The kind of a message number: one of the four above. */
 int logk_message_kind(int number);
 
 /* The unit numbers that name a file in a message, as the program's do. */
@@ -168,15 +170,17 @@ typedef struct logk_read_notes {
 } logk_read_notes;
 /* (A file that names its own nodes passes nothing over: every note is 0.) */
 
+/* Which note: */
+#define LOGK_NOTE_PAST_ROW 1    /* values past the 36th of a row */
+#define LOGK_NOTE_NULL_VALUE 2  /* a null value: a cell left at 0.0 */
+#define LOGK_NOTE_AFTER_TABLE 3 /* values after the table's 37 rows */
+
 /* The one line that tells of a note, for a face's warning, from the notes,
  * the path as the caller gave it and which note:
  *   "data/q.dat, line 38: the line holds values after the table's 37 rows; they are not read, ..."
  * Writes at most size bytes, NUL included, cut at a character; returns the
  * length of the whole line, or 0 (and "") where the notes hold none of
  * that kind. */
-#define LOGK_NOTE_PAST_ROW 1    /* values past the 36th of a row */
-#define LOGK_NOTE_NULL_VALUE 2  /* a null value: a cell left at 0.0 */
-#define LOGK_NOTE_AFTER_TABLE 3 /* values after the table's 37 rows */
 size_t logk_read_note_line(const logk_read_notes *notes, int which, const char *path, char *line, size_t size);
 
 /* logk_table_load_at, with the options' stop check (a read of a named pipe
@@ -427,12 +431,15 @@ int logk_table_set_evaluate(const logk_table_set *set, size_t n, const double *P
 /* The points of a point list, read as the program reads PT.dat: a point
  * from the start of each line, a value left unset stays -9999.9, and a last
  * pressure without its temperature gives no point. NULL on failure, with
- * the error and where the reader stopped, as logk_table_read. */
+ * the error and where the reader stopped, as logk_table_read. Their count,
+ * their pressures in bar and their temperatures in degrees Celsius (NULL
+ * for NULL), for as long as the points live; logk_points_free frees them
+ * (NULL is allowed). */
 typedef struct logk_points logk_points;
 logk_points *logk_points_read(const char *path, const logk_options *options, logk_error *error, logk_place *place);
 size_t logk_points_count(const logk_points *points);
-const double *logk_points_P(const logk_points *points); /* bar; NULL for NULL */
-const double *logk_points_T(const logk_points *points); /* degrees Celsius */
+const double *logk_points_P(const logk_points *points);
+const double *logk_points_T(const logk_points *points);
 void logk_points_free(logk_points *points);
 
 /* The 68 characters of logk.out's header line, NUL-terminated. */

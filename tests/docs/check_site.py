@@ -139,9 +139,10 @@ def unlisted_names(html_dir):
     with open(os.path.join(source, "bindings", "fortran", "logk.f90"), encoding="utf-8") as module:
         fortran = [name.strip() for line in re.findall(r"^\s*public\s*::(.*)$", module.read(), re.M)
                    for name in line.split(",")]
-    for name in fortran:  # a page of its own, listed in the index
-        listed = re.search(rf"\b{name}(?: \([^)]*\))* \(Fortran (?:procedure|type)\)", entries)
-        if not os.path.exists(os.path.join(html_dir, "reference", "fortran", f"{name}.html")) or not listed:
+    for name in fortran:  # a page of its own, or a row of the constants' page, listed in the index
+        listed = re.search(rf"\b{name}(?: \([^)]*\))* \(Fortran (?P<kind>procedure|type|constant)\)", entries)
+        page = "constants" if listed and listed.group("kind") == "constant" else name
+        if not os.path.exists(os.path.join(html_dir, "reference", "fortran", f"{page}.html")) or not listed:
             missing.append(f"the Fortran reference does not list {name}")
     with open(os.path.join(source, "bindings", "r", "NAMESPACE"), encoding="utf-8") as namespace:
         r = [name.strip() for line in re.findall(r"^export\((.*)\)$", namespace.read(), re.M)
