@@ -55,7 +55,7 @@ doctest_global_setup = f"""
 import os as _os, shutil as _shutil, tempfile as _tempfile
 _here = _os.getcwd()
 _scratch = _tempfile.mkdtemp(prefix="logk-doctest-")
-for _name in ("quartz.dat", "kw.dat", "PT.dat", "logk.out.expected"):
+for _name in ("quartz.dat", "kw.dat", "PT.dat", "logk.out.expected", "calcite.dat", "vapour_side.dat"):
     _shutil.copy(_os.path.join({os.path.join(source_dir, "examples")!r}, _name), _scratch)
 _os.chdir(_scratch)
 import numpy as np

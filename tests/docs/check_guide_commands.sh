@@ -3,9 +3,10 @@
 # in a copy of the source tree and a scratch home: the README's quick start,
 # the install into ~/.local, the environment for it, a model in C, C++ and
 # Fortran built against it (with a run path, and statically), the
-# program's options and pipes, the plot, the R package installed and the
-# R and Python examples run. Each example's output is held to the C
-# example's, which the library tests hold to the program's.
+# program's options and pipes, the plot, the program on a table of its own
+# nodes, the R package installed and the R and Python examples run. Each
+# example's output is held to the C example's, which the library tests hold
+# to the program's.
 #   check_guide_commands.sh <source directory> <python> <directory of the built Python module>
 set -euo pipefail
 source=$1
@@ -49,7 +50,7 @@ fi
 echo "install_home.sh and env_home.sh: logk, pkg-config and man find the install in ~/.local"
 
 cd "$scratch/work"
-cp "$source"/examples/{quartz.dat,kw.dat,PT.dat} "$source"/examples/c/{one_table.c,geotherm.c,geothermometer.c} \
+cp "$source"/examples/{quartz.dat,kw.dat,PT.dat} "$source"/examples/c/{one_table.c,geotherm.c,geothermometer.c,own_nodes.c} \
    "$source"/examples/cpp/one_table.cpp "$source"/examples/fortran/one_table.f90 \
    "$source"/examples/python/one_table.py "$source"/examples/r/*.R .
 bash "$source/examples/shell/c_model.sh" >c.out
@@ -76,6 +77,8 @@ bash "$source/examples/shell/geothermometer.sh" >geothermometer_waters.out
   fail "geothermometer.sh printed: $(cat geothermometer_waters.out)"
 ./geothermometer quartz.dat kw.dat >geothermometer.out
 echo "geothermometer.sh: the geothermometer builds and runs"
+cc own_nodes.c $(pkg-config --cflags --libs logk) -Wl,-rpath,"$(pkg-config --variable=libdir logk)" -o own_nodes
+./own_nodes >own_nodes.out
 
 PYTHONPATH="$python_path" "$python" one_table.py quartz.dat >python.out
 same "the Python example's output" c.out python.out
@@ -95,6 +98,24 @@ mkdir pipe-file && cp quartz.dat pipe-file/ && printf '500 300\n100 200\n' >pipe
 (cd pipe-file && logk && tr -d '\r' <logk.out >once.out && cat once.out once.out >expected.out)
 same "pipe.sh's results" pipe-file/expected.out pipe/streamed.out
 echo "pipe.sh: the points and the results stream through named pipes, and through standard input and output"
+
+# The program on calcite.dat: the lines logk.out holds for the C example's
+# points and results, written by the Python module.
+mkdir own && cp "$source/examples/calcite.dat" own/
+(cd own && bash "$source/examples/shell/own_nodes.sh" >shown.out)
+PYTHONPATH="$python_path" "$python" - own_nodes.out >own/expected.out <<'EOF'
+import sys, types
+import numpy as np
+import logk
+rows = [line.split() for line in open(sys.argv[1]).read().splitlines()[1:]]  # past the line of nodes
+P, T, pidx, tidx, lk = (np.array([float(row[k]) for row in rows]) for k in range(5))
+result = types.SimpleNamespace(lk=lk, pidx=pidx, tidx=tidx, isoerr=[row[5] for row in rows],
+                               pterr=[row[6] for row in rows])
+sys.stdout.write(logk.format_logk_out(P, T, result).decode().replace("\r", ""))
+EOF
+[ "$(wc -l <own/expected.out)" -eq 6 ] || fail "the C example own_nodes printed: $(cat own_nodes.out)"
+same "own_nodes.sh's results" own/expected.out own/shown.out
+echo "own_nodes.sh: the program on calcite.dat gives the own_nodes example's results"
 
 if /usr/bin/python3 -c "import matplotlib" 2>/dev/null; then
   mkdir plot && cp quartz.dat PT.dat plot/
@@ -116,6 +137,8 @@ if command -v R >/dev/null 2>&1 && command -v Rscript >/dev/null 2>&1; then
   same "the R geotherm's output" geotherm.out r_geotherm.out
   Rscript geothermometer.R quartz.dat kw.dat >r_geothermometer.out
   same "the R geothermometer's output" geothermometer.out r_geothermometer.out
+  Rscript own_nodes.R >r_own_nodes.out
+  same "the R own-nodes example's output" own_nodes.out r_own_nodes.out
   echo "install_r.sh installs the package; the R examples print what the C examples print"
 else
   echo "skipped install_r.sh and the R examples: R is not installed"

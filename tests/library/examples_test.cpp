@@ -128,17 +128,73 @@ TEST(Examples, OneTableGivesTheProgramsResults) {
     }
 }
 
+const Example kOwnNodesExamples[] = {
+    {"C++", LOGK_OWN_NODES_CPP, "examples/cpp/own_nodes.cpp"},
+    {"C", LOGK_OWN_NODES_C, "examples/c/own_nodes.c"},
+    {"Fortran", LOGK_OWN_NODES_FORTRAN, "examples/fortran/own_nodes.f90"},
+};
+
+// Each makes calcite.dat's table from its nodes and values: its first line
+// holds the nodes as the library reads them from the file, and its points
+// the program's results on the file.
+TEST(Examples, OwnNodesGiveTheProgramsResultsOnCalcite) {
+    const Read<Table> calcite = Table::load(std::string(LOGK_SOURCE_DIR) + "/examples/calcite.dat");
+    ASSERT_TRUE(calcite) << calcite.error.text;
+    ASSERT_TRUE(calcite.value->on_own_nodes());
+    const auto temperatures = calcite.value->temperatures();
+    for (const Example& example : kOwnNodesExamples) {
+        SCOPED_TRACE(example.name);
+        if (*example.binary == '\0') {
+            std::printf("skipped: the %s example, for want of a compiler\n", example.name);
+            continue;
+        }
+        std::istringstream lines(output_of(example.binary));
+        std::string line;
+        ASSERT_TRUE(std::getline(lines, line));
+        std::istringstream nodes(line);
+        std::size_t m = 0, n = 0;
+        double first = 0, last = 0;
+        std::string x, word, to, unit;
+        ASSERT_TRUE(nodes >> m >> x >> n >> word >> first >> to >> last >> unit) << line;
+        EXPECT_EQ(m, calcite.value->pressures().size());
+        EXPECT_EQ(n, temperatures.size());
+        EXPECT_EQ(first, temperatures.front());
+        EXPECT_EQ(last, temperatures.back());
+        std::string points_text;
+        std::vector<std::pair<double, double>> points;
+        std::vector<Interpolation> results;
+        while (std::getline(lines, line)) {
+            std::istringstream fields(line);
+            double P, T;
+            Interpolation at;
+            ASSERT_TRUE(fields >> P >> T >> at.PIDX >> at.TIDX >> at.LK >> at.ISOERR >> at.PTERR) << line;
+            points.emplace_back(P, T);
+            results.push_back(at);
+            char point[80];
+            std::snprintf(point, sizeof point, "%.17g %.17g\n", P, T);
+            points_text += point;
+        }
+        ASSERT_EQ(points.size(), 5u);
+        const std::string out = program_output(points_text, "calcite.dat");
+        ASSERT_EQ(out.size(), 70 + 73 * points.size());
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            EXPECT_EQ(format_line(points[i].first, points[i].second, results[i]), out.substr(70 + 73 * i, 71)) << i;
+        }
+    }
+}
+
 // Every page of the guide, as one text.
 std::string guide_pages() {
     std::string pages;
-    for (const char* page : {"c.md", "cpp.md", "fortran.md"}) pages += source_file(std::string("docs/guide/") + page);
+    for (const char* page : {"c.md", "cpp.md", "fortran.md", "own_grid.md"}) pages += source_file(std::string("docs/guide/") + page);
     return pages;
 }
 
 TEST(Examples, TheGuideIncludesThemFromTheirFiles) {
     const std::string guide = guide_pages();
     ASSERT_FALSE(guide.empty());
-    for (const auto& examples : {std::span<const Example>(kExamples), std::span<const Example>(kOneTableExamples)}) {
+    for (const auto& examples : {std::span<const Example>(kExamples), std::span<const Example>(kOneTableExamples),
+                                 std::span<const Example>(kOwnNodesExamples)}) {
         for (const Example& example : examples) {
             SCOPED_TRACE(example.source);
             ASSERT_FALSE(source_file(example.source).empty());
