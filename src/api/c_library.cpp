@@ -50,6 +50,17 @@ std::string system_reason(const std::string& text) {
     return text.substr(kPrefix.size(), end - kPrefix.size());
 }
 
+// A line for a caller's buffer of `size` bytes, NUL included, cut at a
+// whole character; the whole line's length.
+std::size_t copy_cut(const std::string& text, char* line, std::size_t size) {
+    if (line != nullptr && size > 0) {
+        const std::size_t length = logk::whole_characters(text, size - 1);
+        std::memcpy(line, text.data(), length);
+        line[length] = '\0';
+    }
+    return text.size();
+}
+
 }  // namespace
 
 LOGK_EXPORT const char* logk_version(void) { return LOGK_VERSION; }
@@ -137,12 +148,7 @@ LOGK_EXPORT size_t logk_failure_line(const logk_error* error, const logk_place* 
             }
         }
         if (!meaning.empty()) text += ": " + meaning + " (message " + std::to_string(error->number) + ")";
-        if (line != nullptr && size > 0) {
-            const std::size_t length = logk::whole_characters(text, size - 1);
-            std::memcpy(line, text.data(), length);
-            line[length] = '\0';
-        }
-        return text.size();
+        return copy_cut(text, line, size);
     } catch (...) {
         if (line != nullptr && size > 0) line[0] = '\0';
         return 0;
@@ -180,12 +186,7 @@ LOGK_EXPORT size_t logk_read_note_line(const logk_read_notes* notes, int which, 
         if (at <= 0) return 0;
         const std::string text = std::string(path != nullptr ? path : "the file") + ", line " + std::to_string(at) +
                                  ": " + what;
-        if (line != nullptr && size > 0) {
-            const std::size_t length = logk::whole_characters(text, size - 1);
-            std::memcpy(line, text.data(), length);
-            line[length] = '\0';
-        }
-        return text.size();
+        return copy_cut(text, line, size);
     } catch (...) {
         return 0;
     }

@@ -97,6 +97,31 @@ const Example kOneTableExamples[] = {
     {"Fortran", LOGK_ONE_TABLE_FORTRAN, "examples/fortran/one_table.f90"},
 };
 
+// An example's five lines of points, "P T PIDX TIDX LK ISOERR PTERR" each,
+// held to the lines the program writes for those points from `table`.
+void expect_the_programs_lines(std::istream& lines, const char* table) {
+    std::string points_text;
+    std::vector<std::pair<double, double>> points;
+    std::vector<Interpolation> results;
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        double P, T;
+        Interpolation at;
+        ASSERT_TRUE(fields >> P >> T >> at.PIDX >> at.TIDX >> at.LK >> at.ISOERR >> at.PTERR) << line;
+        points.emplace_back(P, T);
+        results.push_back(at);
+        char point[80];
+        std::snprintf(point, sizeof point, "%.17g %.17g\n", P, T);
+        points_text += point;
+    }
+    ASSERT_EQ(points.size(), 5u);
+    const std::string out = program_output(points_text, table);
+    ASSERT_EQ(out.size(), 70 + 73 * points.size());
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        EXPECT_EQ(format_line(points[i].first, points[i].second, results[i]), out.substr(70 + 73 * i, 71)) << i;
+    }
+}
+
 TEST(Examples, OneTableGivesTheProgramsResults) {
     for (const Example& example : kOneTableExamples) {
         SCOPED_TRACE(example.name);
@@ -105,26 +130,7 @@ TEST(Examples, OneTableGivesTheProgramsResults) {
             continue;
         }
         std::istringstream lines(output_of(std::string(example.binary) + " " + LOGK_SOURCE_DIR + "/examples/quartz.dat"));
-        std::string points_text;
-        std::vector<std::pair<double, double>> points;
-        std::vector<Interpolation> results;
-        for (std::string line; std::getline(lines, line);) {
-            std::istringstream fields(line);
-            double P, T;
-            Interpolation at;
-            ASSERT_TRUE(fields >> P >> T >> at.PIDX >> at.TIDX >> at.LK >> at.ISOERR >> at.PTERR) << line;
-            points.emplace_back(P, T);
-            results.push_back(at);
-            char point[80];
-            std::snprintf(point, sizeof point, "%.17g %.17g\n", P, T);
-            points_text += point;
-        }
-        ASSERT_EQ(points.size(), 5u);
-        const std::string out = program_output(points_text, "quartz.dat");
-        ASSERT_EQ(out.size(), 70 + 73 * points.size());
-        for (std::size_t i = 0; i < points.size(); ++i) {
-            EXPECT_EQ(format_line(points[i].first, points[i].second, results[i]), out.substr(70 + 73 * i, 71)) << i;
-        }
+        expect_the_programs_lines(lines, "quartz.dat");
     }
 }
 
@@ -160,26 +166,7 @@ TEST(Examples, OwnNodesGiveTheProgramsResultsOnCalcite) {
         EXPECT_EQ(n, temperatures.size());
         EXPECT_EQ(first, temperatures.front());
         EXPECT_EQ(last, temperatures.back());
-        std::string points_text;
-        std::vector<std::pair<double, double>> points;
-        std::vector<Interpolation> results;
-        while (std::getline(lines, line)) {
-            std::istringstream fields(line);
-            double P, T;
-            Interpolation at;
-            ASSERT_TRUE(fields >> P >> T >> at.PIDX >> at.TIDX >> at.LK >> at.ISOERR >> at.PTERR) << line;
-            points.emplace_back(P, T);
-            results.push_back(at);
-            char point[80];
-            std::snprintf(point, sizeof point, "%.17g %.17g\n", P, T);
-            points_text += point;
-        }
-        ASSERT_EQ(points.size(), 5u);
-        const std::string out = program_output(points_text, "calcite.dat");
-        ASSERT_EQ(out.size(), 70 + 73 * points.size());
-        for (std::size_t i = 0; i < points.size(); ++i) {
-            EXPECT_EQ(format_line(points[i].first, points[i].second, results[i]), out.substr(70 + 73 * i, 71)) << i;
-        }
+        expect_the_programs_lines(lines, "calcite.dat");
     }
 }
 
